@@ -1,0 +1,232 @@
+#include "host/qt/qt_host.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <chrono>
+#include <exception>
+
+namespace poromea::qt {
+namespace {
+
+std::pair<int, int> key(ImageControl c) { return {static_cast<int>(c.array), c.index}; }
+
+// Mouse buttons and modifier keys as the rules' handlers receive them.
+std::int16_t buttonCode(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+std::int16_t shiftCode(Qt::KeyboardModifiers m) {
+    return static_cast<std::int16_t>((m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+                                     (m & Qt::AltModifier ? 4 : 0));
+}
+
+void reportAndQuit(const QString& message) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("ポロメア"), message, QMessageBox::Ok);
+    box.exec();
+    QCoreApplication::exit(1);
+}
+
+}  // namespace
+
+QtHost::QtHost(PictureLibrary& pictures)
+    : pictures_(pictures), form1_(std::make_unique<QWidget>()), game_(*this), fatal_(reportAndQuit) {
+    form1_->setWindowIcon(QIcon(QStringLiteral(":/pictures/poromea.ico")));
+    form1Controls_ = buildForm(ui::kForm1, form1_.get(), pictures_);
+
+    for (const ui::Control& c : ui::kForm1.controls) {
+        const auto control = ui::imageControlOf(c);
+        if (!control) continue;
+        if (c.kind == ui::Kind::Store) {
+            stores_[key(*control)] = pictures_.get(toQString(c.picture));
+        } else {
+            boxes_[key(*control)] = static_cast<PictureBox*>(form1Controls_.control(c.name, c.index));
+        }
+    }
+
+    for (int i = 0; i < kParts; ++i) {
+        PictureBox* card = imageControl(Imgx(i));
+        connect(card, &PictureBox::pressed, this, [this, i](QMouseEvent* e) { cardPressed(i, e); });
+        connect(card, &PictureBox::moved, this, [this](QMouseEvent* e) { cardMoved(e); });
+        connect(card, &PictureBox::released, this, [this](QMouseEvent* e) { cardReleased(e); });
+        card->installEventFilter(this);  // Escape while dragging
+    }
+    auto* start = static_cast<QPushButton*>(form1Controls_.control("Command1"));
+    auto* check = static_cast<QPushButton*>(form1Controls_.control("Command2"));
+    connect(start, &QPushButton::clicked, this, [this] { dispatch("START", [this] { game_.Command1_Click(); }); });
+    connect(check, &QPushButton::clicked, this, [this] { dispatch("O  K", [this] { game_.Command2_Click(); }); });
+    connect(&timer1_, &QTimer::timeout, this, [this] { dispatch("Timer1", [this] { game_.Timer1_Timer(); }); });
+
+    outline_ = new DragOutline(form1_.get());
+    form1_->installEventFilter(this);  // a drag ends when the window loses the pointer
+}
+
+QtHost::~QtHost() = default;
+
+void QtHost::showForm1() {
+    QRect frame(QPoint(), form1_->size());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        frame.moveCenter(screen->availableGeometry().center());
+    }
+    form1_->move(frame.topLeft());
+    form1_->show();
+    form1Controls_.control("Command1")->setFocus();
+}
+
+PictureBox* QtHost::imageControl(ImageControl control) const {
+    auto it = boxes_.find(key(control));
+    return it == boxes_.end() ? nullptr : it->second;
+}
+
+void QtHost::dispatch(const char* what, const std::function<void()>& handler) {
+    if (failed_) return;  // the program is ending; the game's state is no longer trusted
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        failed_ = true;
+        endDrag();
+        timer1_.stop();
+        fatal_(QStringLiteral("「%1」の処理でエラーが発生しました。\n%2\nゲームを終了します。")
+                   .arg(QString::fromUtf8(what), QString::fromUtf8(e.what())));
+    }
+}
+
+// --- Host ---
+
+PictureRef QtHost::picture(ImageControl control) {
+    if (auto it = stores_.find(key(control)); it != stores_.end()) return it->second;
+    if (PictureBox* box = imageControl(control)) return box->picture();
+    throw std::out_of_range("no such image control");
+}
+
+void QtHost::setPicture(ImageControl control, PictureRef picture) {
+    PictureBox* box = imageControl(control);
+    if (!box) throw std::out_of_range("the rules may only change shown image controls");
+    box->setPicture(std::move(picture));
+}
+
+void QtHost::beginDrag(std::int16_t card) {
+    if (pendingPress_.card != card) throw std::logic_error("a drag begins only from the card being pressed");
+    drag_ = pendingPress_;
+    PictureBox* box = imageControl(Imgx(card));
+    outline_->setGeometry(QRect(box->pos(), box->size()));
+    outline_->raise();
+    outline_->show();
+    box->grabKeyboard();  // keys go to the drag, not to the buttons, until it ends
+}
+
+void QtHost::setTimerInterval(std::int32_t milliseconds) {
+    if (milliseconds < 0) throw std::invalid_argument("negative timer interval");
+    if (milliseconds == 0) {
+        timer1_.stop();
+    } else {
+        timer1_.start(milliseconds);  // setting it again starts the countdown anew
+    }
+}
+
+void QtHost::messageBox(std::u16string_view prompt, std::u16string_view title) {
+    auto text = [](std::u16string_view s) {
+        return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+    };
+    QMessageBox box(QMessageBox::NoIcon, text(title), text(prompt), QMessageBox::Ok, form1_.get());
+    box.exec();
+}
+
+void QtHost::randomize() {
+    random_.seed(static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+}
+
+float QtHost::rnd() {
+    // 24 random bits: every value is exact in single precision and below 1.
+    return static_cast<float>(random_() >> 8) * (1.0f / 16777216.0f);
+}
+
+void QtHost::showWindow(WindowName window) {
+    if (window != WindowName::Form2) throw std::invalid_argument("unknown window");
+    if (!form2_) {
+        form2_ = std::make_unique<QWidget>();
+        form2_->setWindowIcon(form1_->windowIcon());
+        buildForm(ui::kForm2, form2_.get(), pictures_);
+    }
+    if (form2_->isVisible()) return;
+    // Opened again, it is back at its designed place even if the player moved it.
+    const ui::Form& f = ui::kForm2;
+    form2_->setGeometry(ui::pixels(*f.left), ui::pixels(*f.top), ui::pixels(f.clientWidth),
+                        ui::pixels(f.clientHeight));
+    form2_->show();
+}
+
+// --- the drag ---
+
+void QtHost::cardPressed(int card, QMouseEvent* event) {
+    if (drag_.card >= 0) return;  // another button while dragging
+    pendingPress_ = {static_cast<std::int16_t>(card), event->button(), event->position().toPoint()};
+    const QPointF twips = event->position() * ui::kTwipsPerPixel;
+    dispatch("マウス", [&] {
+        game_.Imgx_MouseDown(static_cast<std::int16_t>(card), buttonCode(event->button()),
+                             shiftCode(event->modifiers()), static_cast<float>(twips.x()),
+                             static_cast<float>(twips.y()));
+    });
+    pendingPress_ = {};
+}
+
+void QtHost::cardMoved(QMouseEvent* event) {
+    if (drag_.card < 0) return;
+    const QPoint pointer = form1_->mapFromGlobal(event->globalPosition().toPoint());
+    outline_->move(pointer - drag_.grabOffset);
+}
+
+void QtHost::cardReleased(QMouseEvent* event) {
+    if (drag_.card < 0 || event->button() != drag_.button) return;
+    endDrag();
+    const int slot = slotAt(event->globalPosition().toPoint());
+    if (slot < 0) return;  // released anywhere but a slot: nothing happens
+    using Drop = void (Form1::*)();
+    static constexpr Drop drops[kParts] = {&Form1::Image10_DragDrop, &Form1::Image11_DragDrop,
+                                           &Form1::Image12_DragDrop, &Form1::Image13_DragDrop,
+                                           &Form1::Image14_DragDrop, &Form1::Image15_DragDrop};
+    dispatch("ドロップ", [&] { (game_.*drops[slot])(); });
+}
+
+void QtHost::endDrag() {
+    if (drag_.card < 0) return;
+    if (PictureBox* box = imageControl(Imgx(drag_.card))) box->releaseKeyboard();
+    drag_ = {};
+    outline_->hide();
+}
+
+int QtHost::slotAt(const QPoint& globalPos) const {
+    // The topmost widget there: a slot hidden by another window takes no drop.
+    QWidget* hit = QApplication::widgetAt(globalPos);
+    if (!hit) {
+        if (!form1_->rect().contains(form1_->mapFromGlobal(globalPos))) return -1;
+        hit = form1_->childAt(form1_->mapFromGlobal(globalPos));
+    }
+    for (int k = 0; k < kParts; ++k) {
+        if (hit && hit == imageControl(Slot(k))) return k;
+    }
+    return -1;
+}
+
+bool QtHost::eventFilter(QObject* watched, QEvent* event) {
+    if (drag_.card >= 0) {
+        const bool escape = event->type() == QEvent::KeyPress &&
+                            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+        if (escape || (watched == form1_.get() && event->type() == QEvent::WindowDeactivate)) {
+            endDrag();  // cancelled: like a release outside the slots
+            return escape;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace poromea::qt

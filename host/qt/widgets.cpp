@@ -1,0 +1,137 @@
+#include "host/qt/widgets.h"
+
+#include <QFont>
+#include <QPainter>
+
+namespace poromea::qt {
+
+PictureBox::PictureBox(QWidget* parent, bool stretch) : QWidget(parent), stretch_(stretch) {
+    setAttribute(Qt::WA_OpaquePaintEvent);  // every picture covers its control
+}
+
+void PictureBox::setPicture(PictureRef picture) {
+    if (!picture) throw std::invalid_argument("an image control cannot show nothing");
+    if (picture == picture_) return;
+    picture_ = std::move(picture);
+    scaled_ = QPixmap();
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    if (!picture_) return;
+    QPainter painter(this);
+    const QPixmap& pixmap = qtPicture(picture_).pixmap;
+    if (!stretch_) {
+        painter.drawPixmap(0, 0, pixmap);
+        return;
+    }
+    if (scaled_.size() != size()) {
+        scaled_ = pixmap.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    painter.drawPixmap(0, 0, scaled_);
+}
+
+DragOutline::DragOutline(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    hide();
+}
+
+void DragOutline::paintEvent(QPaintEvent*) {
+    // A dark frame with a light inner line shows on every picture the game has.
+    QPainter painter(this);
+    painter.setPen(QPen(Qt::black, 2));
+    painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(2, 2, -3, -3));
+}
+
+QString controlKey(std::string_view name, int index) {
+    QString key = toQString(name);
+    if (index >= 0) key += QStringLiteral("(%1)").arg(index);
+    return key;
+}
+
+QWidget* BuiltForm::control(std::string_view name, int index) const {
+    return controls.value(controlKey(name, index), nullptr);
+}
+
+QString toQString(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QRect pixelRect(const ui::Control& c) {
+    return {ui::pixels(c.left), ui::pixels(c.top), ui::pixels(c.width), ui::pixels(c.height)};
+}
+
+namespace {
+
+QFont fontOf(const ui::Font& f) {
+    const QString family = toQString(f.family);
+    // Where the designed face is missing, the free face of the same style stands in.
+    QFont::insertSubstitution(family, toQString(f.fallback));
+    QFont font(family);
+    font.setPixelSize(ui::fontPixels(f.points));
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+}  // namespace
+
+BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictures) {
+    BuiltForm built;
+    window->setWindowTitle(toQString(form.caption));
+    window->setFixedSize(ui::pixels(form.clientWidth), ui::pixels(form.clientHeight));
+    if (form.background) {
+        QPalette palette = window->palette();
+        palette.setColor(QPalette::Window, QColor(form.background->r, form.background->g, form.background->b));
+        window->setPalette(palette);
+        window->setAutoFillBackground(true);
+    }
+
+    for (const ui::Control& c : form.controls) {
+        QWidget* widget = nullptr;
+        switch (c.kind) {
+        case ui::Kind::Image: {
+            auto* box = new PictureBox(window, c.stretch);
+            box->setPicture(pictures.get(toQString(c.picture)));
+            widget = box;
+            break;
+        }
+        case ui::Kind::Label: {
+            auto* label = new QLabel(toQString(c.text), window);
+            label->setFont(fontOf(*c.font));
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            label->setAutoFillBackground(true);  // opaque, in the window's colour
+            label->setTextFormat(Qt::PlainText);
+            widget = label;
+            break;
+        }
+        case ui::Kind::Button: {
+            auto* button = new QPushButton(toQString(c.text), window);
+            button->setAutoDefault(false);
+            widget = button;
+            break;
+        }
+        case ui::Kind::Store:
+        case ui::Kind::Timer:
+            continue;
+        }
+        widget->setObjectName(controlKey(c.name, c.index));
+        widget->setGeometry(pixelRect(c));
+        if (!c.accessibleName.empty()) widget->setAccessibleName(toQString(c.accessibleName));
+        widget->setFocusPolicy(Qt::NoFocus);
+        built.controls.insert(widget->objectName(), widget);
+    }
+
+    QWidget* previous = nullptr;
+    for (std::string_view name : form.tabOrder) {
+        QWidget* widget = built.control(name);
+        widget->setFocusPolicy(Qt::StrongFocus);
+        if (previous) QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+    return built;
+}
+
+}  // namespace poromea::qt

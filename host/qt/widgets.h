@@ -1,0 +1,66 @@
+// Widgets built from the window layouts.
+#pragma once
+
+#include <QHash>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QWidget>
+
+#include "game/host.h"
+#include "host/qt/picture_library.h"
+#include "ui/layout.h"
+
+namespace poromea::qt {
+
+// An image control: shows its picture at natural size from its top left
+// corner (clipped by the control), or scaled to fill the control.
+class PictureBox final : public QWidget {
+    Q_OBJECT
+public:
+    PictureBox(QWidget* parent, bool stretch);
+
+    const PictureRef& picture() const { return picture_; }
+    void setPicture(PictureRef picture);
+    QString pictureName() const { return picture_ ? qtPicture(picture_).name : QString(); }
+
+signals:
+    void pressed(QMouseEvent* event);
+    void moved(QMouseEvent* event);
+    void released(QMouseEvent* event);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override { emit pressed(e); }
+    void mouseMoveEvent(QMouseEvent* e) override { emit moved(e); }
+    void mouseReleaseEvent(QMouseEvent* e) override { emit released(e); }
+
+private:
+    bool stretch_;
+    PictureRef picture_;
+    QPixmap scaled_;  // the stretched picture, scaled once per picture
+};
+
+// The outline that follows the pointer while a card is dragged.
+class DragOutline final : public QWidget {
+public:
+    explicit DragOutline(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
+// A window's controls, built from its layout. Picture stores get no widget.
+struct BuiltForm {
+    QHash<QString, QWidget*> controls;  // "Image2", "Imgx(3)", "Command1", ...
+    QWidget* control(std::string_view name, int index = -1) const;
+};
+
+QString controlKey(std::string_view name, int index);
+QString toQString(std::string_view utf8);
+QRect pixelRect(const ui::Control& c);
+
+// Sizes `window` to the layout's client area and fills it with the layout's controls.
+BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictures);
+
+}  // namespace poromea::qt

@@ -1,0 +1,70 @@
+// The two windows described as data, in the units the designer used: twips
+// (1/1440 inch; 15 twips make one pixel at 96 dots per inch). Every host
+// builds its windows from these tables and nothing else.
+//
+// Texts are UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "game/host.h"
+
+namespace poromea::ui {
+
+inline constexpr int kTwipsPerPixel = 15;
+constexpr int pixels(int twips) { return twips / kTwipsPerPixel; }
+// Font sizes are points; at 96 dots per inch a point is 4/3 pixel.
+constexpr int fontPixels(double points) { return static_cast<int>(points * 96.0 / 72.0 + 0.5); }
+
+struct Rgb {
+    std::uint8_t r, g, b;
+};
+
+struct Font {
+    std::string_view family;  // the face the window was designed with
+    std::string_view fallback;  // a face with the same look that free systems ship
+    double points;
+};
+
+enum class Kind : std::uint8_t {
+    Image,    // shows a picture; an image control the rules may reach
+    Store,    // holds a picture for the rules; never shown
+    Label,
+    Button,
+    Timer,
+};
+
+struct Control {
+    std::string_view name;  // "Imgx" for all elements of a control array
+    int index;              // element index in a control array, -1 for a single control
+    Kind kind;
+    int left, top, width, height;  // twips, from the client area's top left corner
+    std::string_view text = {};    // caption of a label or button
+    std::string_view picture = {}; // picture shown at start (resource name)
+    bool stretch = false;          // scale the picture to the control
+    const Font* font = nullptr;    // labels only; buttons use the system's
+    std::string_view accessibleName = {};
+};
+
+struct Form {
+    std::string_view name;
+    std::string_view caption;
+    int clientWidth, clientHeight;        // twips
+    std::optional<Rgb> background;        // nullopt: the window system's default
+    std::optional<int> left, top;         // client area position in twips; nullopt: centred
+    std::span<const Control> controls;    // in stacking order, bottom first
+    std::span<const std::string_view> tabOrder;  // names of the controls that take focus
+};
+
+extern const Form kForm1;
+extern const Form kForm2;
+
+// The control that the rules know as `control`, in kForm1.
+const Control& controlFor(ImageControl control);
+// The image control of the rules that a kForm1 control stands for, if any.
+std::optional<ImageControl> imageControlOf(const Control& control);
+
+}  // namespace poromea::ui
