@@ -90,6 +90,20 @@ public:
         return out;
     }
 
+    // How many references to the host's pictures are held outside its
+    // controls: the rules must keep none once a handler has returned or thrown.
+    long heldOutside() const {
+        std::map<const Picture*, long> inControls;
+        std::map<const Picture*, long> total;
+        for (const auto& [k, p] : shown_) {
+            ++inControls[p.get()];
+            total[p.get()] = p.use_count();
+        }
+        long outside = 0;
+        for (const auto& [p, n] : inControls) outside += total[p] - n;
+        return outside;
+    }
+
     // Makes the operation named `op` throw on its n-th call from now (1 = next).
     void failOn(std::string op, int n) {
         failOp_ = std::move(op);
