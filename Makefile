@@ -2,12 +2,19 @@
 # Debian machine lacks before it builds, so nothing depends on earlier set-up.
 
 BUILD   ?= build
+WIN32_BUILD ?= build-win32
 JOBS    ?= $(shell nproc)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build, the game and the tests need.
 PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
             fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth
+# The cross build of the 32-bit Windows executable (make win32).
+WIN32_PACKAGES := cmake make g++-mingw-w64-i686
+# Its tests: Wine (32-bit for the game, 64-bit for the prefix's own services),
+# a display, the fonts that stand in for the labels' MS fonts, and pefile.
+WIN32_TEST_PACKAGES := wine wine32:i386 wine64 fonts-wine xvfb xauth \
+            fonts-ipafont-mincho fonts-ipafont-gothic python3-pefile
 # Extra packages for redrawing the pictures (developers only).
 PICTURE_PACKAGES := python3 python3-pil fonts-ipafont-mincho fonts-ipafont-gothic fonts-noto-cjk
 
@@ -22,7 +29,7 @@ define ensure
 	fi
 endef
 
-.PHONY: all deps build run test pictures clean
+.PHONY: all deps build run test pictures clean win32 win32-test-deps test-win32 screenshot-win32
 
 all: build
 
@@ -38,6 +45,30 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) test-win32
+
+# The native 32-bit Windows executable, $(WIN32_BUILD)/poromea.exe.
+win32:
+	$(call ensure,$(WIN32_PACKAGES))
+	@[ -f $(WIN32_BUILD)/CMakeCache.txt ] || cmake -S . -B $(WIN32_BUILD) \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
+	cmake --build $(WIN32_BUILD) -j $(JOBS)
+
+# wine32 needs Debian's i386 architecture; the ensure step then updates the lists.
+win32-test-deps:
+	@dpkg --print-foreign-architectures | grep -qx i386 || { \
+	    echo "Adding the i386 architecture"; $(SUDO) dpkg --add-architecture i386; }
+	$(call ensure,$(WIN32_TEST_PACKAGES))
+	@SUDO="$(SUDO)" tests/win32/enable_i386.sh
+
+# The Windows executable's tests: its resources, then the real windows under Wine.
+test-win32: win32 win32-test-deps
+	tests/win32/run_wine_tests.sh $(WIN32_BUILD)
+
+# Screenshots of both windows and the message box under Wine, into $(WIN32_BUILD)/screenshots.
+screenshot-win32: win32 win32-test-deps
+	$(call ensure,imagemagick x11-utils)
+	tests/win32/run_wine_tests.sh $(WIN32_BUILD) --screenshot $(WIN32_BUILD)/screenshots
 
 # Redraws every built-in picture into ui/pictures/ (the results are committed).
 pictures:
@@ -45,4 +76,4 @@ pictures:
 	/usr/bin/python3 tools/draw_pictures.py ui/pictures
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WIN32_BUILD)
