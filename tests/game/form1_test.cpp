@@ -23,13 +23,7 @@ protected:
     Form1 form{host};
 
     void press(int card) { form.Imgx_MouseDown(static_cast<std::int16_t>(card), 1, 0, 10.0f, 10.0f); }
-    void drop(int slot) {
-        using Handler = void (Form1::*)();
-        static constexpr Handler drops[kParts] = {&Form1::Image10_DragDrop, &Form1::Image11_DragDrop,
-                                                  &Form1::Image12_DragDrop, &Form1::Image13_DragDrop,
-                                                  &Form1::Image14_DragDrop, &Form1::Image15_DragDrop};
-        (form.*drops[slot])();
-    }
+    void drop(int slot) { (form.*kSlotDrops.at(slot))(); }
     void drag(int card, int slot) {
         press(card);
         drop(slot);
