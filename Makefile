@@ -7,7 +7,7 @@ SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build, the game and the tests need.
 PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
-            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth
+            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth valgrind
 # Extra packages for redrawing the pictures (developers only).
 PICTURE_PACKAGES := python3 python3-pil fonts-ipafont-mincho fonts-ipafont-gothic fonts-noto-cjk
 
@@ -36,8 +36,14 @@ build: deps
 run: build
 	./$(BUILD)/poromea
 
+# Every test, then every test again in a build with AddressSanitizer,
+# UndefinedBehaviorSanitizer and leak detection.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@[ -f $(BUILD)-asan/CMakeCache.txt ] || \
+	    cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOROMEA_SANITIZE=ON
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
 
 # Redraws every built-in picture into ui/pictures/ (the results are committed).
 pictures:
@@ -45,4 +51,4 @@ pictures:
 	/usr/bin/python3 tools/draw_pictures.py ui/pictures
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-asan
