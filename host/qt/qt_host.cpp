@@ -71,12 +71,16 @@ QtHost::QtHost(PictureLibrary& pictures)
 QtHost::~QtHost() = default;
 
 void QtHost::showForm1() {
-    QRect frame(QPoint(), form1_->size());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        frame.moveCenter(screen->availableGeometry().center());
-    }
-    form1_->move(frame.topLeft());
+    // Centred with its frame, which is known only once the window is shown.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    auto centre = [&] {
+        QRect frame = form1_->frameGeometry();
+        if (screen) frame.moveCenter(screen->availableGeometry().center());
+        form1_->move(frame.topLeft());
+    };
+    centre();
     form1_->show();
+    centre();
     form1Controls_.control("Command1")->setFocus();
 }
 
