@@ -8,7 +8,7 @@ SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build, the game and the tests need.
 PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
-            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth
+            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth valgrind
 # The cross build of the 32-bit Windows executable (make win32).
 WIN32_PACKAGES := cmake make g++-mingw-w64-i686
 # Its tests: Wine (32-bit for the game, 64-bit for the prefix's own services),
@@ -43,8 +43,15 @@ build: deps
 run: build
 	./$(BUILD)/poromea
 
+# Every test, then every test again in a build with AddressSanitizer,
+# UndefinedBehaviorSanitizer and leak detection, then the Windows executable's
+# tests under Wine (test-win32).
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@[ -f $(BUILD)-asan/CMakeCache.txt ] || \
+	    cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOROMEA_SANITIZE=ON
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-win32
 
 # The native 32-bit Windows executable, $(WIN32_BUILD)/poromea.exe.
@@ -76,4 +83,4 @@ pictures:
 	/usr/bin/python3 tools/draw_pictures.py ui/pictures
 
 clean:
-	rm -rf $(BUILD) $(WIN32_BUILD)
+	rm -rf $(BUILD) $(BUILD)-asan $(WIN32_BUILD)

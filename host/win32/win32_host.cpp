@@ -669,11 +669,7 @@ void Win32Host::cardReleased(HWND card, UINT message, LPARAM lParam) {
     endDrag();
     const int slot = slotAt(pointer);
     if (slot < 0) return;  // released anywhere but a slot: nothing happens
-    using Drop = void (Form1::*)();
-    static constexpr Drop drops[kParts] = {&Form1::Image10_DragDrop, &Form1::Image11_DragDrop,
-                                           &Form1::Image12_DragDrop, &Form1::Image13_DragDrop,
-                                           &Form1::Image14_DragDrop, &Form1::Image15_DragDrop};
-    dispatch("ドロップ", [&] { (game_.*drops[slot])(); });
+    dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(slot))(); });
 }
 
 void Win32Host::endDrag() {
