@@ -72,9 +72,10 @@ win32-test-deps:
 test-win32: win32 win32-test-deps
 	tests/win32/run_wine_tests.sh $(WIN32_BUILD)
 
-# Screenshots of both windows and the message box under Wine, into $(WIN32_BUILD)/screenshots.
+# Screenshots of both windows and the message box under Wine, into
+# $(WIN32_BUILD)/screenshots, and where the controls landed on the screen.
 screenshot-win32: win32 win32-test-deps
-	$(call ensure,imagemagick x11-utils)
+	$(call ensure,imagemagick x11-utils python3-pil)
 	tests/win32/run_wine_tests.sh $(WIN32_BUILD) --screenshot $(WIN32_BUILD)/screenshots
 
 # Redraws every built-in picture into ui/pictures/ (the results are committed).

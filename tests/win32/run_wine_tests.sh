@@ -104,6 +104,7 @@ if [ -n "$shots" ]; then
     shoot main "ポロメア" "$(winpath "$build/poromea.exe")"
     shoot correct "おめでとう !!" "$(winpath "$build/win32_host_tests.exe")" --pose correct 60
     shoot wrong "まちがいです。" "$(winpath "$build/win32_host_tests.exe")" --pose wrong 60
+    /usr/bin/python3 "$here/measure_screenshot.py" "$shots"
     exit 0
 fi
 
