@@ -6,8 +6,10 @@ JOBS    ?= $(shell nproc)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build, the game and the tests need.
-PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
+PACKAGES := cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libgl-dev \
             fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth
+# Extra packages for measuring start-up, memory and handler costs.
+BENCH_PACKAGES := libbenchmark-dev hyperfine time jq xvfb binutils coreutils
 # Extra packages for redrawing the pictures (developers only).
 PICTURE_PACKAGES := python3 python3-pil fonts-ipafont-mincho fonts-ipafont-gothic fonts-noto-cjk
 
@@ -22,7 +24,7 @@ define ensure
 	fi
 endef
 
-.PHONY: all deps build run test pictures clean
+.PHONY: all deps build run test bench pictures clean
 
 all: build
 
@@ -38,6 +40,12 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Start-up and memory against an empty Qt window, and the handlers' costs.
+# Takes a few minutes; not part of `make test`.
+bench: build
+	$(call ensure,$(BENCH_PACKAGES))
+	bench/run.sh $(BUILD)
 
 # Redraws every built-in picture into ui/pictures/ (the results are committed).
 pictures:
