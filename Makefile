@@ -7,7 +7,7 @@ SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build, the game and the tests need.
 PACKAGES := cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libgl-dev \
-            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth
+            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth valgrind
 # Extra packages for measuring start-up, memory and handler costs.
 BENCH_PACKAGES := libbenchmark-dev hyperfine time jq xvfb binutils coreutils
 # Extra packages for redrawing the pictures (developers only).
@@ -38,8 +38,14 @@ build: deps
 run: build
 	./$(BUILD)/poromea
 
+# Every test, then every test again in a build with AddressSanitizer,
+# UndefinedBehaviorSanitizer and leak detection.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@[ -f $(BUILD)-asan/CMakeCache.txt ] || \
+	    cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOROMEA_SANITIZE=ON
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
 
 # Start-up and memory against an empty Qt window, and the handlers' costs.
 # Takes a few minutes; not part of `make test`.
@@ -53,4 +59,4 @@ pictures:
 	/usr/bin/python3 tools/draw_pictures.py ui/pictures
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-asan

@@ -62,6 +62,12 @@ private:
     State state_;
 };
 
+// The drop handlers of the slots, by slot index: kSlotDrops[k] is Image1k_DragDrop.
+using DropHandler = void (Form1::*)();
+inline constexpr std::array<DropHandler, kParts> kSlotDrops{
+    &Form1::Image10_DragDrop, &Form1::Image11_DragDrop, &Form1::Image12_DragDrop,
+    &Form1::Image13_DragDrop, &Form1::Image14_DragDrop, &Form1::Image15_DragDrop};
+
 // Control access with the bounds of the control arrays checked: an index
 // outside 0..5 is a fault, never a quiet read of something else.
 ImageControl Imgx(int index);

@@ -58,7 +58,6 @@ QtHost::QtHost(PictureLibrary& pictures)
         connect(card, &PictureBox::pressed, this, [this, i](QMouseEvent* e) { cardPressed(i, e); });
         connect(card, &PictureBox::moved, this, [this](QMouseEvent* e) { cardMoved(e); });
         connect(card, &PictureBox::released, this, [this](QMouseEvent* e) { cardReleased(e); });
-        card->installEventFilter(this);  // Escape while dragging
     }
     auto* start = static_cast<QPushButton*>(form1Controls_.control("Command1"));
     auto* check = static_cast<QPushButton*>(form1Controls_.control("Command2"));
@@ -67,18 +66,21 @@ QtHost::QtHost(PictureLibrary& pictures)
     connect(&timer1_, &QTimer::timeout, this, [this] { dispatch("Timer1", [this] { game_.Timer1_Timer(); }); });
 
     outline_ = new DragOutline(form1_.get());
-    form1_->installEventFilter(this);  // a drag ends when the window loses the pointer
 }
 
 QtHost::~QtHost() = default;
 
 void QtHost::showForm1() {
-    QRect frame(QPoint(), form1_->size());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        frame.moveCenter(screen->availableGeometry().center());
-    }
-    form1_->move(frame.topLeft());
+    // Centred with its frame, which is known only once the window is shown.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    auto centre = [&] {
+        QRect frame = form1_->frameGeometry();
+        if (screen) frame.moveCenter(screen->availableGeometry().center());
+        form1_->move(frame.topLeft());
+    };
+    centre();
     form1_->show();
+    centre();
     form1Controls_.control("Command1")->setFocus();
 }
 
@@ -121,7 +123,8 @@ void QtHost::beginDrag(std::int16_t card) {
     outline_->setGeometry(QRect(box->pos(), box->size()));
     outline_->raise();
     outline_->show();
-    box->grabKeyboard();  // keys go to the drag, not to the buttons, until it ends
+    // Until the drag ends, keys belong to it: Space cannot press a button mid-drag.
+    qApp->installEventFilter(this);
 }
 
 void QtHost::setTimerInterval(std::int32_t milliseconds) {
@@ -190,16 +193,12 @@ void QtHost::cardReleased(QMouseEvent* event) {
     endDrag();
     const int slot = slotAt(event->globalPosition().toPoint());
     if (slot < 0) return;  // released anywhere but a slot: nothing happens
-    using Drop = void (Form1::*)();
-    static constexpr Drop drops[kParts] = {&Form1::Image10_DragDrop, &Form1::Image11_DragDrop,
-                                           &Form1::Image12_DragDrop, &Form1::Image13_DragDrop,
-                                           &Form1::Image14_DragDrop, &Form1::Image15_DragDrop};
-    dispatch("ドロップ", [&] { (game_.*drops[slot])(); });
+    dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(slot))(); });
 }
 
 void QtHost::endDrag() {
     if (drag_.card < 0) return;
-    if (PictureBox* box = imageControl(Imgx(drag_.card))) box->releaseKeyboard();
+    qApp->removeEventFilter(this);
     drag_ = {};
     outline_->hide();
 }
@@ -218,15 +217,21 @@ int QtHost::slotAt(const QPoint& globalPos) const {
 }
 
 bool QtHost::eventFilter(QObject* watched, QEvent* event) {
-    if (drag_.card >= 0) {
-        const bool escape = event->type() == QEvent::KeyPress &&
-                            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
-        if (escape || (watched == form1_.get() && event->type() == QEvent::WindowDeactivate)) {
-            endDrag();  // cancelled: like a release outside the slots
-            return escape;
-        }
+    if (drag_.card < 0) return false;
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        // Escape cancels the drag, like a release outside the slots.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) endDrag();
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        return true;
+    case QEvent::WindowDeactivate:
+        if (watched == form1_.get()) endDrag();
+        return false;
+    default:
+        return false;
     }
-    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace poromea::qt

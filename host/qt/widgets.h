@@ -43,6 +43,7 @@ private:
 
 // The outline that follows the pointer while a card is dragged.
 class DragOutline final : public QWidget {
+    Q_OBJECT
 public:
     explicit DragOutline(QWidget* parent);
 

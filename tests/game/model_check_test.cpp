@@ -100,11 +100,7 @@ private:
     }
 
     void drop(int slot) {
-        using Handler = void (Form1::*)();
-        static constexpr Handler drops[kParts] = {&Form1::Image10_DragDrop, &Form1::Image11_DragDrop,
-                                                  &Form1::Image12_DragDrop, &Form1::Image13_DragDrop,
-                                                  &Form1::Image14_DragDrop, &Form1::Image15_DragDrop};
-        (form_.get()->*drops[slot])();
+        ((*form_).*kSlotDrops.at(slot))();
         model_.slots[slot] = model_.cards[model_.pressedCard];
         model_.placed[slot] = model_.pressedPart;
     }
