@@ -34,8 +34,6 @@ public:
     PictureBox* card(int i) const { return host_->imageControl(Imgx(i)); }
     PictureBox* slot(int k) const { return host_->imageControl(Slot(k)); }
 
-    // The event-driving helpers stay out of line so that a profiler can be
-    // told to count inside them only (callgrind --toggle-collect='*Game::tick*').
     // The helpers that send the events stay out of line, so that callgrind can
     // be told to count inside them only (--toggle-collect='*Game::clickStart*').
     [[gnu::noinline]] void clickStart() { QTest::mouseClick(button("Command1"), Qt::LeftButton); }
