@@ -95,12 +95,20 @@ void timed(benchmark::State& state, F&& f) {
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
 }
 
+// Set when a benchmark saw the game go wrong; the program then fails, so that
+// a quick run of it is a test.
+bool anyFailure = false;
+
 bool failed(benchmark::State& state, Game& g, bool ok, const char* what) {
     if (!g.fatal().isEmpty()) {
         state.SkipWithError(qPrintable(g.fatal()));
+        anyFailure = true;
         return true;
     }
-    if (!ok) state.SkipWithError(what);
+    if (!ok) {
+        state.SkipWithError(what);
+        anyFailure = true;
+    }
     return !ok;
 }
 
@@ -134,6 +142,7 @@ void BM_Press(benchmark::State& state) {
     for (auto _ : state) {
         settle();
         timed(state, [&] { g.press(card); });
+        if (failed(state, g, g.host().game().state().dragIndex == card, "the press did not start a drag")) break;
         g.release(card, g.card(card));  // back where it came from: no drop
         card = (card + 1) % kParts;
     }
@@ -148,6 +157,7 @@ void BM_Move(benchmark::State& state) {
         g.press(card);
         settle();
         timed(state, [&] { g.moveOver(card, g.slot(card)); });
+        if (failed(state, g, true, "")) break;
         g.release(card, g.card(card));
         card = (card + 1) % kParts;
     }
@@ -180,6 +190,7 @@ void BM_PressMoveDrop(benchmark::State& state) {
             g.moveOver(card, g.slot(0));
             g.release(card, g.slot(0));
         });
+        if (failed(state, g, g.slot(0)->picture() == g.card(card)->picture(), "the drop did not land")) break;
         card = (card + 1) % kParts;
     }
     settle();
@@ -247,5 +258,5 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     poromea::qt::sharedGame.reset();
-    return 0;
+    return poromea::qt::anyFailure ? 1 : 0;
 }
