@@ -7,7 +7,7 @@ JOBS    ?= $(shell nproc)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build, the game and the tests need.
-PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
+PACKAGES := cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libgl-dev \
             fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth valgrind
 # The cross build of the 32-bit Windows executable (make win32).
 WIN32_PACKAGES := cmake make g++-mingw-w64-i686
@@ -15,6 +15,8 @@ WIN32_PACKAGES := cmake make g++-mingw-w64-i686
 # a display, the fonts that stand in for the labels' MS fonts, and pefile.
 WIN32_TEST_PACKAGES := wine wine32:i386 wine64 fonts-wine xvfb xauth \
             fonts-ipafont-mincho fonts-ipafont-gothic python3-pefile
+# Extra packages for measuring start-up, memory and handler costs.
+BENCH_PACKAGES := libbenchmark-dev hyperfine time jq xvfb binutils coreutils
 # Extra packages for redrawing the pictures (developers only).
 PICTURE_PACKAGES := python3 python3-pil fonts-ipafont-mincho fonts-ipafont-gothic fonts-noto-cjk
 
@@ -29,7 +31,7 @@ define ensure
 	fi
 endef
 
-.PHONY: all deps build run test pictures clean win32 win32-test-deps test-win32 screenshot-win32
+.PHONY: all deps build run test bench pictures clean win32 win32-test-deps test-win32 screenshot-win32
 
 all: build
 
@@ -77,6 +79,12 @@ test-win32: win32 win32-test-deps
 screenshot-win32: win32 win32-test-deps
 	$(call ensure,imagemagick x11-utils python3-pil)
 	tests/win32/run_wine_tests.sh $(WIN32_BUILD) --screenshot $(WIN32_BUILD)/screenshots
+
+# Start-up and memory against an empty Qt window, and the handlers' costs.
+# Takes a few minutes; not part of `make test`.
+bench: build
+	$(call ensure,$(BENCH_PACKAGES))
+	bench/run.sh $(BUILD)
 
 # Redraws every built-in picture into ui/pictures/ (the results are committed).
 pictures:

@@ -4,7 +4,9 @@
 #include <QHash>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 #include "game/host.h"
 
@@ -30,6 +32,7 @@ public:
 
 private:
     QString directory_;
+    std::optional<QStringList> files_;  // the folder's file names, listed on first use
     QHash<QString, PictureRef> cache_;
 };
 
