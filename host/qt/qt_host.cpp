@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <chrono>
 #include <exception>
 
 namespace poromea::qt {
@@ -144,14 +143,9 @@ void QtHost::messageBox(std::u16string_view prompt, std::u16string_view title) {
     box.exec();
 }
 
-void QtHost::randomize() {
-    random_.seed(static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
-}
+void QtHost::randomize() { random_.reseed(); }
 
-float QtHost::rnd() {
-    // 24 random bits: every value is exact in single precision and below 1.
-    return static_cast<float>(random_() >> 8) * (1.0f / 16777216.0f);
-}
+float QtHost::rnd() { return random_.next(); }
 
 void QtHost::showWindow(WindowName window) {
     if (window != WindowName::Form2) throw std::invalid_argument("unknown window");

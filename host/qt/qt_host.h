@@ -9,10 +9,10 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <random>
 
 #include "game/form1.h"
 #include "game/host.h"
+#include "host/random.h"
 #include "host/qt/picture_library.h"
 #include "host/qt/widgets.h"
 
@@ -75,7 +75,7 @@ private:
     std::map<std::pair<int, int>, PictureRef> stores_;   // picture stores
     DragOutline* outline_ = nullptr;
     QTimer timer1_;
-    std::mt19937 random_;
+    ClockSeededRandom random_;
     Form1 game_;
     Drag drag_;
     Drag pendingPress_;  // the press being handled, for beginDrag

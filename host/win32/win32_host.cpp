@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <chrono>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -623,14 +622,9 @@ void Win32Host::messageBox(std::u16string_view prompt, std::u16string_view title
     }
 }
 
-void Win32Host::randomize() {
-    random_.seed(static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
-}
+void Win32Host::randomize() { random_.reseed(); }
 
-float Win32Host::rnd() {
-    // 24 random bits: every value is exact in single precision and below 1.
-    return static_cast<float>(random_() >> 8) * (1.0f / 16777216.0f);
-}
+float Win32Host::rnd() { return random_.next(); }
 
 void Win32Host::showWindow(WindowName window) {
     if (window != WindowName::Form2) throw std::invalid_argument("unknown window");

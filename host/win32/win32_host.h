@@ -10,7 +10,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +17,7 @@
 
 #include "game/form1.h"
 #include "game/host.h"
+#include "host/random.h"
 #include "host/win32/picture_library.h"
 #include "ui/layout.h"
 
@@ -115,7 +115,7 @@ private:
     std::map<const ui::Font*, HFONT> labelFonts_;
     HWND lastFocus_ = nullptr;  // the button that had the focus when Form1 was last active
     std::int32_t timerInterval_ = 0;
-    std::mt19937 random_;
+    ClockSeededRandom random_;
     Form1 game_;
     Drag drag_;
     Drag pendingPress_;  // the press being handled, for beginDrag
