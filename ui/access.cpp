@@ -1,0 +1,78 @@
+#include "ui/access.h"
+
+#include "ui/layout.h"
+
+#include <array>
+#include <stdexcept>
+
+namespace poromea::ui {
+namespace {
+
+constexpr int kCount = 6;
+
+constexpr std::array<std::string_view, kCount> kPartNames{"口", "鼻", "右耳", "左耳", "右目（ほくろ）", "左目"};
+
+void checkIndex(int index) {
+    if (index < 0 || index >= kCount) throw std::out_of_range("no part, card or slot with that number");
+}
+
+// "part3" -> 3 for prefix "part"; -1 when the name is not prefix + one digit in [first, first + 5].
+int numberAfter(std::string_view name, std::string_view prefix, int first) {
+    if (name.size() != prefix.size() + 1 || !name.starts_with(prefix)) return -1;
+    const int n = name.back() - '0';
+    return n >= first && n < first + kCount ? n : -1;
+}
+
+}  // namespace
+
+KeyCommand keyCommand(Key key, int heldSlot, bool mouseDrag) {
+    using A = KeyCommand::Action;
+    if (mouseDrag) return {key == Key::Escape ? A::PutBack : A::Swallow};
+    const bool holding = heldSlot >= 0;
+    switch (key) {
+    case Key::Digit1: case Key::Digit2: case Key::Digit3:
+    case Key::Digit4: case Key::Digit5: case Key::Digit6:
+        return {A::PickUp, static_cast<int>(key) - static_cast<int>(Key::Digit1)};
+    case Key::Right: case Key::Down:
+        return holding ? KeyCommand{A::Move, (heldSlot + 1) % kCount} : KeyCommand{A::PassOn};
+    case Key::Left: case Key::Up:
+        return holding ? KeyCommand{A::Move, (heldSlot + kCount - 1) % kCount} : KeyCommand{A::PassOn};
+    case Key::Return: case Key::Space:
+        return holding ? KeyCommand{A::Drop, heldSlot} : KeyCommand{A::PassOn};
+    case Key::Escape:
+        return holding ? KeyCommand{A::PutBack} : KeyCommand{A::PassOn};
+    case Key::Other:
+        break;
+    }
+    return {holding ? A::Swallow : A::PassOn};
+}
+
+std::string_view partName(int part) {
+    checkIndex(part);
+    return kPartNames[static_cast<std::size_t>(part)];
+}
+// Cards and slots are named once, in the layout.
+std::string_view slotName(int slot) {
+    checkIndex(slot);
+    return controlFor({ImageArray::Slot, static_cast<std::int16_t>(slot)}).accessibleName;
+}
+std::string_view cardName(int card) {
+    checkIndex(card);
+    return controlFor({ImageArray::Imgx, static_cast<std::int16_t>(card)}).accessibleName;
+}
+
+std::string pictureDescription(std::string_view picture) {
+    if (const int part = numberAfter(picture, "part", 0); part >= 0) return std::string(partName(part));
+    if (const int digit = numberAfter(picture, "cover", 1); digit >= 0) {
+        return std::string(cardName(digit - 1)) + " の裏";
+    }
+    if (picture == "empty") return "空き";
+    return {};
+}
+
+std::string spokenText(std::string_view name, std::string_view picture) {
+    const std::string description = pictureDescription(picture);
+    return description.empty() ? std::string(name) : std::string(name) + "、" + description;
+}
+
+}  // namespace poromea::ui

@@ -1,0 +1,64 @@
+// Playing without a mouse and with a screen reader, decided once for every
+// host: what each key does, and how a card or slot is described in words.
+// A host only translates its own key codes into `Key` and carries out the
+// returned command through the rules' handlers, as a mouse would.
+//
+// Texts are UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace poromea::ui {
+
+// The keys the game listens to, whatever the window system calls them.
+// Digit1..Digit6 come from the main row and the keypad alike.
+enum class Key : std::uint8_t {
+    Other,
+    Digit1, Digit2, Digit3, Digit4, Digit5, Digit6,
+    Left, Right, Up, Down,
+    Return, Space, Escape,
+};
+
+// What a key asks for.
+struct KeyCommand {
+    enum class Action : std::uint8_t {
+        PassOn,   // not the game's key: the window handles it (Tab and the buttons)
+        Swallow,  // a card is held: the key belongs to the drag and does nothing
+        PickUp,   // press card `target` as the left button would
+        Move,     // the held card now stands on slot `target`
+        Drop,     // drop the held card on slot `target`
+        PutBack,  // let go of the held card without dropping it
+    };
+    Action action = Action::PassOn;
+    int target = -1;
+
+    friend bool operator==(const KeyCommand&, const KeyCommand&) = default;
+};
+
+// A card held by the keyboard starts on the mouth's slot (Image10).
+inline constexpr int kFirstKeyboardSlot = 0;
+
+// `heldSlot` is the slot under a card held by the keyboard, or -1 when no card
+// is held by the keyboard. `mouseDrag` is true while the mouse drags a card:
+// keys then belong to that drag, and only Escape does something: it puts the
+// card back.
+KeyCommand keyCommand(Key key, int heldSlot, bool mouseDrag = false);
+
+// The face's own left and right: the eye with the mole, on the viewer's
+// left, is the right eye. Part k belongs on slot k.
+std::string_view partName(int part);   // 口, 鼻, 右耳, 左耳, 右目（ほくろ）, 左目
+std::string_view slotName(int slot);   // 口の場所, 鼻の場所, ...
+std::string_view cardName(int card);   // カード 1 .. カード 6
+
+// What a picture shows, by its name in the layouts ("part4", "cover2",
+// "empty"): 右目（ほくろ）, カード 2 の裏, 空き. Empty for pictures that are
+// not a part, a cover or the empty-slot picture.
+std::string pictureDescription(std::string_view picture);
+
+// One line for hosts whose screen readers read a control's text only:
+// the control's name and what it shows ("口の場所、空き").
+std::string spokenText(std::string_view name, std::string_view picture);
+
+}  // namespace poromea::ui
