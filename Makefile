@@ -3,6 +3,9 @@
 
 BUILD   ?= build
 WIN32_BUILD ?= build-win32
+WEB_BUILD ?= build-web
+WEB_OBJ ?= build-wasm
+WEB_PORT ?= 8000
 JOBS    ?= $(shell nproc)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -15,6 +18,13 @@ WIN32_PACKAGES := cmake make g++-mingw-w64-i686
 # a display, the fonts that stand in for the labels' MS fonts, and pefile.
 WIN32_TEST_PACKAGES := wine wine32:i386 wine64 fonts-wine xvfb xauth \
             fonts-ipafont-mincho fonts-ipafont-gothic python3-pefile
+# The page on WebAssembly (make web): Debian's Emscripten and its optimiser.
+WEB_PACKAGES := emscripten binaryen cmake make python3
+# Its tests drive the page in Chromium; the labels' faces must be installed.
+WEB_TEST_PACKAGES := chromium fonts-ipafont-mincho fonts-ipafont-gothic
+# Emscripten's tools load Debian's JavaScript modules from here, which a
+# Node.js not installed by Debian does not search.
+WEB_ENV := NODE_PATH=/usr/share/nodejs
 # Extra packages for measuring start-up, memory and handler costs.
 BENCH_PACKAGES := libbenchmark-dev hyperfine time jq xvfb binutils coreutils
 # Extra packages for redrawing the pictures (developers only).
@@ -31,7 +41,8 @@ define ensure
 	fi
 endef
 
-.PHONY: all deps build run test bench pictures clean win32 win32-test-deps test-win32 screenshot-win32
+.PHONY: all deps build run test bench pictures clean win32 win32-test-deps test-win32 screenshot-win32 \
+        web run-web test-web
 
 all: build
 
@@ -47,7 +58,7 @@ run: build
 
 # Every test, then every test again in a build with AddressSanitizer,
 # UndefinedBehaviorSanitizer and leak detection, then the Windows executable's
-# tests under Wine (test-win32).
+# tests under Wine (test-win32), then the page's tests in Chromium (test-web).
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@[ -f $(BUILD)-asan/CMakeCache.txt ] || \
@@ -55,6 +66,7 @@ test: build
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-win32
+	$(MAKE) test-web
 
 # The native 32-bit Windows executable, $(WIN32_BUILD)/poromea.exe.
 win32:
@@ -80,6 +92,25 @@ screenshot-win32: win32 win32-test-deps
 	$(call ensure,imagemagick x11-utils python3-pil)
 	tests/win32/run_wine_tests.sh $(WIN32_BUILD) --screenshot $(WIN32_BUILD)/screenshots
 
+# The page, $(WEB_BUILD)/: index.html, poromea.js, poromea.wasm (the pictures
+# compiled in) and the icon. The CMake build tree is $(WEB_OBJ)/.
+web:
+	$(call ensure,$(WEB_PACKAGES))
+	@[ -f $(WEB_OBJ)/CMakeCache.txt ] || $(WEB_ENV) emcmake cmake -S . -B $(WEB_OBJ) \
+	    -DCMAKE_BUILD_TYPE=MinSizeRel -DPOROMEA_WEB_DIR=$(CURDIR)/$(WEB_BUILD)
+	$(WEB_ENV) cmake --build $(WEB_OBJ) -j $(JOBS)
+
+# Serves the page on this machine only; open the address it prints.
+run-web: web
+	@echo "ポロメア: http://127.0.0.1:$(WEB_PORT)/  (Ctrl+C to stop)"
+	/usr/bin/python3 -m http.server --bind 127.0.0.1 $(WEB_PORT) --directory $(WEB_BUILD)
+
+# The page driven in headless Chromium with real input (tests/web).
+test-web: web
+	$(call ensure,$(WEB_TEST_PACKAGES))
+	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+	cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) node --test
+
 # Start-up and memory against an empty Qt window, and the handlers' costs.
 # Takes a few minutes; not part of `make test`.
 bench: build
@@ -92,4 +123,4 @@ pictures:
 	/usr/bin/python3 tools/draw_pictures.py ui/pictures
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-asan $(WIN32_BUILD)
+	rm -rf $(BUILD) $(BUILD)-asan $(WIN32_BUILD) $(WEB_BUILD) $(WEB_OBJ)

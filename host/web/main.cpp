@@ -1,0 +1,65 @@
+// Start-up in the page: the main window, then the page's events until it is closed.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <exception>
+#include <string>
+
+#include "host/web/picture_library.h"
+#include "host/web/web_host.h"
+
+using emscripten::val;
+
+namespace {
+
+poromea::web::WebHost* host = nullptr;
+
+// The page's listeners: each hands its event to the one host.
+void onCardPointerDown(val e) { host->cardPointerDown(std::move(e)); }
+void onPointerMove(val e) { host->pointerMove(std::move(e)); }
+void onPointerUp(val e) { host->pointerUp(std::move(e)); }
+void onPointerCancel(val e) { host->pointerCancel(std::move(e)); }
+void onButtonClick(val e) { host->buttonClick(std::move(e)); }
+void onTitlePointerDown(val e) { host->titlePointerDown(std::move(e)); }
+void onWindowPointerDown(val e) { host->windowPointerDown(std::move(e)); }
+void onPicturesSettled(val results) { host->picturesSettled(std::move(results)); }
+void preventDefault(val e) { e.call<void>("preventDefault"); }
+void keepFocus(val e) {
+    if (e["target"].call<val>("closest", val("button")).isNull()) e.call<void>("preventDefault");
+}
+// For measuring: how long the handlers took (see WebHost::handlerTimes).
+val handlerTimes() { return host ? host->handlerTimes() : val::object(); }
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(poromea) {
+    emscripten::function("onCardPointerDown", &onCardPointerDown);
+    emscripten::function("onPointerMove", &onPointerMove);
+    emscripten::function("onPointerUp", &onPointerUp);
+    emscripten::function("onPointerCancel", &onPointerCancel);
+    emscripten::function("onButtonClick", &onButtonClick);
+    emscripten::function("onTitlePointerDown", &onTitlePointerDown);
+    emscripten::function("onWindowPointerDown", &onWindowPointerDown);
+    emscripten::function("onPicturesSettled", &onPicturesSettled);
+    emscripten::function("preventDefault", &preventDefault);
+    emscripten::function("keepFocus", &keepFocus);
+    emscripten::function("handlerTimes", &handlerTimes);
+}
+
+int main() {
+    static poromea::web::PictureLibrary pictures;
+    try {
+        static poromea::web::WebHost instance(pictures);
+        host = &instance;
+        instance.start();
+    } catch (const std::exception& e) {
+        val document = val::global("document");
+        val report = document.call<val>("createElement", val("div"));
+        report.set("className", val("failure"));
+        report.call<void>("setAttribute", val("role"), val("alert"));
+        report.set("textContent", val(std::string("ゲームを開始できません。\n") + e.what()));
+        document["body"].call<void>("appendChild", report);
+    }
+    // The runtime stays after main returns: the page's events drive the game.
+    return 0;
+}
