@@ -12,6 +12,7 @@ using emscripten::val;
 
 namespace {
 
+poromea::web::PictureLibrary pictures;
 poromea::web::WebHost* host = nullptr;
 
 // The page's listeners: each hands its event to the one host.
@@ -22,7 +23,7 @@ void onPointerCancel(val e) { host->pointerCancel(std::move(e)); }
 void onButtonClick(val e) { host->buttonClick(std::move(e)); }
 void onTitlePointerDown(val e) { host->titlePointerDown(std::move(e)); }
 void onWindowPointerDown(val e) { host->windowPointerDown(std::move(e)); }
-void onPicturesSettled(val results) { host->picturesSettled(std::move(results)); }
+void onPicturesPainted(val entries) { host->picturesPainted(std::move(entries)); }
 void preventDefault(val e) { e.call<void>("preventDefault"); }
 void keepFocus(val e) {
     if (e["target"].call<val>("closest", val("button")).isNull()) e.call<void>("preventDefault");
@@ -40,14 +41,13 @@ EMSCRIPTEN_BINDINGS(poromea) {
     emscripten::function("onButtonClick", &onButtonClick);
     emscripten::function("onTitlePointerDown", &onTitlePointerDown);
     emscripten::function("onWindowPointerDown", &onWindowPointerDown);
-    emscripten::function("onPicturesSettled", &onPicturesSettled);
+    emscripten::function("onPicturesPainted", &onPicturesPainted);
     emscripten::function("preventDefault", &preventDefault);
     emscripten::function("keepFocus", &keepFocus);
     emscripten::function("handlerTimes", &handlerTimes);
 }
 
 int main() {
-    static poromea::web::PictureLibrary pictures;
     try {
         static poromea::web::WebHost instance(pictures);
         host = &instance;

@@ -1,7 +1,6 @@
 #include "host/web/picture_library.h"
 
 #include <algorithm>
-#include <memory>
 #include <stdexcept>
 
 #include "host/web/embedded_files.h"
@@ -10,40 +9,53 @@
 using emscripten::val;
 
 namespace poromea::web {
+namespace {
+
+// The file's bytes as a data: URL, which the page decodes where it is: no
+// request, and no copy handed to the browser's other processes.
+std::string dataUrl(const EmbeddedFile& file) {
+    static constexpr char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const auto& bytes = file.bytes;
+    std::string url = file.name.ends_with(".gif") ? "data:image/gif;base64," : "data:image/jpeg;base64,";
+    url.reserve(url.size() + (bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t left = bytes.size() - i;
+        const unsigned n = (bytes[i] << 16) | (left > 1 ? bytes[i + 1] << 8 : 0) | (left > 2 ? bytes[i + 2] : 0);
+        url += digits[(n >> 18) & 63];
+        url += digits[(n >> 12) & 63];
+        url += left > 1 ? digits[(n >> 6) & 63] : '=';
+        url += left > 2 ? digits[n & 63] : '=';
+    }
+    return url;
+}
+
+std::string_view stem(std::string_view file) { return file.substr(0, file.find('.')); }
+
+}  // namespace
 
 PictureRef PictureLibrary::get(std::string_view name) {
     if (auto it = cache_.find(name); it != cache_.end()) return it->second;
 
-    // The file is the first called "<name>.<anything>".
-    const auto found = std::find_if(kEmbeddedPictures.begin(), kEmbeddedPictures.end(), [&](const EmbeddedFile& f) {
-        return f.name.size() > name.size() && f.name.starts_with(name) && f.name[name.size()] == '.';
-    });
-    if (found == kEmbeddedPictures.end()) {
-        throw std::runtime_error("画像「" + std::string(name) + "」が見つかりません。");
-    }
-    const std::string_view type = found->name.ends_with(".gif") ? "image/gif" : "image/jpeg";
-
-    // A data: URL: the page decodes it in place, with no request to make.
-    static constexpr char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string url = "data:" + std::string(type) + ";base64,";
-    url.reserve(url.size() + (found->bytes.size() + 2) / 3 * 4);
-    const auto& b = found->bytes;
-    for (std::size_t i = 0; i < b.size(); i += 3) {
-        const unsigned n = (b[i] << 16) | (i + 1 < b.size() ? b[i + 1] << 8 : 0) | (i + 2 < b.size() ? b[i + 2] : 0);
-        url += digits[(n >> 18) & 63];
-        url += digits[(n >> 12) & 63];
-        url += i + 1 < b.size() ? digits[(n >> 6) & 63] : '=';
-        url += i + 2 < b.size() ? digits[n & 63] : '=';
+    if (!ruled_) {
+        // One style sheet for them all, parsed once.
+        std::string css;
+        for (const EmbeddedFile& file : kEmbeddedPictures) {
+            css += "[data-picture=\"" + std::string(stem(file.name)) + "\"]{background-image:url(" + dataUrl(file) + ")}\n";
+        }
+        val document = val::global("document");
+        val style = document.call<val>("createElement", val("style"));
+        style.set("textContent", val(css));
+        document["head"].call<void>("appendChild", style);
+        ruled_ = true;
     }
 
+    const bool known = std::any_of(kEmbeddedPictures.begin(), kEmbeddedPictures.end(),
+                                   [&](const EmbeddedFile& f) { return stem(f.name) == name; });
+    if (!known) throw std::runtime_error("画像「" + std::string(name) + "」が見つかりません。");
     auto picture = std::make_shared<WebPicture>();
     picture->name = std::string(name);
     picture->jsName = val(picture->name);
-    picture->url = val(url);
     picture->description = val(ui::pictureDescription(name));
-    picture->image = val::global("Image").new_();
-    picture->image.set("src", picture->url);
-    picture->decoded = picture->image.call<val>("decode");
     cache_.emplace(picture->name, picture);
     return picture;
 }

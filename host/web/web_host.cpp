@@ -1,5 +1,6 @@
 #include "host/web/web_host.h"
 
+#include <emscripten/em_js.h>
 #include <emscripten/eventloop.h>
 
 #include <algorithm>
@@ -11,8 +12,17 @@
 
 using emscripten::val;
 
+// The observer calls back with more arguments than the bindings accept.
+EM_JS(emscripten::EM_VAL, observePaintsHandle, (), {
+    const observer = new PerformanceObserver((entries) => Module.onPicturesPainted(entries));
+    observer.observe({type: "element", buffered: true});
+    return Emval.toHandle(observer);
+});
+
 namespace poromea::web {
 namespace {
+
+val observePaints() { return val::take_ownership(observePaintsHandle()); }
 
 std::pair<int, int> key(ImageControl c) { return {static_cast<int>(c.array), c.index}; }
 
@@ -31,6 +41,21 @@ std::string rectStyle(const ui::Control& c) {
            px(ui::pixels(c.width)) + ";height:" + px(ui::pixels(c.height)) + ";";
 }
 
+// Text for markup, in an element or a quoted attribute.
+std::string escape(std::string_view text) {
+    std::string out;
+    for (char ch : text) {
+        switch (ch) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += ch;
+        }
+    }
+    return out;
+}
+
 std::string controlKey(const ui::Control& c) {
     std::string k(c.name);
     if (c.index >= 0) k += "(" + std::to_string(c.index) + ")";
@@ -41,8 +66,8 @@ std::string controlKey(const ui::Control& c) {
 // Debian and most phones ship, then the generic family: no web font.
 std::string fontStack(const ui::Font& f) {
     const bool mincho = f.fallback.find("Mincho") != std::string_view::npos;
-    return "\"" + std::string(f.family) + "\",\"" + std::string(f.fallback) + "\"," +
-           (mincho ? "\"IPAexMincho\",\"Noto Serif CJK JP\",serif" : "\"IPAexGothic\",\"Noto Sans CJK JP\",sans-serif");
+    return "'" + std::string(f.family) + "','" + std::string(f.fallback) + "'," +
+           (mincho ? "'IPAexMincho','Noto Serif CJK JP',serif" : "'IPAexGothic','Noto Sans CJK JP',sans-serif");
 }
 
 std::string utf8(std::u16string_view text) {
@@ -121,14 +146,15 @@ void listen(const val& target, const char* type, const char* handler, bool captu
     target.call<void>("addEventListener", val(type), val::module_property(handler), val(capture));
 }
 
-void showPicture(val& element, val& img, const PictureRef& picture, bool described) {
+}  // namespace
+
+void WebHost::ImageBox::show(PictureRef shown) {
+    if (shown == picture) return;
+    picture = std::move(shown);
     const WebPicture& p = webPicture(picture);
-    img.set("src", p.url);
     element.call<void>("setAttribute", val("data-picture"), p.jsName);
     if (described) element.call<void>("setAttribute", val("aria-description"), p.description);
 }
-
-}  // namespace
 
 WebHost::WebHost(PictureLibrary& pictures)
     : pictures_(pictures),
@@ -157,6 +183,8 @@ WebHost::WebHost(PictureLibrary& pictures)
     body.call<void>("appendChild", announcer_);
 }
 
+// The window's controls are written as markup and parsed by the page in one
+// go: much cheaper than an element at a time through the bindings.
 void WebHost::buildForm(const ui::Form& form, val client, bool mainWindow) {
     std::string style = "width:" + px(ui::pixels(form.clientWidth)) + ";height:" + px(ui::pixels(form.clientHeight)) + ";";
     std::string background = "transparent";
@@ -167,44 +195,35 @@ void WebHost::buildForm(const ui::Form& form, val client, bool mainWindow) {
     }
     client["style"].set("cssText", val(style));
 
+    std::string html;
     for (const ui::Control& c : form.controls) {
-        val e = val::undefined();
         std::string css = rectStyle(c);
+        std::string attributes;
         switch (c.kind) {
         case ui::Kind::Image: {
-            e = element(document_, "div", c.stretch ? "image stretch" : "image");
-            val img = element(document_, "img");
-            img.set("alt", val(""));
-            img.set("draggable", val(false));
-            e.call<void>("appendChild", img);
             const auto control = mainWindow ? ui::imageControlOf(c) : std::nullopt;
-            ImageBox shown{e, img, pictures_.get(c.picture), false};
-            if (control) {
-                shown.described = control->array == ImageArray::Imgx || control->array == ImageArray::Slot;
-                if (control->array == ImageArray::Imgx) {
-                    e.call<void>("setAttribute", val("data-card"), val(control->index));
-                } else if (control->array == ImageArray::Slot) {
-                    e.call<void>("setAttribute", val("data-slot"), val(control->index));
-                }
+            const PictureRef picture = pictures_.get(c.picture);
+            html += c.stretch ? "<div class=\"image stretch\"" : "<div class=\"image\"";
+            // The browser reports when each picture is first painted (see start).
+            attributes += " elementtiming=\"picture\" data-picture=\"" + webPicture(picture).name + "\"";
+            if (control && (control->array == ImageArray::Imgx || control->array == ImageArray::Slot)) {
+                const bool card = control->array == ImageArray::Imgx;
+                attributes += std::string(card ? " data-card=\"" : " data-slot=\"") + std::to_string(control->index) +
+                              "\" aria-description=\"" + escape(ui::pictureDescription(c.picture)) + "\"";
             }
-            showPicture(e, img, shown.picture, shown.described);
-            if (control) boxes_[key(*control)] = shown;
-            if (!c.accessibleName.empty()) e.call<void>("setAttribute", val("role"), val("img"));
+            if (!c.accessibleName.empty()) attributes += " role=\"img\"";
+            if (control) boxes_[key(*control)] = ImageBox{val::undefined(), picture, false};
             break;
         }
         case ui::Kind::Label:
-            e = element(document_, "div", "label");
-            e.set("textContent", val(std::string(c.text)));
+            html += "<div class=\"label\"";
             css += "font:" + std::to_string(ui::fontPixels(c.font->points)) + "px " + fontStack(*c.font) +
                    ";line-height:" + px(ui::pixels(c.height)) + ";background:" + background + ";";
             break;
         case ui::Kind::Button: {
-            e = element(document_, "button");
-            e.set("type", val("button"));
-            e.set("textContent", val(std::string(c.text)));
-            e.set("tabIndex", val(-1));
-            buttons_.emplace(std::string(c.name), e);
-            listen(e, "click", "onButtonClick");
+            const bool tabStop = std::find(form.tabOrder.begin(), form.tabOrder.end(), c.name) != form.tabOrder.end();
+            html += "<button type=\"button\"";
+            attributes += tabStop ? " tabindex=\"0\"" : " tabindex=\"-1\"";
             break;
         }
         case ui::Kind::Store:
@@ -215,17 +234,28 @@ void WebHost::buildForm(const ui::Form& form, val client, bool mainWindow) {
         case ui::Kind::Timer:
             continue;
         }
-        e.call<void>("setAttribute", val("data-control"), val(controlKey(c)));
-        e["style"].set("cssText", val(css));
-        if (!c.accessibleName.empty()) e.call<void>("setAttribute", val("aria-label"), val(std::string(c.accessibleName)));
-        client.call<void>("appendChild", e);
+        html += " data-control=\"" + escape(controlKey(c)) + "\" style=\"" + css + "\"" + attributes;
+        if (!c.accessibleName.empty()) html += " aria-label=\"" + escape(c.accessibleName) + "\"";
+        html += ">" + escape(c.text) + (c.kind == ui::Kind::Button ? "</button>" : "</div>");
     }
+    client.set("innerHTML", val(html));
 
-    for (std::string_view name : form.tabOrder) {
-        val& button = buttons_.at(std::string(name));
-        button.set("tabIndex", val(0));
-        tabOrder_.push_back(button);
+    // The elements the host acts on.
+    val children = client["children"];
+    int at = 0;
+    for (const ui::Control& c : form.controls) {
+        if (c.kind == ui::Kind::Store || c.kind == ui::Kind::Timer) continue;
+        val e = children[at++];
+        if (const auto control = mainWindow ? ui::imageControlOf(c) : std::nullopt; control && c.kind == ui::Kind::Image) {
+            ImageBox& b = boxes_.at(key(*control));
+            b.element = e;
+            b.described = control->array == ImageArray::Imgx || control->array == ImageArray::Slot;
+        } else if (c.kind == ui::Kind::Button) {
+            buttons_.emplace(std::string(c.name), e);
+            listen(e, "click", "onButtonClick");
+        }
     }
+    for (std::string_view name : form.tabOrder) tabOrder_.push_back(buttons_.at(std::string(name)));
 }
 
 void WebHost::start() {
@@ -252,44 +282,28 @@ void WebHost::start() {
                                    });
     layOut();
 
-    // Shown once every picture it may show has decoded: never half drawn.
-    val decoding = val::array();
-    auto wait = [&](const PictureRef& p) { decoding.call<void>("push", webPicture(p).decoded); };
-    for (const auto& [k, box] : boxes_) wait(box.picture);
-    for (const auto& [k, picture] : stores_) wait(picture);
-    val::global("Promise")
-        .call<val>("allSettled", decoding)
-        .call<void>("then", val::module_property("onPicturesSettled"));
+    buttons_.at("Command1").call<void>("focus");
+
+    // The browser tells when each picture of the main window is first painted.
+    paintObserver_ = observePaints();
 }
 
-void WebHost::picturesSettled(val results) {
-    const int count = results["length"].as<int>();
+void WebHost::picturesPainted(val entries) {
+    const val list = entries.call<val>("getEntries");
+    const int count = list["length"].as<int>();
     for (int i = 0; i < count; ++i) {
-        val result = results[i];
-        if (result["status"].as<std::string>() == "rejected") {
-            dispatch("画像", [&] {
-                throw std::runtime_error("画像を読み込めません（" + result["reason"]["message"].as<std::string>() + "）。");
-            });
-            return;
-        }
+        const val entry = list[i];
+        drawnAt_ = std::max(drawnAt_, entry["renderTime"].as<double>());
+        ++picturesPainted_;
     }
-    form1_["style"].set("visibility", val("visible"));
-    buttons_.at("Command1").call<void>("focus");
-    // Drawn once the frame after this one starts: that frame has painted it.
-    emscripten_request_animation_frame(
-        [](double, void* host) -> EM_BOOL {
-            emscripten_set_timeout(
-                [](void* h) {
-                    auto* self = static_cast<WebHost*>(h);
-                    self->document_["documentElement"].call<void>("setAttribute", val("data-drawn-ms"),
-                                                                 val(emscripten_performance_now()));
-                    // The banner is decoded ahead, while the player memorises.
-                    self->pictures_.get("banner");
-                },
-                0, host);
-            return false;
-        },
-        this);
+    const auto& controls = ui::kForm1.controls;
+    const auto shown = std::count_if(controls.begin(), controls.end(), [](const ui::Control& c) {
+        return c.kind == ui::Kind::Image;
+    });
+    if (picturesPainted_ < shown || paintObserver_.isNull()) return;
+    paintObserver_.call<void>("disconnect");
+    paintObserver_ = val::null();
+    document_["documentElement"].call<void>("setAttribute", val("data-drawn-ms"), val(drawnAt_));
 }
 
 void WebHost::dispatch(const char* what, const std::function<void()>& handler) {
@@ -354,8 +368,7 @@ void WebHost::setPicture(ImageControl control, PictureRef picture) {
     if (!b) throw std::out_of_range("the rules may only change shown image controls");
     if (!picture) throw std::invalid_argument("an image control cannot show nothing");
     if (picture == b->picture) return;
-    b->picture = std::move(picture);
-    showPicture(b->element, b->img, b->picture, b->described);
+    b->show(std::move(picture));
 }
 
 void WebHost::beginDrag(std::int16_t card) {
@@ -469,8 +482,10 @@ void WebHost::layOut() {
     style.set("width", val(px(deskWidth_)));
     style.set("height", val(px(deskHeight_)));
     style.set("transform", val("scale(" + std::to_string(scale_) + ")"));
-    form1_["style"].set("left", val(px(static_cast<int>((deskWidth_ - w1) / 2))));
-    form1_["style"].set("top", val(px(static_cast<int>((deskHeight_ - h1) / 2))));
+    form1Left_ = static_cast<int>((deskWidth_ - w1) / 2);
+    form1Top_ = static_cast<int>((deskHeight_ - h1) / 2);
+    form1_["style"].set("left", val(px(form1Left_)));
+    form1_["style"].set("top", val(px(form1Top_)));
     if (!form2_.isNull() && !form2_["hidden"].as<bool>()) placeForm2(form2Left_, form2Top_);
 }
 
@@ -489,8 +504,8 @@ void WebHost::placeForm2(double left, double top) {
 
 void WebHost::raise(val window) {
     // The window last pressed stands in front, as on a desktop.
-    static int front = 0;
-    window["style"].set("zIndex", val(++front));
+    (window.strictlyEquals(form1_) ? form1Z_ : form2Z_) = ++front_;
+    window["style"].set("zIndex", val(front_));
 }
 
 void WebHost::windowPointerDown(val event) {
@@ -530,8 +545,7 @@ void WebHost::buttonClick(val event) {
 // --- the drag ---
 
 std::pair<double, double> WebHost::toForm1(double clientX, double clientY) const {
-    const val rect = form1_.call<val>("getBoundingClientRect");
-    return {(clientX - rect["left"].as<double>()) / scale_, (clientY - rect["top"].as<double>()) / scale_};
+    return {clientX / scale_ - form1Left_, clientY / scale_ - form1Top_};
 }
 
 void WebHost::cardPointerDown(val event) {
@@ -605,20 +619,21 @@ void WebHost::pointerCancel(val event) {
 }
 
 void WebHost::releaseAt(double clientX, double clientY) {
-    endDrag();
+    endDrag(true);
     const int slot = slotAt(clientX, clientY);
     if (slot < 0) return;  // released anywhere but a slot: nothing happens
     (game_.*kSlotDrops.at(static_cast<std::size_t>(slot)))();
 }
 
-void WebHost::endDrag() {
+void WebHost::endDrag(bool released) {
     if (drag_.card < 0) return;
     const Drag ended = drag_;
     drag_ = {};
     outline_["style"].set("display", val("none"));
-    announcer_.set("textContent", val(""));
-    if (!ended.keyboard) {
-        const val card = box(Imgx(ended.card))->element;
+    if (ended.keyboard) announcer_.set("textContent", val(""));
+    // A pointer let go releases its capture by itself.
+    if (!ended.keyboard && !released) {
+        val card = box(Imgx(ended.card))->element;
         if (card.call<bool>("hasPointerCapture", val(ended.pointerId))) {
             card.call<void>("releasePointerCapture", val(ended.pointerId));
         }
@@ -640,11 +655,29 @@ void WebHost::holdOver(int slot) {
 }
 
 int WebHost::slotAt(double clientX, double clientY) const {
-    // The topmost element there: a slot hidden by the other window takes no drop.
-    const val hit = document_.call<val>("elementFromPoint", val(clientX), val(clientY));
-    if (hit.isNull()) return -1;
-    const val slot = hit.call<val>("getAttribute", val("data-slot"));
-    return slot.isNull() ? -1 : std::stoi(slot.as<std::string>());
+    // The topmost thing there, found from the layouts the windows were built
+    // from: a slot hidden by the other window takes no drop. (The message
+    // box is modal: no card is held while it is open.)
+    const double x = clientX / scale_, y = clientY / scale_;
+    if (!form2_.isNull() && !form2_["hidden"].as<bool>() && form2Z_ > form1Z_ &&
+        x >= form2Left_ - kBorder && x < form2Left_ + ui::pixels(ui::kForm2.clientWidth) + kBorder &&
+        y >= form2Top_ - kBorder - kTitleBar && y < form2Top_ + ui::pixels(ui::kForm2.clientHeight) + kBorder) {
+        return -1;
+    }
+    const auto [fx, fy] = toForm1(clientX, clientY);
+    if (fx < 0 || fy < 0 || fx >= ui::pixels(ui::kForm1.clientWidth) || fy >= ui::pixels(ui::kForm1.clientHeight)) {
+        return -1;
+    }
+    const auto& controls = ui::kForm1.controls;
+    for (auto c = controls.rbegin(); c != controls.rend(); ++c) {
+        if (c->kind == ui::Kind::Store || c->kind == ui::Kind::Timer) continue;  // never shown
+        const double left = ui::pixels(c->left), top = ui::pixels(c->top);
+        if (fx >= left && fx < left + ui::pixels(c->width) && fy >= top && fy < top + ui::pixels(c->height)) {
+            const auto control = ui::imageControlOf(*c);
+            return control && control->array == ImageArray::Slot ? control->index : -1;
+        }
+    }
+    return -1;
 }
 
 // --- keys ---

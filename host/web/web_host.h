@@ -24,14 +24,14 @@ namespace poromea::web {
 
 class WebHost final : public Host {
 public:
-    // Builds the main window into the page, hidden until its pictures have
-    // decoded (see start). Throws if a picture is missing.
+    // Builds the main window into the page. Throws if a picture is missing.
     explicit WebHost(PictureLibrary& pictures);
     WebHost(const WebHost&) = delete;
     WebHost& operator=(const WebHost&) = delete;
 
-    // Listens to the page and shows the main window once every picture it
-    // may show is decoded, START holding the focus.
+    // Listens to the page and shows the main window, START holding the focus.
+    // Once every picture in it has been painted, the page's root element gets
+    // data-drawn-ms: that moment, in milliseconds from navigation.
     void start();
 
     // The page's events, from the listeners that main.cpp binds.
@@ -42,8 +42,8 @@ public:
     void buttonClick(emscripten::val event);
     void titlePointerDown(emscripten::val event);
     void windowPointerDown(emscripten::val event);
-    void picturesSettled(emscripten::val results);
     bool keyDown(const EmscriptenKeyboardEvent& event);
+    void picturesPainted(emscripten::val entries);
     void layOut();
 
     // How long each kind of event took to handle, in milliseconds: an object
@@ -61,11 +61,13 @@ public:
     void showWindow(WindowName window) override;
 
 private:
+    // An image control: shows its picture as its background, at natural size
+    // from the top left corner (clipped by the control) or stretched to it.
     struct ImageBox {
         emscripten::val element = emscripten::val::undefined();
-        emscripten::val img = emscripten::val::undefined();
         PictureRef picture;
         bool described = false;  // a card or slot: says what it shows
+        void show(PictureRef shown);
     };
     // A card held by a pointer (its id and the button's bit in `buttons`) or by the keys.
     struct Drag {
@@ -90,11 +92,12 @@ private:
     void cardPressed(std::int16_t card, const Drag& press, std::int16_t button, std::int16_t shift, double x,
                      double y);
     void releaseAt(double clientX, double clientY);
-    void endDrag();
+    void endDrag(bool released = false);
     void placeOutline(double left, double top);
     void holdOver(int slot);
     int slotAt(double clientX, double clientY) const;
-    // A point of the page in the main window's pixels.
+    // A point of the page in the main window's pixels, from the geometry the
+    // host gave the page (reading it back would make the page lay out anew).
     std::pair<double, double> toForm1(double clientX, double clientY) const;
     void placeForm2(double left, double top);
     void raise(emscripten::val window);
@@ -110,10 +113,12 @@ private:
     emscripten::val messageBox_;  // null until the first wrong answer
     std::map<std::string, emscripten::val> buttons_;  // "Command1", "Command2"
     std::vector<emscripten::val> tabOrder_;
-    std::map<std::pair<int, int>, ImageBox> boxes_;     // shown image controls
+    std::map<std::pair<int, int>, ImageBox> boxes_;     // the rules' shown image controls
     std::map<std::pair<int, int>, PictureRef> stores_;  // picture stores
     double scale_ = 1;
-    double form2Left_ = 0, form2Top_ = 0;  // Form2's client area on the desk
+    double form1Left_ = 0, form1Top_ = 0;  // the windows' client areas on the desk
+    double form2Left_ = 0, form2Top_ = 0;
+    int front_ = 0, form1Z_ = 0, form2Z_ = 0;  // stacking order of the windows
     double deskWidth_ = 0, deskHeight_ = 0;
     long timer_ = 0;
     ClockSeededRandom random_;
@@ -121,6 +126,9 @@ private:
     Drag drag_;
     Drag pendingPress_;  // the press being handled, for beginDrag
     Move move_;
+    emscripten::val paintObserver_ = emscripten::val::null();
+    int picturesPainted_ = 0;
+    double drawnAt_ = 0;
     bool failed_ = false;
     std::map<std::string, std::vector<double>, std::less<>> times_;
 };

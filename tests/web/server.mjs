@@ -21,5 +21,5 @@ export async function serve(root, headers = {}) {
     }
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+  return { root, url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
 }

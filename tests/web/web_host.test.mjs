@@ -41,9 +41,12 @@ play('the main window is built from its layout', {}, async (game) => {
   assert.equal(await game.control('Command2').textContent(), 'O  K');
   assert.equal(await page.locator('[data-control^="Img"]:not([data-card])').count(), 0, 'picture stores are not shown');
 
-  // The title is stretched to its control; other pictures keep their size.
-  assert.deepEqual(await game.control('Image1').locator('img').boundingBox().then((b) => [b.width, b.height]), [318, 259]);
-  assert.deepEqual(await game.control('Image2').locator('img').evaluate((e) => [e.offsetWidth, e.naturalWidth]), [300, 300]);
+  // Every image control shows its picture: at natural size from the top
+  // left corner, the title stretched to its control.
+  assert.deepEqual(await page.$$eval('#Form1 .image', (all) => all.map((e) => {
+    const style = getComputedStyle(e);
+    return [style.backgroundImage.startsWith('url("data:image/'), style.backgroundSize, style.backgroundRepeat, style.backgroundPosition];
+  })), Array.from({ length: 14 }, (_, i) => [true, i ? 'auto' : '100% 100%', 'no-repeat', '0px 0px']));
 
   // Labels: one line each, opaque, in the installed Mincho and Gothic faces.
   await game.cdp.send('DOM.enable');
@@ -82,8 +85,9 @@ play('a correct game opens one congratulation window, back at its place when reo
   assert.deepEqual(await game.pictures('slots'), PARTS);
   const opened = [{ title: 'おめでとう !!', client: [228, 129, 562, 108], shows: 'banner' }];
   assert.deepEqual((await game.windows()).form2, opened);
-  const banner = game.page.locator('#Form2 [data-control="Image1"] img');
-  assert.deepEqual(await banner.evaluate((e) => [e.offsetWidth, e.offsetHeight, e.complete]), [567, 113, true]);
+  const banner = game.control('Image1', 'Form2');  // at natural size, clipped by the client area
+  assert.deepEqual(await banner.evaluate((e) => [e.offsetWidth, e.offsetHeight, e.parentNode.clientWidth,
+    getComputedStyle(e.parentNode).overflow, getComputedStyle(e).backgroundSize]), [567, 113, 562, 'hidden', 'auto']);
 
   await game.press('Command2');  // the same answer again: still one window
   assert.deepEqual((await game.windows()).form2, opened);
