@@ -70,32 +70,6 @@ std::string fontStack(const ui::Font& f) {
            (mincho ? "'IPAexMincho','Noto Serif CJK JP',serif" : "'IPAexGothic','Noto Sans CJK JP',sans-serif");
 }
 
-std::string utf8(std::u16string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // Mouse buttons as the rules' handlers receive them, from PointerEvent.button
 // (touch and a pen's tip are the left button).
 std::int16_t buttonCode(int button) {
@@ -418,8 +392,8 @@ void WebHost::messageBox(std::u16string_view prompt, std::u16string_view title) 
         document_["body"].call<void>("appendChild", messageBox_);
     }
     if (messageBox_["open"].as<bool>()) throw std::logic_error("a message box is already open");
-    messageBox_.call<val>("querySelector", val(".titlebar")).set("textContent", val(utf8(title)));
-    messageBox_.call<val>("querySelector", val("p")).set("textContent", val(utf8(prompt)));
+    messageBox_.call<val>("querySelector", val(".titlebar")).set("textContent", val(std::u16string(title)));
+    messageBox_.call<val>("querySelector", val("p")).set("textContent", val(std::u16string(prompt)));
     messageBox_.call<void>("showModal");
 }
 
