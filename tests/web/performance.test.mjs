@@ -26,15 +26,22 @@ test('the whole page is under 300 KB', async (t) => {
   assert.ok(total < 300_000, `${total} bytes`);
 });
 
+// First visits (nothing cached) and visits again (the browser's caches warm).
 test('start-up: from navigation to the main window drawn with its pictures', async (t) => {
-  const drawn = [];
+  const drawn = { first: [], repeat: [] };
+  const read = async (page) => Number(await page.getAttribute('html', 'data-drawn-ms'));
   for (let i = 0; i < 7; ++i) {
     const game = await Game.open(suite, { clock: false });
-    drawn.push(Number(await game.page.getAttribute('html', 'data-drawn-ms')));
+    drawn.first.push(await read(game.page));
+    await game.page.reload();
+    await game.page.waitForSelector('html[data-drawn-ms]');
+    drawn.repeat.push(await read(game.page));
     await game.close();
   }
-  t.diagnostic(`drawn after ${drawn.map((ms) => ms.toFixed(1)).join(', ')} ms; median ${median(drawn).toFixed(1)} ms`);
-  assert.ok(median(drawn) < 500, `median ${median(drawn)} ms`);
+  for (const [visit, ms] of Object.entries(drawn)) {
+    t.diagnostic(`${visit} visit: ${ms.map((v) => v.toFixed(1)).join(', ')} ms; median ${median(ms).toFixed(1)} ms`);
+  }
+  for (const ms of Object.values(drawn)) assert.ok(median(ms) < 500, JSON.stringify(drawn));
 });
 
 // Each handler many times through real input, as a player repeats them; the
