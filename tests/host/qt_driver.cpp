@@ -156,6 +156,12 @@ private:
 
 class HostScenario : public ::testing::TestWithParam<Scenario> {};
 
+}  // namespace
+
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
+namespace {
+
 TEST_P(HostScenario, Plays) {
     std::unique_ptr<Driver> driver = makeDriver(GetParam().missingPicture);
     GetParam().play(*driver);
