@@ -8,7 +8,8 @@ SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build, the game and the tests need.
 PACKAGES := cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libgl-dev \
-            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth valgrind
+            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth valgrind \
+            dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool
 # The cross build of the 32-bit Windows executable (make win32).
 WIN32_PACKAGES := cmake make g++-mingw-w64-i686
 # Its tests: Wine (32-bit for the game, 64-bit for the prefix's own services),

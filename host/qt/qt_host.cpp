@@ -182,6 +182,7 @@ void QtHost::showWindow(WindowName window) {
     form2_->setGeometry(ui::pixels(*f.left), ui::pixels(*f.top), ui::pixels(f.clientWidth),
                         ui::pixels(f.clientHeight));
     form2_->show();
+    form2_->activateWindow();  // as a new window is, so that it is read out as it opens
 }
 
 // --- the drag ---

@@ -106,8 +106,12 @@ private:
     PictureBox* box() const { return static_cast<PictureBox*>(widget()); }
 };
 
-QAccessibleInterface* accessibleFactory(const QString&, QObject* object) {
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
     if (auto* box = qobject_cast<PictureBox*>(object)) return new PictureBoxAccessible(box);
+    // The game's windows are plain widgets; a screen reader must know them as windows.
+    if (auto* w = qobject_cast<QWidget*>(object); w && w->isWindow() && className == u"QWidget") {
+        return new QAccessibleWidget(w, QAccessible::Window);
+    }
     return nullptr;
 }
 
