@@ -45,14 +45,6 @@ protected:
     }
 };
 
-TEST_F(Game, WindowOpensIdle) {
-    EXPECT_EQ(host.row(ImageArray::Imgx), kCoveredRow);
-    EXPECT_EQ(host.row(ImageArray::Slot), kEmptySlots);
-    press(0);
-    EXPECT_TRUE(host.drags.empty()) << "no drag before the first memorise time ends";
-    EXPECT_EQ(host.interval, 0);
-}
-
 TEST_F(Game, CorrectGameOpensCongratulations) {
     form.Command1_Click();
     const Row faceUp = host.row(ImageArray::Imgx);
@@ -102,22 +94,6 @@ TEST_F(Game, SwappedEyesAreWrong) {
     EXPECT_EQ(host.row(ImageArray::Slot), (Row{"part0", "part1", "part2", "part3", "part5", "part4"}));
 }
 
-TEST_F(Game, OneCardOnTwoSlotsAndTheLastDropWins) {
-    const Row faceUp = deal();
-    const int nose = cardOf(1, faceUp);
-    drag(nose, 0);
-    drag(nose, 1);
-    EXPECT_EQ(form.state().placed[0], 1);
-    EXPECT_EQ(form.state().placed[1], 1);
-    EXPECT_EQ(host.shown(Slot(0)), kCoveredRow[nose]);
-
-    placeAllCorrectly(faceUp);  // every slot dropped on again: the later drop wins
-    form.Command2_Click();
-    EXPECT_EQ(host.form2Shows, 1);
-}
-
-// A slot that received nothing in this game is shown empty and judged wrong,
-// never by what an earlier game left there.
 TEST_F(Game, OnlyThisGamesDropsCount) {
     form.Command2_Click();
     EXPECT_EQ(host.row(ImageArray::Slot), kEmptySlots) << "check before any game";
