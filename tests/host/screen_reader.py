@@ -123,6 +123,7 @@ def main():
     changed = {e[1] for e in events if e[0] == "object:property-change:accessible-description"}
     check(set(CARDS) <= changed, f"every card announced its new picture, only {sorted(changed)} did")
     wait_for(lambda: described(form1, CARDS) == COVERS, 8, "the covers")
+    expect_step(form1, "covered", COVERS, ["空き"] * 6)
 
     # The mouth's card, held by the keyboard: the outline starts on the mouth's
     # slot and each slot it moves to is announced with what it shows.
