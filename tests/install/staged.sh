@@ -33,12 +33,14 @@ unshare --mount --propagation private sh -c \
     'mount -t tmpfs none "$1" && mount -t tmpfs none "$2" && shift 2 && cd / && exec "$@"' \
     - "$build" "$src" "$usr/games/poromea" >"$stage/out" 2>&1 & game=$!
 pids="$pids $game"
+shown=
 for _ in $(seq 120); do
-    xwininfo -name ポロメア 2>/dev/null | grep -q 'Map State: IsViewable' && break
+    xwininfo -name ポロメア 2>/dev/null | grep -q 'Map State: IsViewable' && shown=1 && break
     kill -0 $game 2>/dev/null || break
     sleep 0.5
 done
-xwininfo -name ポロメア | grep -E 'geometry|Map State'
 sleep 1
-kill -0 $game || { echo "the game ended: $(cat "$stage/out")"; exit 1; }
+kill -0 $game 2>/dev/null || { echo "the game ended: $(cat "$stage/out")"; exit 1; }
+[ -n "$shown" ] || { echo "no main window after a minute"; exit 1; }
 [ ! -s "$stage/out" ] || { echo "the game said: $(cat "$stage/out")"; exit 1; }
+xwininfo -name ポロメア | grep -E 'geometry|Map State'
