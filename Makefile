@@ -69,10 +69,11 @@ test: build
 install: build
 	$(SUDO) cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The Debian package, $(BUILD)/poromea_<version>_<arch>.deb, for /usr.
+# The Debian package, $(BUILD)/poromea_<version>_<arch>.deb, for /usr,
+# checked by lintian.
 package: build
 	$(call ensure,$(PACKAGE_PACKAGES))
-	cd $(BUILD) && cpack
+	cd $(BUILD) && cpack && lintian --fail-on error poromea_*.deb
 
 # The README's picture of the game in play, docs/screenshot.png.
 screenshot: build
