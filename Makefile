@@ -2,6 +2,7 @@
 # Debian machine lacks before it builds, so nothing depends on earlier set-up.
 
 BUILD   ?= build
+PREFIX  ?= /usr/local
 WIN32_BUILD ?= build-win32
 WEB_BUILD ?= build-web
 WEB_OBJ ?= build-wasm
@@ -9,9 +10,16 @@ WEB_PORT ?= 8000
 JOBS    ?= $(shell nproc)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-# Debian packages the build, the game and the tests need.
+# Debian packages the build, the game and the tests need (the install tests
+# check the desktop files and the package, and find the window with xwininfo).
 PACKAGES := cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libgl-dev \
-            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth valgrind
+            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth valgrind \
+            dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool \
+            lintian dpkg-dev desktop-file-utils appstream file x11-utils
+# Building and checking the Debian package (make package).
+PACKAGE_PACKAGES := lintian dpkg-dev desktop-file-utils appstream file
+# Taking the README's screenshot (make screenshot).
+SCREENSHOT_PACKAGES := xvfb xauth xdotool imagemagick
 # The cross build of the 32-bit Windows executable (make win32).
 WIN32_PACKAGES := cmake make g++-mingw-w64-i686
 # Its tests: Wine (32-bit for the game, 64-bit for the prefix's own services),
@@ -41,8 +49,8 @@ define ensure
 	fi
 endef
 
-.PHONY: all deps build run test bench pictures clean win32 win32-test-deps test-win32 screenshot-win32 \
-        web run-web test-web
+.PHONY: all deps build run test install package screenshot bench pictures clean \
+        win32 win32-test-deps test-win32 screenshot-win32 web run-web test-web
 
 all: build
 
@@ -67,6 +75,22 @@ test: build
 	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-win32
 	$(MAKE) test-web
+
+# The game, its menu entry, icons, AppStream data and manual page under
+# $(PREFIX); the executable goes to $(PREFIX)/games, as Debian does for games.
+install: build
+	$(SUDO) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, $(BUILD)/poromea_<version>_<arch>.deb, for /usr,
+# checked by lintian.
+package: build
+	$(call ensure,$(PACKAGE_PACKAGES))
+	cd $(BUILD) && cpack && lintian --fail-on error poromea_*.deb
+
+# The README's picture of the game in play, docs/screenshot.png.
+screenshot: build
+	$(call ensure,$(SCREENSHOT_PACKAGES))
+	tools/screenshot.sh $(BUILD)/poromea docs/screenshot.png
 
 # The native 32-bit Windows executable, $(WIN32_BUILD)/poromea.exe.
 win32:

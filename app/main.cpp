@@ -33,6 +33,7 @@ int main(int argc, char* argv[]) {
     qInstallMessageHandler(nullptr);
     app.setApplicationName(QStringLiteral("poromea"));
     app.setApplicationDisplayName(QStringLiteral("ポロメア"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(POROMEA_APP_ID));
     try {
         poromea::qt::PictureLibrary pictures;
         poromea::qt::QtHost host(pictures);

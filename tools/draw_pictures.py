@@ -528,17 +528,25 @@ BLACK16, GREY16, CYAN16, WHITE16 = 0, 8, 14, 15
 CLEAR = 255  # marks pixels the AND mask leaves transparent
 
 
+# The icon's window on a 32-unit grid: corners clockwise from the top left
+# (the right edge is shorter, as if turned away), the depth of the title bar
+# as a share of the side edges, and the shadow's offset.
+ICON_SHEET = [(3, 8), (24, 3), (27, 21), (5, 28)]
+ICON_BAR = 0.24
+ICON_SHADOW = 2
+
+
+def lerp(a, b, t):
+    return (a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t)
+
+
 def icon_pixels(size, bpp):
     """A little window seen at a slant: rows of palette indices, and rows
     telling which pixels are opaque."""
     k = size / 32
-    # corners, clockwise; the right edge is shorter, as if turned away
-    sheet = [(x * k, y * k) for x, y in [(3, 8), (24, 3), (27, 21), (5, 28)]]
-
-    def lerp(a, b, t):
-        return (a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t)
+    sheet = [(x * k, y * k) for x, y in ICON_SHEET]
     tl, tr, br, bl = sheet
-    bar = [tl, tr, lerp(tr, br, 0.24), lerp(tl, bl, 0.24)]
+    bar = [tl, tr, lerp(tr, br, ICON_BAR), lerp(tl, bl, ICON_BAR)]
     colour = bpp == 4
     idx = Image.new("L", (size, size), CLEAR)
     d = ImageDraw.Draw(idx)
@@ -602,6 +610,77 @@ def write_icon(path):
         f.write(out + b"".join(blobs))
 
 
+# ---------------------------------------------------------------- desktop icons
+
+ICON_PNG_SIZES = (16, 32, 48, 64, 128, 256)
+
+
+def meet(a, b, c, d):
+    """Where line ab crosses line cd."""
+    (x1, y1), (x2, y2), (x3, y3), (x4, y4) = a, b, c, d
+    den = (x1 - x2) * (y3 - y4) - (y1 - y2) * (x3 - x4)
+    t = ((x1 - x3) * (y3 - y4) - (y1 - y3) * (x3 - x4)) / den
+    return (x1 + t * (x2 - x1), y1 + t * (y2 - y1))
+
+
+def shift(a, b, dist):
+    """Line ab moved dist to its right (inwards for a clockwise outline)."""
+    n = math.hypot(b[0] - a[0], b[1] - a[1])
+    dx, dy = -(b[1] - a[1]) / n * dist, (b[0] - a[0]) / n * dist
+    return (a[0] + dx, a[1] + dy), (b[0] + dx, b[1] + dy)
+
+
+def inset(poly, dist):
+    """A convex clockwise polygon with every edge moved dist inwards."""
+    edges = [shift(p, q, dist) for p, q in zip(poly, poly[1:] + poly[:1])]
+    return [meet(*edges[i - 1], *edges[i]) for i in range(len(edges))]
+
+
+def icon_png(size):
+    """The program icon for the desktop: at 16 and 32 pixels the .ico's own
+    16-colour images, hinted to whole pixels; larger sizes drawn from the
+    same outline with soft edges and lines that thicken more slowly than the
+    window grows, so they do not look like a blown-up 32-pixel icon."""
+    if size in (16, 32):
+        indices, opaque = icon_pixels(size, 4)
+        img = Image.new("RGBA", (size, size))
+        img.putdata([VGA16[v] + (255,) if o else (0, 0, 0, 0)
+                     for row, mask in zip(indices, opaque)
+                     for v, o in zip(row, mask)])
+        return img
+    k = size / 32
+    line = k ** 0.75
+    sheet = [(x * k, y * k) for x, y in ICON_SHEET]
+    outer, inner = inset(sheet, -line / 2), inset(sheet, line / 2)
+    tl, tr, br, bl = sheet
+    itl, itr, ibr, ibl = inner
+    sep = (lerp(tl, bl, ICON_BAR), lerp(tr, br, ICON_BAR))
+    above, below = shift(*sep, -line / 2), shift(*sep, line / 2)
+    bar = [itl, itr, meet(*above, itr, ibr), meet(*above, itl, ibl)]
+    rule = [meet(*above, itl, ibl), meet(*above, itr, ibr),
+            meet(*below, itr, ibr), meet(*below, itl, ibl)]
+    big = Image.new("RGBA", (size * SS, size * SS), (0, 0, 0, 0))
+    d = ImageDraw.Draw(big)
+
+    def fill(pts, colour, dx=0.0):
+        d.polygon([((x + dx) * SS - 0.5, (y + dx) * SS - 0.5) for x, y in pts],
+                  fill=colour + (255,))
+    fill(outer, VGA16[GREY16], ICON_SHADOW * k)
+    fill(outer, VGA16[BLACK16])
+    fill(inner, VGA16[WHITE16])
+    fill(bar, VGA16[CYAN16])
+    fill(rule, VGA16[BLACK16])
+    # BOX over RGBA averages with premultiplied alpha: no dark fringe
+    return big.resize((size, size), Image.Resampling.BOX)
+
+
+def write_icon_pngs(out):
+    os.makedirs(out, exist_ok=True)
+    for size in ICON_PNG_SIZES:
+        icon_png(size).save(os.path.join(out, f"poromea-{size}.png"),
+                            format="PNG", optimize=True)
+
+
 # ---------------------------------------------------------------- main
 
 def main():
@@ -633,6 +712,7 @@ def main():
                        quality=95, subsampling=0, dpi=(96, 96),
                        progressive=False, optimize=False)
     write_icon(os.path.join(out, "poromea.ico"))
+    write_icon_pngs(os.path.join(out, "icons"))
 
 
 if __name__ == "__main__":

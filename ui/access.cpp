@@ -37,7 +37,9 @@ KeyCommand keyCommand(Key key, int heldSlot, bool mouseDrag) {
         return holding ? KeyCommand{A::Move, (heldSlot + 1) % kCount} : KeyCommand{A::PassOn};
     case Key::Left: case Key::Up:
         return holding ? KeyCommand{A::Move, (heldSlot + kCount - 1) % kCount} : KeyCommand{A::PassOn};
-    case Key::Return: case Key::Space:
+    case Key::Return:
+        return holding ? KeyCommand{A::Drop, heldSlot} : KeyCommand{A::Click};
+    case Key::Space:
         return holding ? KeyCommand{A::Drop, heldSlot} : KeyCommand{A::PassOn};
     case Key::Escape:
         return holding ? KeyCommand{A::PutBack} : KeyCommand{A::PassOn};

@@ -30,6 +30,7 @@ struct KeyCommand {
         Move,     // the held card now stands on slot `target`
         Drop,     // drop the held card on slot `target`
         PutBack,  // let go of the held card without dropping it
+        Click,    // press the focused button, as Space does
     };
     Action action = Action::PassOn;
     int target = -1;

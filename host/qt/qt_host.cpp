@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <exception>
 
+#include "ui/access.h"
+
 namespace poromea::qt {
 namespace {
 
@@ -27,6 +29,25 @@ std::int16_t buttonCode(Qt::MouseButton b) {
 std::int16_t shiftCode(Qt::KeyboardModifiers m) {
     return static_cast<std::int16_t>((m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
                                      (m & Qt::AltModifier ? 4 : 0));
+}
+
+ui::Key keyOf(const QKeyEvent* e) {
+    switch (e->key()) {
+    case Qt::Key_1: return ui::Key::Digit1;
+    case Qt::Key_2: return ui::Key::Digit2;
+    case Qt::Key_3: return ui::Key::Digit3;
+    case Qt::Key_4: return ui::Key::Digit4;
+    case Qt::Key_5: return ui::Key::Digit5;
+    case Qt::Key_6: return ui::Key::Digit6;
+    case Qt::Key_Left: return ui::Key::Left;
+    case Qt::Key_Right: return ui::Key::Right;
+    case Qt::Key_Up: return ui::Key::Up;
+    case Qt::Key_Down: return ui::Key::Down;
+    case Qt::Key_Return: case Qt::Key_Enter: return ui::Key::Return;
+    case Qt::Key_Space: return ui::Key::Space;
+    case Qt::Key_Escape: return ui::Key::Escape;
+    default: return ui::Key::Other;
+    }
 }
 
 void reportAndQuit(const QString& message) {
@@ -65,9 +86,11 @@ QtHost::QtHost(PictureLibrary& pictures)
     connect(&timer1_, &QTimer::timeout, this, [this] { dispatch("Timer1", [this] { game_.Timer1_Timer(); }); });
 
     outline_ = new DragOutline(form1_.get());
+    // The game's keys work wherever the focus is in the main window.
+    qApp->installEventFilter(this);
 }
 
-QtHost::~QtHost() = default;
+QtHost::~QtHost() { qApp->removeEventFilter(this); }
 
 void QtHost::showForm1() {
     // Centred with its frame, which is known only once the window is shown.
@@ -122,8 +145,7 @@ void QtHost::beginDrag(std::int16_t card) {
     outline_->setGeometry(QRect(box->pos(), box->size()));
     outline_->raise();
     outline_->show();
-    // Until the drag ends, keys belong to it: Space cannot press a button mid-drag.
-    qApp->installEventFilter(this);
+    if (drag_.slot >= 0) moveKeyboardOutline(drag_.slot);
 }
 
 void QtHost::setTimerInterval(std::int32_t milliseconds) {
@@ -160,20 +182,72 @@ void QtHost::showWindow(WindowName window) {
     form2_->setGeometry(ui::pixels(*f.left), ui::pixels(*f.top), ui::pixels(f.clientWidth),
                         ui::pixels(f.clientHeight));
     form2_->show();
+    form2_->activateWindow();  // as a new window is, so that it is read out as it opens
 }
 
 // --- the drag ---
 
-void QtHost::cardPressed(int card, QMouseEvent* event) {
-    if (drag_.card >= 0) return;  // another button while dragging
-    pendingPress_ = {static_cast<std::int16_t>(card), event->button(), event->position().toPoint()};
-    const QPointF twips = event->position() * ui::kTwipsPerPixel;
-    dispatch("マウス", [&] {
-        game_.Imgx_MouseDown(static_cast<std::int16_t>(card), buttonCode(event->button()),
-                             shiftCode(event->modifiers()), static_cast<float>(twips.x()),
-                             static_cast<float>(twips.y()));
+// A press on a card, by the mouse or by a key, goes to the rules, which
+// call beginDrag if a card may be picked up now.
+void QtHost::pressCard(const Drag& press, std::int16_t button, std::int16_t shift) {
+    pendingPress_ = press;
+    const QPointF twips = QPointF(press.grabOffset) * ui::kTwipsPerPixel;
+    dispatch(press.slot >= 0 ? "キー" : "マウス", [&] {
+        game_.Imgx_MouseDown(press.card, button, shift, static_cast<float>(twips.x()), static_cast<float>(twips.y()));
     });
     pendingPress_ = {};
+}
+
+void QtHost::cardPressed(int card, QMouseEvent* event) {
+    if (drag_.card >= 0) return;  // another button while dragging
+    pressCard({static_cast<std::int16_t>(card), event->button(), event->position().toPoint()},
+              buttonCode(event->button()), shiftCode(event->modifiers()));
+}
+
+bool QtHost::keyPressed(QKeyEvent* event) {
+    using A = ui::KeyCommand::Action;
+    const bool mouseDrag = drag_.card >= 0 && drag_.slot < 0;
+    const ui::KeyCommand command = ui::keyCommand(keyOf(event), drag_.slot, mouseDrag);
+    switch (command.action) {
+    case A::PassOn:
+        return false;
+    case A::Swallow:
+        return true;
+    case A::PickUp: {
+        endDrag();
+        const PictureBox* card = imageControl(Imgx(command.target));
+        pressCard({static_cast<std::int16_t>(command.target), Qt::LeftButton, card->rect().center(),
+                   ui::kFirstKeyboardSlot},
+                  1, 0);
+        return true;
+    }
+    case A::Move:
+        moveKeyboardOutline(command.target);
+        return true;
+    case A::Drop:
+        endDrag();
+        dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(command.target))(); });
+        return true;
+    case A::PutBack:
+        endDrag();
+        return true;
+    case A::Click:
+        if (auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+            button && button->window() == form1_.get()) {
+            button->click();
+            return true;
+        }
+        return false;
+    }
+    return true;
+}
+
+void QtHost::moveKeyboardOutline(int slot) {
+    if (drag_.slot >= 0) imageControl(Slot(drag_.slot))->setKeyboardTarget(false);
+    drag_.slot = slot;
+    PictureBox* box = imageControl(Slot(slot));
+    outline_->move(box->pos());
+    box->setKeyboardTarget(true);
 }
 
 void QtHost::cardMoved(QMouseEvent* event) {
@@ -192,7 +266,7 @@ void QtHost::cardReleased(QMouseEvent* event) {
 
 void QtHost::endDrag() {
     if (drag_.card < 0) return;
-    qApp->removeEventFilter(this);
+    if (drag_.slot >= 0) imageControl(Slot(drag_.slot))->setKeyboardTarget(false);
     drag_ = {};
     outline_->hide();
 }
@@ -211,17 +285,25 @@ int QtHost::slotAt(const QPoint& globalPos) const {
 }
 
 bool QtHost::eventFilter(QObject* watched, QEvent* event) {
-    if (drag_.card < 0) return false;
+    const bool dragging = drag_.card >= 0;
     switch (event->type()) {
-    case QEvent::KeyPress:
-        // Escape cancels the drag, like a release outside the slots.
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) endDrag();
-        return true;
+    case QEvent::KeyPress: {
+        // Keys reach the game from the main window, or from anywhere while a
+        // card is held: until the drag ends, keys belong to it.
+        if (failed_) return dragging;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!dragging && (!widget || widget->window() != form1_.get())) return false;
+        return keyPressed(static_cast<QKeyEvent*>(event));
+    }
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
-        return true;
+        return dragging;
+    case QEvent::MouseButtonPress:
+        // A press of the mouse ends a keyboard drag first, as Escape would.
+        if (drag_.slot >= 0) endDrag();
+        return false;
     case QEvent::WindowDeactivate:
-        if (watched == form1_.get()) endDrag();
+        if (dragging && watched == form1_.get()) endDrag();
         return false;
     default:
         return false;

@@ -57,11 +57,15 @@ private:
         std::int16_t card = -1;
         Qt::MouseButton button = Qt::NoButton;
         QPoint grabOffset;  // pointer position inside the card when pressed
+        int slot = -1;      // held by the keyboard: the slot under the outline
     };
 
     // Runs one handler of the rules; a failure is reported and ends the game.
     void dispatch(const char* what, const std::function<void()>& handler);
+    void pressCard(const Drag& press, std::int16_t button, std::int16_t shift);
     void cardPressed(int card, QMouseEvent* event);
+    bool keyPressed(QKeyEvent* event);
+    void moveKeyboardOutline(int slot);
     void cardMoved(QMouseEvent* event);
     void cardReleased(QMouseEvent* event);
     void endDrag();

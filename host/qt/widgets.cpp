@@ -1,8 +1,12 @@
 #include "host/qt/widgets.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFont>
 #include <QFontDatabase>
 #include <QPainter>
+
+#include "ui/access.h"
 
 namespace poromea::qt {
 
@@ -16,6 +20,22 @@ void PictureBox::setPicture(PictureRef picture) {
     picture_ = std::move(picture);
     scaled_ = QPixmap();
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+QString PictureBox::description() const {
+    return toQString(ui::pictureDescription(pictureName().toStdString()));
+}
+
+void PictureBox::setKeyboardTarget(bool target) {
+    keyboardTarget_ = target;
+    if (target && QAccessible::isActive()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
@@ -67,6 +87,34 @@ QRect pixelRect(const ui::Control& c) {
 
 namespace {
 
+class PictureBoxAccessible final : public QAccessibleWidget {
+public:
+    explicit PictureBoxAccessible(PictureBox* box) : QAccessibleWidget(box, QAccessible::Graphic) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Description) return box()->description();
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.focusable = box()->isKeyboardTarget();
+        s.focused = box()->isKeyboardTarget();
+        return s;
+    }
+
+private:
+    PictureBox* box() const { return static_cast<PictureBox*>(widget()); }
+};
+
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
+    if (auto* box = qobject_cast<PictureBox*>(object)) return new PictureBoxAccessible(box);
+    // The game's windows are plain widgets; a screen reader must know them as windows.
+    if (auto* w = qobject_cast<QWidget*>(object); w && w->isWindow() && className == u"QWidget") {
+        return new QAccessibleWidget(w, QAccessible::Window);
+    }
+    return nullptr;
+}
+
 QFont fontOf(const ui::Font& f) {
     // Where the designed face is missing, the free face of the same style
     // stands in. Asking for the face that is installed, rather than for the
@@ -81,7 +129,13 @@ QFont fontOf(const ui::Font& f) {
 
 }  // namespace
 
+void installAccessibility() {
+    static const bool installed = (QAccessible::installFactory(accessibleFactory), true);
+    (void)installed;
+}
+
 BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictures) {
+    installAccessibility();
     BuiltForm built;
     window->setWindowTitle(toQString(form.caption));
     window->setFixedSize(ui::pixels(form.clientWidth), ui::pixels(form.clientHeight));

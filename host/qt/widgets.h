@@ -24,6 +24,13 @@ public:
     void setPicture(PictureRef picture);
     QString pictureName() const { return picture_ ? qtPicture(picture_).name : QString(); }
 
+    // What a screen reader is told the control shows now ("カード 3 の裏").
+    QString description() const;
+    // The slot under a card held by the keyboard: a screen reader is told it
+    // has the focus, since that is where the player is.
+    void setKeyboardTarget(bool target);
+    bool isKeyboardTarget() const { return keyboardTarget_; }
+
 signals:
     void pressed(QMouseEvent* event);
     void moved(QMouseEvent* event);
@@ -37,6 +44,7 @@ protected:
 
 private:
     bool stretch_;
+    bool keyboardTarget_ = false;
     PictureRef picture_;
     QPixmap scaled_;  // the stretched picture, scaled once per picture
 };
@@ -60,6 +68,9 @@ struct BuiltForm {
 QString controlKey(std::string_view name, int index);
 QString toQString(std::string_view utf8);
 QRect pixelRect(const ui::Control& c);
+
+// Makes image controls known to screen readers as images that say what they show.
+void installAccessibility();
 
 // Sizes `window` to the layout's client area and fills it with the layout's controls.
 BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictures);

@@ -702,6 +702,18 @@ bool WebHost::keyDown(const EmscriptenKeyboardEvent& event) {
         case A::PutBack:
             endDrag();
             break;
+        case A::Click: {
+            // The focused button of the main window, pressed as Space would.
+            const val focused = document_["activeElement"];
+            handled = false;
+            for (auto& [name, button] : buttons_) {
+                if (button.strictlyEquals(focused)) {
+                    button.call<void>("click");
+                    handled = true;
+                }
+            }
+            break;
+        }
         }
     });
     return handled;

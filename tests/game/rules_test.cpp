@@ -1,0 +1,127 @@
+// The rules a reader looks for, as examples; the model check covers the rest.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "game/form1.h"
+#include "tests/game/fake_host.h"
+
+namespace poromea {
+namespace {
+
+using test::FakeHost;
+using Row = std::vector<std::string>;
+
+const Row kCovers{"cover1", "cover2", "cover3", "cover4", "cover5", "cover6"};
+const Row kEmpty(kParts, "empty");
+const Row kFace{"part0", "part1", "part2", "part3", "part4", "part5"};
+
+struct Game : ::testing::Test {
+    FakeHost host;
+    Form1 form{host};
+
+    bool press(int card) {
+        const auto drags = host.drags.size();
+        form.Imgx_MouseDown(static_cast<std::int16_t>(card), 1, 0, 10.0f, 10.0f);
+        return host.drags.size() > drags;
+    }
+    void drag(int card, int slot) {
+        if (press(card)) (form.*kSlotDrops.at(slot))();
+    }
+    Row deal() {  // START, the face-up row, the memorise time over
+        form.Command1_Click();
+        const Row faceUp = host.row(ImageArray::Imgx);
+        form.Timer1_Timer();
+        return faceUp;
+    }
+    static int cardOf(int part, const Row& faceUp) {
+        return static_cast<int>(std::find(faceUp.begin(), faceUp.end(), kFace[part]) - faceUp.begin());
+    }
+    void place(const Row& faceUp, std::array<int, kParts> slotOf = {0, 1, 2, 3, 4, 5}) {
+        for (int part = 0; part < kParts; ++part) drag(cardOf(part, faceUp), slotOf[part]);
+    }
+};
+
+TEST_F(Game, AWholeGameRightThenWrong) {
+    form.Command1_Click();
+    const Row faceUp = host.row(ImageArray::Imgx);
+    EXPECT_TRUE(std::is_permutation(faceUp.begin(), faceUp.end(), kFace.begin()));
+    EXPECT_EQ(host.interval, kMemoriseMs);
+    EXPECT_FALSE(press(0)) << "face-up cards cannot be dragged";
+    form.Timer1_Timer();
+    EXPECT_EQ(host.interval, 0) << "the memorise timer fires once";
+    EXPECT_EQ(host.row(ImageArray::Imgx), kCovers);
+    EXPECT_THROW(form.Imgx_MouseDown(kParts, 1, 0, 0, 0), std::out_of_range) << "no seventh card";
+
+    place(faceUp);
+    for (int part = 0; part < kParts; ++part) EXPECT_EQ(host.shown(Slot(part)), kCovers[cardOf(part, faceUp)]);
+    form.Command2_Click();
+    EXPECT_EQ(host.row(ImageArray::Slot), kFace);
+    EXPECT_EQ(host.form2Shows, 1);
+    EXPECT_FALSE(press(0)) << "the check ends dragging";
+
+    const Row again = deal();
+    place(again, {0, 1, 2, 3, 5, 4});  // the eyes swapped
+    form.Command2_Click();
+    EXPECT_EQ(host.form2Shows, 1);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], std::make_pair(std::u16string(kWrongPrompt), std::u16string(kWrongTitle)));
+    EXPECT_EQ(host.row(ImageArray::Slot), (Row{"part0", "part1", "part2", "part3", "part5", "part4"}));
+}
+
+// A slot that received nothing in this game is shown empty and judged wrong,
+// never by what an earlier game left there; a new deal allows no drag until
+// its covers are on.
+TEST_F(Game, OnlyThisGamesDropsCount) {
+    form.Command2_Click();
+    EXPECT_EQ(host.row(ImageArray::Slot), kEmpty) << "check before any game";
+    EXPECT_EQ(host.messages.size(), 1u);
+
+    place(deal());
+    form.Command2_Click();
+    form.Command1_Click();
+    EXPECT_FALSE(press(0)) << "no drag while the new deal is face up";
+    form.Command2_Click();
+    EXPECT_EQ(host.row(ImageArray::Slot), kEmpty) << "START then check, nothing placed";
+    EXPECT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.form2Shows, 1);
+}
+
+// A draw that repeats a part already dealt is thrown away and the same card
+// drawn again; a draw is the whole part of r * 6.
+TEST(Shuffle, RejectsRepeatsAndRedrawsTheSameCard) {
+    FakeHost host;
+    Form1 form{host};
+    host.script = {0.99f, 0.99f, 0.0f, 0.9999f, 0.5f, 0.17f, 0.5f, 0.34f, 0.2f, 0.7f, 0.0f};
+    form.Command1_Click();
+    EXPECT_EQ(host.row(ImageArray::Imgx), (Row{"part5", "part0", "part3", "part1", "part2", "part4"}));
+    EXPECT_EQ(host.draws, 10);
+}
+
+// Over many deals every one of the 720 orders comes up about equally often.
+// The seed is fixed, so the result is the same on every run.
+TEST(Shuffle, EveryOrderIsEquallyLikely) {
+    constexpr int kOrders = 720, kDeals = kOrders * 100;
+    FakeHost host{20261206};
+    Form1 form{host};
+    std::map<Row, int> seen;
+    for (int n = 0; n < kDeals; ++n) {
+        form.Command1_Click();
+        const Row dealt = host.row(ImageArray::Imgx);
+        ASSERT_TRUE(std::is_permutation(dealt.begin(), dealt.end(), kFace.begin())) << "deal " << n;
+        ++seen[dealt];
+    }
+    ASSERT_EQ(seen.size(), static_cast<size_t>(kOrders));
+    const double expected = static_cast<double>(kDeals) / kOrders;
+    double chi2 = 0;
+    for (const auto& [order, count] : seen) chi2 += (count - expected) * (count - expected) / expected;
+    // 719 degrees of freedom: mean 719, standard deviation about 38. 860 is
+    // beyond the 99.9th percentile; a biased shuffle lands far above it.
+    EXPECT_LT(chi2, 860.0);
+    EXPECT_GT(chi2, 580.0) << "suspiciously even: the deals may not be random at all";
+    EXPECT_NEAR(static_cast<double>(host.draws) / kDeals, 14.7, 0.2) << "6 * H(6) draws a deal";
+}
+
+}  // namespace
+}  // namespace poromea

@@ -1,0 +1,183 @@
+// The host scenarios on the Qt host: real mouse and key events through
+// QTest on the real widgets (offscreen without a display).
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "host/qt/picture_library.h"
+#include "host/qt/qt_host.h"
+#include "tests/host/scenarios.h"
+
+namespace poromea::scenarios {
+namespace {
+
+using qt::PictureBox;
+
+// Reads and answers every message box as it opens.
+class BoxAnswerer final : public QObject {
+public:
+    std::vector<MessageBox> seen;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* box = qobject_cast<QMessageBox*>(o);
+        if (!box || e->type() != QEvent::Show) return false;
+        seen.push_back({box->windowTitle().toStdString(), box->text().toStdString(),
+                        static_cast<int>(box->buttons().size()), box->icon() != QMessageBox::NoIcon});
+        QTimer::singleShot(0, box, [box] { box->button(QMessageBox::Ok)->click(); });
+        return false;
+    }
+};
+
+class QtDriver final : public Driver {
+public:
+    explicit QtDriver(std::string_view missingPicture) {
+        QString directory = QStringLiteral(":/pictures");
+        if (!missingPicture.empty()) {
+            for (const QString& file : QDir(directory).entryList()) {
+                if (!file.startsWith(QString::fromUtf8(missingPicture.data(), qsizetype(missingPicture.size())))) {
+                    QFile::copy(directory + '/' + file, dir_.filePath(file));
+                }
+            }
+            directory = dir_.path();
+        }
+        pictures_ = std::make_unique<qt::PictureLibrary>(directory);
+        host_ = std::make_unique<qt::QtHost>(*pictures_);
+        host_->setFatalHandler([this](const QString& m) { failures_.push_back(m.toStdString()); });
+        qApp->installEventFilter(&answerer_);
+        host_->showForm1();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(host_->form1()));
+        QApplication::setActiveWindow(host_->form1());
+    }
+    ~QtDriver() override { qApp->removeEventFilter(&answerer_); }
+
+    void click(std::string_view button) override {
+        QTest::mouseClick(host_->form1Controls().control(button), Qt::LeftButton);
+    }
+    void press(int card, Button button) override {
+        pressed_ = host_->imageControl(Imgx(card));
+        button_ = button == Button::Left ? Qt::LeftButton : button == Button::Right ? Qt::RightButton : Qt::MiddleButton;
+        QTest::mousePress(pressed_, button_, {}, {12, 30});
+    }
+    void releaseAt(Point p) override {
+        // The pressed card has the mouse until the release, wherever the pointer is.
+        const QPoint global = host_->form1()->mapToGlobal(QPoint(p.x, p.y));
+        const QPoint local = pressed_->mapFromGlobal(global);
+        QMouseEvent move(QEvent::MouseMove, local, global, Qt::NoButton, button_, {});
+        QApplication::sendEvent(pressed_, &move);
+        QTest::mouseRelease(pressed_, button_, {}, local);
+    }
+    void key(ui::Key key, bool keypad) override {
+        static const std::map<ui::Key, Qt::Key> keys{
+            {ui::Key::Digit1, Qt::Key_1}, {ui::Key::Digit2, Qt::Key_2}, {ui::Key::Digit3, Qt::Key_3},
+            {ui::Key::Digit4, Qt::Key_4}, {ui::Key::Digit5, Qt::Key_5}, {ui::Key::Digit6, Qt::Key_6},
+            {ui::Key::Left, Qt::Key_Left}, {ui::Key::Right, Qt::Key_Right}, {ui::Key::Up, Qt::Key_Up},
+            {ui::Key::Down, Qt::Key_Down}, {ui::Key::Return, keypad ? Qt::Key_Enter : Qt::Key_Return},
+            {ui::Key::Space, Qt::Key_Space}, {ui::Key::Escape, Qt::Key_Escape}, {ui::Key::Other, Qt::Key_A}};
+        QTest::keyClick(focus(), keys.at(key), keypad ? Qt::KeypadModifier : Qt::NoModifier);
+    }
+    void tab() override { QTest::keyClick(focus(), Qt::Key_Tab); }
+    void letTimerElapse() override {
+        if (!host_->timer1().isActive()) return;
+        host_->timer1().start(1);  // the only seam: the memorise time, shortened
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !host_->timer1().isActive(); }));
+    }
+
+    std::string picture(ImageControl control) override {
+        return host_->imageControl(control)->pictureName().toStdString();
+    }
+    std::string spoken(ImageControl control) override {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(host_->imageControl(control));
+        if (a->role() != QAccessible::Graphic) return "not an image";
+        const QString description = a->text(QAccessible::Description);
+        return (a->text(QAccessible::Name) + (description.isEmpty() ? "" : "、" + description)).toStdString();
+    }
+    bool outlineShown() override { return outlineWidget()->isVisible(); }
+    Rect outline() override {
+        const QRect r = outlineWidget()->geometry();
+        return {r.x(), r.y(), r.width(), r.height()};
+    }
+    std::vector<Window> windows() override {
+        std::vector<Window> out;
+        for (QWidget* w : {host_->form1(), host_->form2()}) {
+            if (!w || !w->isVisible()) continue;
+            const QRect r = w->geometry();
+            out.push_back({w->windowTitle().toStdString(), {r.x(), r.y(), r.width(), r.height()}});
+        }
+        return out;
+    }
+    std::vector<MessageBox> takeMessageBoxes() override { return std::exchange(answerer_.seen, {}); }
+    std::string focusedButton() override {
+        QWidget* f = QApplication::focusWidget();
+        return f && qobject_cast<QPushButton*>(f) ? f->objectName().toStdString() : "";
+    }
+    void moveWindow(std::string_view title, Point screen) override { window(title)->move(screen.x, screen.y); }
+    void closeWindow(std::string_view title) override {
+        window(title)->close();
+        QApplication::processEvents();
+    }
+    // Qt ends the event loop when no window that may end it is left open.
+    bool running() override {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(),
+                           [](QWidget* w) { return w->isVisible() && w->testAttribute(Qt::WA_QuitOnClose); });
+    }
+    std::vector<std::string> failures() override { return failures_; }
+
+private:
+    QWidget* focus() const {
+        QWidget* f = QApplication::focusWidget();
+        return f ? f : host_->form1();
+    }
+    QWidget* outlineWidget() const { return host_->form1()->findChild<qt::DragOutline*>(); }
+    QWidget* window(std::string_view title) const {
+        for (QWidget* w : {host_->form1(), host_->form2()}) {
+            if (w && w->windowTitle().toStdString() == title) return w;
+        }
+        throw std::invalid_argument("no such window");
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<qt::PictureLibrary> pictures_;
+    std::unique_ptr<qt::QtHost> host_;
+    BoxAnswerer answerer_;
+    PictureBox* pressed_ = nullptr;
+    Qt::MouseButton button_ = Qt::LeftButton;
+    std::vector<std::string> failures_;
+};
+
+class HostScenario : public ::testing::TestWithParam<Scenario> {};
+
+}  // namespace
+
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
+namespace {
+
+TEST_P(HostScenario, Plays) {
+    std::unique_ptr<Driver> driver = makeDriver(GetParam().missingPicture);
+    GetParam().play(*driver);
+}
+
+INSTANTIATE_TEST_SUITE_P(Qt, HostScenario, ::testing::ValuesIn(all()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+std::unique_ptr<Driver> makeDriver(std::string_view missingPicture) {
+    return std::make_unique<QtDriver>(missingPicture);
+}
+
+void fail(const char* file, int line, const std::string& message) {
+    ADD_FAILURE_AT(file, line) << message;
+}
+
+}  // namespace poromea::scenarios

@@ -1,0 +1,310 @@
+#include "tests/host/scenarios.h"
+
+#include <algorithm>
+#include <array>
+
+#include "game/form1.h"
+#include "ui/layout.h"
+
+namespace poromea::scenarios {
+namespace {
+
+using Names = std::vector<std::string>;
+
+constexpr std::string_view kForm1Title = "ポロメア";
+constexpr std::string_view kForm2Title = "おめでとう !!";
+const Rect kForm2Client{228, 129, 562, 108};
+
+Rect rectOf(ImageControl c) {
+    const ui::Control& control = ui::controlFor(c);
+    return {ui::pixels(control.left), ui::pixels(control.top), ui::pixels(control.width),
+            ui::pixels(control.height)};
+}
+Point centreOf(ImageControl c) {
+    const Rect r = rectOf(c);
+    return {r.left + r.width / 2, r.top + r.height / 2};
+}
+
+Names shownBy(Driver& d, ImageArray array) {
+    Names out;
+    for (int i = 0; i < kParts; ++i) out.push_back(d.picture({array, static_cast<std::int16_t>(i)}));
+    return out;
+}
+Names numbered(std::string_view prefix, int first) {
+    Names out;
+    for (int i = 0; i < kParts; ++i) out.push_back(std::string(prefix) + std::to_string(first + i));
+    return out;
+}
+const Names kCovers = numbered("cover", 1);
+const Names kParts_ = numbered("part", 0);
+const Names kEmpty(kParts, "empty");
+
+ui::Key digit(int card) { return static_cast<ui::Key>(static_cast<int>(ui::Key::Digit1) + card); }
+
+std::vector<Window> windowsTitled(Driver& d, std::string_view title) {
+    std::vector<Window> out;
+    for (Window& w : d.windows()) {
+        if (w.title == title) out.push_back(std::move(w));
+    }
+    return out;
+}
+
+// Every card and slot tells a screen reader what it shows.
+void checkSpoken(Driver& d) {
+    for (ImageArray array : {ImageArray::Imgx, ImageArray::Slot}) {
+        for (std::int16_t i = 0; i < kParts; ++i) {
+            const ImageControl c{array, i};
+            SCENARIO_EQ(d.spoken(c), ui::spokenText(ui::controlFor(c).accessibleName, d.picture(c)));
+        }
+    }
+}
+
+// START, the memorise time; returns the parts as they were dealt face up.
+Names deal(Driver& d) {
+    d.click("Command1");
+    const Names faceUp = shownBy(d, ImageArray::Imgx);
+    Names sorted = faceUp;
+    std::sort(sorted.begin(), sorted.end());
+    SCENARIO_EQ(sorted, kParts_);
+    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kEmpty);
+    checkSpoken(d);
+    d.letTimerElapse();
+    SCENARIO_EQ(shownBy(d, ImageArray::Imgx), kCovers);
+    return faceUp;
+}
+
+int cardOf(const Names& faceUp, int part) {
+    return static_cast<int>(std::find(faceUp.begin(), faceUp.end(), "part" + std::to_string(part)) -
+                            faceUp.begin());
+}
+
+void drag(Driver& d, int card, Point to, Button button = Button::Left) {
+    d.press(card, button);
+    d.releaseAt(to);
+}
+
+// Places part p on slot slotOf[p] by mouse.
+void placeAll(Driver& d, const Names& faceUp, std::array<int, kParts> slotOf = {0, 1, 2, 3, 4, 5}) {
+    for (int part = 0; part < kParts; ++part) drag(d, cardOf(faceUp, part), centreOf(Slot(slotOf[part])));
+}
+
+void expectWrongAnswer(Driver& d) {
+    const std::vector<MessageBox> boxes = d.takeMessageBoxes();
+    SCENARIO_EQ(boxes.size(), 1u);
+    if (boxes.empty()) return;
+    SCENARIO_EQ(boxes[0].title, "まちがいです。");
+    SCENARIO_EQ(boxes[0].text, "残念、スタートボタンからやりなおし。");
+    SCENARIO_EQ(boxes[0].buttons, 1);
+    SCENARIO_CHECK(!boxes[0].icon);
+    SCENARIO_CHECK(windowsTitled(d, kForm2Title).empty());
+}
+
+void expectCongratulations(Driver& d) {
+    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kParts_);
+    SCENARIO_EQ(d.takeMessageBoxes().size(), 0u);
+    const auto form2 = windowsTitled(d, kForm2Title);
+    SCENARIO_EQ(form2.size(), 1u);
+    if (!form2.empty()) SCENARIO_EQ(form2[0].client, kForm2Client);
+}
+
+// --- the scenarios ---
+
+void correctGames(Driver& d) {
+    placeAll(d, deal(d));
+    d.click("Command2");
+    expectCongratulations(d);
+    checkSpoken(d);
+    d.click("Command2");  // the same answer again: still one window
+    expectCongratulations(d);
+
+    d.moveWindow(kForm2Title, {400, 300});
+    d.closeWindow(kForm2Title);
+    SCENARIO_CHECK(windowsTitled(d, kForm2Title).empty());
+    placeAll(d, deal(d));
+    d.click("Command2");
+    expectCongratulations(d);  // reopened at its place
+
+    d.click("Command1");  // a new game leaves it open
+    SCENARIO_EQ(windowsTitled(d, kForm2Title).size(), 1u);
+    SCENARIO_CHECK(d.failures().empty());
+}
+
+void wrongGame(Driver& d) {
+    placeAll(d, deal(d), {0, 1, 3, 2, 4, 5});  // the ears swapped
+    d.click("Command2");
+    expectWrongAnswer(d);
+    SCENARIO_EQ(shownBy(d, ImageArray::Slot), (Names{"part0", "part1", "part3", "part2", "part4", "part5"}));
+    checkSpoken(d);
+}
+
+void dropsLandOnlyOnSlots(Driver& d) {
+    deal(d);
+    const Rect slot4 = rectOf(Slot(4));
+    drag(d, 2, centreOf(Slot(4)));
+    SCENARIO_EQ(d.picture(Slot(4)), "cover3");
+    // Any button, any corner of the slot.
+    drag(d, 5, {slot4.left + slot4.width - 1, slot4.top}, Button::Right);
+    SCENARIO_EQ(d.picture(Slot(4)), "cover6");
+
+    const Names before = shownBy(d, ImageArray::Slot);
+    const Rect mouth = rectOf(Slot(0));
+    for (Point outside : {Point{357, 21}, centreOf(Imgx(3)), Point{mouth.left + 25, mouth.top - 1},
+                          Point{mouth.left + mouth.width, mouth.top + 25}, Point{600, 390}}) {
+        drag(d, 1, outside);
+        SCENARIO_CHECK(!d.outlineShown());
+    }
+    SCENARIO_EQ(shownBy(d, ImageArray::Slot), before);
+    SCENARIO_EQ(shownBy(d, ImageArray::Imgx), kCovers);
+}
+
+// The check before any game, and a new game after a check: neither may let
+// a face-up card be placed, nor judge a mouth in every slot as right.
+void checkWithoutAGame(Driver& d) {
+    d.click("Command2");
+    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kEmpty);
+    expectWrongAnswer(d);
+
+    placeAll(d, deal(d));
+    d.click("Command2");
+    expectCongratulations(d);
+    d.closeWindow(kForm2Title);
+    d.click("Command1");
+    const Names faceUp = shownBy(d, ImageArray::Imgx);
+    drag(d, 0, centreOf(Slot(0)));
+    d.key(ui::Key::Digit2);
+    SCENARIO_CHECK(!d.outlineShown());
+    SCENARIO_EQ(shownBy(d, ImageArray::Imgx), faceUp);
+    d.click("Command2");
+    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kEmpty);
+    expectWrongAnswer(d);
+}
+
+void escapePutsBack(Driver& d) {
+    deal(d);
+    d.press(0, Button::Left);
+    SCENARIO_CHECK(d.outlineShown());
+    d.key(ui::Key::Escape);
+    SCENARIO_CHECK(!d.outlineShown());
+    d.releaseAt(centreOf(Slot(0)));
+    SCENARIO_EQ(d.picture(Slot(0)), "empty");
+
+    d.key(ui::Key::Digit1);
+    d.key(ui::Key::Escape);
+    SCENARIO_CHECK(!d.outlineShown());
+    d.key(ui::Key::Return);  // no card held: the focused START deals again
+    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kEmpty);
+    SCENARIO_CHECK(shownBy(d, ImageArray::Imgx) != kCovers);
+}
+
+void lastWindowEndsTheProgram(Driver& d) {
+    placeAll(d, deal(d));
+    d.click("Command2");
+    d.closeWindow(kForm1Title);
+    SCENARIO_CHECK(d.running());
+    d.closeWindow(kForm2Title);
+    SCENARIO_CHECK(!d.running());
+}
+
+void failureIsReported(Driver& d) {
+    placeAll(d, deal(d));
+    d.click("Command2");
+    const auto failures = d.failures();
+    SCENARIO_EQ(failures.size(), 1u);
+    if (!failures.empty()) {
+        SCENARIO_CHECK(failures[0].find("banner") != std::string::npos);
+        SCENARIO_CHECK(failures[0].find("O  K") != std::string::npos);
+    }
+    d.click("Command1");  // the game has ended: nothing more is handled
+    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kParts_);
+}
+
+// --- the keyboard ---
+
+// Holds card `card` by key and walks the outline to `slot` by the shorter way round.
+void carry(Driver& d, int card, int slot) {
+    d.key(digit(card), card % 2 == 1);  // the keypad's digits too
+    SCENARIO_CHECK(d.outlineShown());
+    SCENARIO_EQ(d.outline(), rectOf(Slot(ui::kFirstKeyboardSlot)));
+    const bool forward = slot <= kParts / 2;
+    for (int k = ui::kFirstKeyboardSlot; k != slot; k = (k + (forward ? 1 : kParts - 1)) % kParts) {
+        d.key(forward ? (k % 2 ? ui::Key::Down : ui::Key::Right) : (k % 2 ? ui::Key::Up : ui::Key::Left));
+    }
+    SCENARIO_EQ(d.outline(), rectOf(Slot(slot)));
+}
+
+void keyboardGame(Driver& d) {
+    SCENARIO_EQ(d.focusedButton(), "Command1");
+    d.key(ui::Key::Space);
+    const Names faceUp = shownBy(d, ImageArray::Imgx);
+    d.key(ui::Key::Digit1);  // nothing to pick up before the covers
+    SCENARIO_CHECK(!d.outlineShown());
+    d.letTimerElapse();
+    SCENARIO_EQ(shownBy(d, ImageArray::Imgx), kCovers);
+
+    for (int part = 0; part < kParts; ++part) {
+        carry(d, cardOf(faceUp, part), part);
+        d.key(part % 2 ? ui::Key::Space : ui::Key::Return);
+        SCENARIO_CHECK(!d.outlineShown());
+        SCENARIO_EQ(d.picture(Slot(part)), kCovers[static_cast<std::size_t>(cardOf(faceUp, part))]);
+    }
+    SCENARIO_EQ(d.focusedButton(), "Command1");
+    d.tab();
+    SCENARIO_EQ(d.focusedButton(), "Command2");
+    d.key(ui::Key::Return);
+    expectCongratulations(d);
+}
+
+void keyRules(Driver& d) {
+    deal(d);
+    // Left from the mouth's slot wraps round to the last slot.
+    d.key(ui::Key::Digit1);
+    d.key(ui::Key::Left);
+    SCENARIO_EQ(d.outline(), rectOf(Slot(kParts - 1)));
+    d.key(ui::Key::Right);
+    SCENARIO_EQ(d.outline(), rectOf(Slot(0)));
+    d.key(ui::Key::Up);
+    d.key(ui::Key::Space);  // a drop, not a press of START
+    SCENARIO_EQ(d.picture(Slot(kParts - 1)), "cover1");
+    SCENARIO_EQ(shownBy(d, ImageArray::Imgx), kCovers);
+
+    // Another digit picks up that card instead, back on the first slot.
+    d.key(ui::Key::Digit2);
+    d.key(ui::Key::Right);
+    d.key(ui::Key::Digit3);
+    SCENARIO_EQ(d.outline(), rectOf(Slot(ui::kFirstKeyboardSlot)));
+    d.tab();  // Tab belongs to the drag too
+    d.key(ui::Key::Return);
+    SCENARIO_EQ(d.picture(Slot(0)), "cover3");
+    SCENARIO_EQ(d.picture(Slot(1)), "empty");
+    SCENARIO_EQ(d.focusedButton(), "Command1");
+
+    // A press of the mouse ends a keyboard drag first.
+    d.key(ui::Key::Digit4);
+    d.key(ui::Key::Right);
+    d.press(5, Button::Left);
+    d.releaseAt(centreOf(Slot(2)));
+    SCENARIO_EQ(d.picture(Slot(2)), "cover6");
+    SCENARIO_CHECK(!d.outlineShown());
+    d.key(ui::Key::Return);  // the keyboard holds nothing: START deals again
+    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kEmpty);
+    checkSpoken(d);
+}
+
+}  // namespace
+
+const std::vector<Scenario>& all() {
+    static const std::vector<Scenario> scenarios{
+        {"CorrectGames", correctGames},
+        {"WrongGame", wrongGame},
+        {"DropsLandOnlyOnSlots", dropsLandOnlyOnSlots},
+        {"CheckWithoutAGame", checkWithoutAGame},
+        {"EscapePutsBack", escapePutsBack},
+        {"LastWindowEndsTheProgram", lastWindowEndsTheProgram},
+        {"FailureIsReported", failureIsReported, "banner"},
+        {"KeyboardGame", keyboardGame},
+        {"KeyRules", keyRules},
+    };
+    return scenarios;
+}
+
+}  // namespace poromea::scenarios

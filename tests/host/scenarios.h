@@ -1,0 +1,113 @@
+// What every host must do, written once and played through a small driver
+// per host: real input events on the real windows, and what they show read
+// back. A driver knows its window system; the scenarios know the game.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game/host.h"
+#include "ui/access.h"
+
+namespace poromea::scenarios {
+
+struct Point {
+    int x, y;  // main window client pixels
+};
+
+struct Rect {
+    int left, top, width, height;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Window {
+    std::string title;
+    Rect client;  // on the screen
+};
+
+struct MessageBox {
+    std::string title, text;
+    int buttons = 0;
+    bool icon = false;
+};
+
+enum class Button : std::uint8_t { Left, Right, Middle };
+
+class Driver {
+public:
+    virtual ~Driver() = default;
+
+    // Input, each delivered as the window system's own events and handled
+    // before the call returns; a click focuses its button as a real one does.
+    // A message box that opens meanwhile is read and answered with its OK button.
+    virtual void click(std::string_view button) = 0;  // "Command1", "Command2"
+    virtual void press(int card, Button button) = 0;   // pressed inside Imgx(card), held
+    virtual void releaseAt(Point p) = 0;               // moved to p with the button held, released there
+    virtual void key(ui::Key key, bool keypad = false) = 0;  // to the main window
+    virtual void tab() = 0;
+    // Lets Timer1 elapse once if it runs (the memorise time, shortened).
+    virtual void letTimerElapse() = 0;
+
+    // What the player sees and hears.
+    virtual std::string picture(ImageControl control) = 0;  // "cover3", "part0", "empty"
+    virtual std::string spoken(ImageControl control) = 0;   // what a screen reader is told it shows
+    virtual bool outlineShown() = 0;
+    virtual Rect outline() = 0;                             // main window client pixels
+    virtual std::vector<Window> windows() = 0;              // open windows, main window first
+    virtual std::vector<MessageBox> takeMessageBoxes() = 0; // answered since the last call
+    virtual std::string focusedButton() = 0;                // "Command1", "Command2" or ""
+
+    virtual void moveWindow(std::string_view title, Point screen) = 0;
+    virtual void closeWindow(std::string_view title) = 0;
+    virtual bool running() = 0;                         // the program has not ended
+    virtual std::vector<std::string> failures() = 0;    // errors reported to the player
+};
+
+// A driver on fresh windows; `missingPicture` names a picture the host cannot
+// find at run time ("" for none).
+std::unique_ptr<Driver> makeDriver(std::string_view missingPicture);
+
+// --- checks, reported through the runner of the test program ---
+
+void fail(const char* file, int line, const std::string& message);  // provided by the runner
+
+template <class T>
+std::string shown(const T& value) {
+    std::ostringstream out;
+    if constexpr (requires { value.begin(); } && !std::is_convertible_v<T, std::string_view>) {
+        out << '{';
+        for (const auto& v : value) out << shown(v) << ' ';
+        out << '}';
+    } else if constexpr (std::is_same_v<T, Rect>) {
+        out << value.left << ',' << value.top << ' ' << value.width << 'x' << value.height;
+    } else {
+        out << value;
+    }
+    return out.str();
+}
+
+#define SCENARIO_CHECK(cond) \
+    ((cond) ? void() : ::poromea::scenarios::fail(__FILE__, __LINE__, "failed: " #cond))
+#define SCENARIO_EQ(a, b)                                                                                      \
+    do {                                                                                                       \
+        const auto& a_ = (a);                                                                                  \
+        const auto& b_ = (b);                                                                                  \
+        if (!(a_ == b_))                                                                                       \
+            ::poromea::scenarios::fail(__FILE__, __LINE__,                                                     \
+                                       #a " == " #b ": " + ::poromea::scenarios::shown(a_) + " vs " +          \
+                                           ::poromea::scenarios::shown(b_));                                   \
+    } while (0)
+
+struct Scenario {
+    const char* name;
+    void (*play)(Driver&);
+    std::string_view missingPicture = {};
+};
+
+const std::vector<Scenario>& all();
+
+}  // namespace poromea::scenarios

@@ -1,0 +1,161 @@
+#!/usr/bin/env python3
+"""Plants faults a player or a packager would notice, one at a time, in a
+scratch copy of the game, and says which ones the test suite catches.
+
+    tools/plant_faults.py [--rev REV] [--only NAME ...] [--suite native|win32]
+
+For every fault: apply it to the scratch copy, rebuild, run the suite that
+covers that code (the Linux suite with ctest, or the Windows suite under
+Wine), undo it. A fault is "caught" when the suite fails, "missed" when it
+passes, "not built" when the code no longer compiles (the compiler caught it),
+and "n/a" when the copy has no code of that shape (an older revision).
+Needs what `make test` needs; `make test-win32`'s packages for win32 faults.
+"""
+import argparse
+import glob
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+# name, suite, what a player would see, then alternatives: (files, old, new).
+# The first alternative whose text stands in one of its files is applied.
+FAULTS = [
+    ("rule: covers never allow dragging", "native", [("game/form1.cpp", "state_.canDrag = 1;", "state_.canDrag = 0;")]),
+    ("rule: last slot not judged", "native", [("game/form1.cpp", "for (int k = 0; k < kParts; ++k) {\n        correct",
+                                               "for (int k = 0; k < kParts - 1; ++k) {\n        correct")]),
+    ("rule: START keeps the old slots", "native", [("game/form1.cpp", "host_.setPicture(Slot(k), host_.picture(Imgc()));\n", "")]),
+    ("rule: covers in the wrong order", "native", [("game/form1.cpp", "{0, 2, 4, 1, 3, 5}", "{0, 1, 2, 3, 4, 5}")]),
+    ("rule: shuffle never deals part 5 first", "native", [("game/form1.cpp", "drawn = std::floor(r * 6.0f);",
+                                                            "drawn = std::floor(r * 6.0f);\n        if (state_.filled == 0 && drawn == 5.0f) drawn = 4.0f;")]),
+    ("text: wrong title of the message box", "native", [("game/form1.h", 'u"まちがいです。"', 'u"まちがいです"')]),
+    ("text: a label's wording", "native", [("ui/forms.cpp", '"ドラッグ＆ドロップ！！"', '"ドラッグ＆ドロップ！"')]),
+    ("layout: a slot moved by a pixel", "native", [("ui/forms.cpp", '"Image13",  -1, Kind::Image, 8760', '"Image13",  -1, Kind::Image, 8775')]),
+    ("qt: drop lands on the next slot", "native", [("host/qt/*.cpp", "kSlotDrops.at(slot)", "kSlotDrops.at((slot + 1) % kParts)")]),
+    ("qt: a drag survives Escape", "native", [
+        ("host/qt/*.cpp", "    case A::PutBack:\n        endDrag();", "    case A::PutBack:"),
+        ("host/qt/*.cpp", "if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) endDrag();", "")]),
+    ("qt: congratulation window a pixel off", "native", [("host/qt/*.cpp", "form2_->setGeometry(ui::pixels(*f.left)", "form2_->setGeometry(ui::pixels(*f.left) + 1")]),
+    ("qt: congratulation window reopens where it was left", "native", [
+        ("host/qt/*.cpp", "    if (form2_->isVisible()) return;",
+         "    if (form2_->isVisible() || form2_->testAttribute(Qt::WA_WState_ExplicitShowHide)) { form2_->show(); return; }")]),
+    ("qt: a failure is swallowed", "native", [("host/qt/*.cpp", "        fatal_(QStringLiteral(", "        (void)(QStringLiteral(")]),
+    ("qt: the message box shows an icon", "native", [("host/qt/*.cpp", "QMessageBox box(QMessageBox::NoIcon", "QMessageBox box(QMessageBox::Information")]),
+    ("qt: main window not centred", "native", [("host/qt/*.cpp", "    form1_->show();\n    centre();", "    form1_->show();")]),
+    ("qt: the congratulation window ends with the main window", "native", [
+        ("host/qt/*.cpp", "form2_ = std::make_unique<QWidget>();", "form2_ = std::make_unique<QWidget>(); form2_->setAttribute(Qt::WA_QuitOnClose, false);")]),
+    ("qt: keypad digits ignored", "native", [("host/qt/*.cpp", "    case Qt::Key_1: return ui::Key::Digit1;",
+                                              "    case Qt::Key_1: return e->modifiers() & Qt::KeypadModifier ? ui::Key::Other : ui::Key::Digit1;")]),
+    ("keys: Left does not wrap round", "native", [("ui/access.cpp", "(heldSlot + kCount - 1) % kCount", "heldSlot > 0 ? heldSlot - 1 : 0")]),
+    ("access: empty slots not described", "native", [("ui/access.cpp", 'if (picture == "empty") return "空き";', "")]),
+    ("app: a failed start reports success", "native", [("app/main.cpp", "        return EXIT_FAILURE;\n    }\n}", "        return EXIT_SUCCESS;\n    }\n}")]),
+    ("app: no display aborts", "native", [("app/main.cpp", "std::_Exit(EXIT_FAILURE);", "std::abort();")]),
+    ("pictures: the two ears swapped", "native", [("swap", "ui/pictures/part2.gif", "ui/pictures/part3.gif")]),
+    ("win32: drop lands on the next slot", "win32", [("host/win32/*.cpp", "kSlotDrops.at(slot)", "kSlotDrops.at((slot + 1) % kParts)")]),
+    ("win32: congratulation window a pixel off", "win32", [("host/win32/*.cpp", "AdjustWindowRectEx(&frame, kForm2Style, FALSE, 0);",
+                                                            "OffsetRect(&frame, 1, 0);\n    AdjustWindowRectEx(&frame, kForm2Style, FALSE, 0);")]),
+    ("win32: the message box shows an icon", "win32", [("host/win32/*.cpp", "caption.c_str(), MB_OK)", "caption.c_str(), MB_OK | MB_ICONINFORMATION)")]),
+    ("win32: a failure is swallowed", "win32", [("host/win32/*.cpp", "    fatal_(L\"「\"", "    (void)(L\"「\"")]),
+    ("win32: a drag survives Escape", "win32", [
+        ("host/win32/*.cpp", "    case A::PutBack:\n        endDrag();", "    case A::PutBack:"),
+        ("host/win32/*.cpp", "if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) endDrag();", "")]),
+]
+
+
+def run(cmd, cwd, log, timeout=3600):
+    with open(log, "a") as out:
+        out.write(f"\n$ {' '.join(cmd)}\n")
+        out.flush()
+        try:
+            return subprocess.run(cmd, cwd=cwd, stdout=out, stderr=subprocess.STDOUT, timeout=timeout).returncode
+        except subprocess.TimeoutExpired:
+            return 124
+
+
+def apply(tree, alternatives):
+    """Applies the first alternative that fits; returns an undo function or None."""
+    for files, old, new in alternatives:
+        if files == "swap":
+            a, b = os.path.join(tree, old), os.path.join(tree, new)
+            if not (os.path.exists(a) and os.path.exists(b)):
+                continue
+            def swap(a=a, b=b):
+                tmp = a + ".swap"
+                os.replace(a, tmp)
+                os.replace(b, a)
+                os.replace(tmp, b)
+            swap()
+            return swap
+        for path in sorted(glob.glob(os.path.join(tree, files))):
+            text = open(path, encoding="utf-8").read()
+            if text.count(old) == 1:
+                with open(path, "w", encoding="utf-8") as f:
+                    f.write(text.replace(old, new))
+                def undo(path=path, text=text):
+                    with open(path, "w", encoding="utf-8") as f:
+                        f.write(text)
+                return undo
+    return None
+
+
+def suite(kind, tree, log):
+    """Builds and runs one suite; returns 'pass', 'fail' or 'not built'."""
+    if kind == "native":
+        if run(["cmake", "--build", "build", "-j", str(os.cpu_count() or 2)], tree, log):
+            return "not built"
+        return "pass" if run(["ctest", "-j", "2", "--timeout", "300"], os.path.join(tree, "build"), log) == 0 else "fail"
+    if run(["cmake", "--build", "build-win32", "-j", str(os.cpu_count() or 2)], tree, log):
+        return "not built"
+    return "pass" if run(["tests/win32/run_wine_tests.sh", "build-win32"], tree, log) == 0 else "fail"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--rev", default="HEAD", help="the revision to copy (default HEAD)")
+    parser.add_argument("--only", nargs="*", help="faults whose names contain one of these words")
+    parser.add_argument("--suite", choices=["native", "win32"], help="only faults of this suite")
+    parser.add_argument("--keep", action="store_true", help="keep the scratch copy")
+    args = parser.parse_args()
+
+    faults = [f for f in FAULTS if (not args.suite or f[1] == args.suite)
+              and (not args.only or any(w in f[0] for w in args.only))]
+    top = subprocess.run(["git", "rev-parse", "--show-toplevel"], capture_output=True, text=True, check=True).stdout.strip()
+    tree = tempfile.mkdtemp(prefix="poromea-faults-")
+    log = os.path.join(tree, "faults.log")
+    subprocess.run(f"git -C {top} archive {args.rev} | tar -x -C {tree}", shell=True, check=True)
+    print(f"scratch copy of {args.rev} in {tree}; log {log}", flush=True)
+
+    kinds = sorted({f[1] for f in faults})
+    if "native" in kinds:
+        run(["cmake", "-S", ".", "-B", "build", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"], tree, log)
+    if "win32" in kinds:
+        run(["cmake", "-S", ".", "-B", "build-win32", "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake",
+             "-DCMAKE_BUILD_TYPE=MinSizeRel"], tree, log)
+    for kind in kinds:
+        if suite(kind, tree, log) != "pass":
+            sys.exit(f"the {kind} suite does not pass without a fault; see {log}")
+
+    results = []
+    for name, kind, alternatives in faults:
+        start = time.time()
+        undo = apply(tree, alternatives)
+        if not undo:
+            outcome = "n/a"
+        else:
+            outcome = {"fail": "caught", "pass": "MISSED", "not built": "not built"}[suite(kind, tree, log)]
+            undo()
+        results.append((name, outcome))
+        print(f"{outcome:9} {name} ({time.time() - start:.0f} s)", flush=True)
+
+    caught = sum(o == "caught" for _, o in results)
+    missed = sum(o == "MISSED" for _, o in results)
+    print(f"{caught} caught, {missed} missed, {len(results) - caught - missed} not applicable or not built")
+    if not args.keep:
+        shutil.rmtree(tree, ignore_errors=True)
+    sys.exit(1 if missed else 0)
+
+
+if __name__ == "__main__":
+    main()
