@@ -1,29 +1,31 @@
-# Writes OUT, a C++ source holding every picture of DIR (GIF and JPEG) as a
-# byte array, so the page gets its pictures with the program and asks the
-# server for nothing more. Run as `cmake -DDIR=... -DOUT=... -P embed_pictures.cmake`.
+# Writes OUT, a C++ source holding the pictures of DIR (GIF and JPEG) as one
+# style sheet: a rule for each, showing it from a data: URL as the background
+# of any element whose data-picture names it. The page so gets its pictures
+# with the program and asks the server for nothing more, and nothing is
+# encoded at start-up. Run as `cmake -DDIR=... -DOUT=... -P embed_pictures.cmake`.
 file(GLOB files RELATIVE ${DIR} ${DIR}/*.gif ${DIR}/*.jpg)
 list(SORT files)
-set(arrays "")
 set(table "")
-set(i 0)
 foreach(file IN LISTS files)
-    file(READ ${DIR}/${file} hex HEX)
-    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-    string(APPEND arrays "const unsigned char file${i}[] = {${bytes}};\n")
-    string(APPEND table "    EmbeddedFile{\"${file}\", {file${i}, sizeof file${i}}},\n")
-    math(EXPR i "${i} + 1")
+    execute_process(COMMAND base64 -w0 ${DIR}/${file} OUTPUT_VARIABLE data COMMAND_ERROR_IS_FATAL ANY)
+    string(REGEX REPLACE "\\.[^.]*$" "" name ${file})
+    if(file MATCHES "\\.gif$")
+        set(type image/gif)
+    else()
+        set(type image/jpeg)
+    endif()
+    string(APPEND table "    EmbeddedPicture{\"${name}\",\n        R\"css([data-picture=\"${name}\"]{background-image:url(data:${type};base64,${data})})css\"},\n")
 endforeach()
 file(WRITE ${OUT}.tmp "// Generated from ui/pictures by host/web/embed_pictures.cmake.
-#include \"host/web/embedded_files.h\"
+#include \"host/web/embedded_pictures.h\"
 
 namespace poromea::web {
 namespace {
-${arrays}
-const EmbeddedFile files[] = {
+const EmbeddedPicture pictures[] = {
 ${table}};
 }  // namespace
 
-const std::span<const EmbeddedFile> kEmbeddedPictures{files};
+const std::span<const EmbeddedPicture> kEmbeddedPictures{pictures};
 
 }  // namespace poromea::web
 ")

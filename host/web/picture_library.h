@@ -1,9 +1,9 @@
-// The built-in pictures as the page shows them. Each embedded file becomes
-// one style rule, showing it as the background of every element whose
-// data-picture attribute names it: a control's picture changes with one
-// attribute, and the browser draws it with the next frame, as a desktop
-// toolkit repaints after the change. The rules get one shared picture object
-// for each picture, naming it.
+// The built-in pictures as the page shows them: each is shown by a style rule
+// (embedded_pictures.h) as the background of every element whose data-picture
+// attribute names it, so a control's picture changes with one attribute and
+// the browser draws it with the next frame, as a desktop toolkit repaints
+// after the change. The rules get one shared picture object for each
+// picture, naming it.
 #pragma once
 
 #include <emscripten/val.h>

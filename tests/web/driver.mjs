@@ -39,9 +39,9 @@ export class Game {
       if (url.origin !== origin && url.protocol !== 'data:') game.problems.push(`request to ${r.url()}`);
     });
     if (clock) await page.clock.install();
-    await page.goto(server.url);
-    await page.waitForSelector('html[data-drawn-ms]');
     game.cdp = await context.newCDPSession(page);
+    await page.goto(server.url);
+    await game.drawn();
     return game;
   }
 
@@ -49,6 +49,18 @@ export class Game {
     this.context = context;
     this.page = page;
     this.problems = [];
+  }
+
+  // When the page says its main window was drawn (ms from navigation). It is
+  // asked sparingly and by the bare protocol: the automation's own in-page
+  // helpers would take the page's main thread in the middle of its start-up.
+  async drawn() {
+    for (;;) {
+      const { result } = await this.cdp.send('Runtime.evaluate',
+        { expression: 'document.documentElement.getAttribute("data-drawn-ms")' });
+      if (result.value !== null) return Number(result.value);
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
   }
 
   // Closes the page; nothing may have gone wrong in it.

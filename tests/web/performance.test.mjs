@@ -29,13 +29,11 @@ test('the whole page is under 300 KB', async (t) => {
 // First visits (nothing cached) and visits again (the browser's caches warm).
 test('start-up: from navigation to the main window drawn with its pictures', async (t) => {
   const drawn = { first: [], repeat: [] };
-  const read = async (page) => Number(await page.getAttribute('html', 'data-drawn-ms'));
   for (let i = 0; i < 7; ++i) {
     const game = await Game.open(suite, { clock: false });
-    drawn.first.push(await read(game.page));
+    drawn.first.push(await game.drawn());
     await game.page.reload();
-    await game.page.waitForSelector('html[data-drawn-ms]');
-    drawn.repeat.push(await read(game.page));
+    drawn.repeat.push(await game.drawn());
     await game.close();
   }
   for (const [visit, ms] of Object.entries(drawn)) {
