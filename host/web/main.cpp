@@ -24,6 +24,7 @@ void onButtonClick(val e) { host->buttonClick(std::move(e)); }
 void onTitlePointerDown(val e) { host->titlePointerDown(std::move(e)); }
 void onWindowPointerDown(val e) { host->windowPointerDown(std::move(e)); }
 void onPicturesPainted(val entries) { host->picturesPainted(std::move(entries)); }
+void onPageError(val e) { host->pageError(std::move(e)); }
 void preventDefault(val e) { e.call<void>("preventDefault"); }
 void keepFocus(val e) {
     if (e["target"].call<val>("closest", val("button")).isNull()) e.call<void>("preventDefault");
@@ -42,6 +43,7 @@ EMSCRIPTEN_BINDINGS(poromea) {
     emscripten::function("onTitlePointerDown", &onTitlePointerDown);
     emscripten::function("onWindowPointerDown", &onWindowPointerDown);
     emscripten::function("onPicturesPainted", &onPicturesPainted);
+    emscripten::function("onPageError", &onPageError);
     emscripten::function("preventDefault", &preventDefault);
     emscripten::function("keepFocus", &keepFocus);
     emscripten::function("handlerTimes", &handlerTimes);

@@ -244,6 +244,7 @@ void WebHost::start() {
     // Only the buttons take the focus, as on the desktop: a press elsewhere
     // leaves it where it was.
     listen(desk_, "mousedown", "keepFocus");
+    listen(val::global("window"), "error", "onPageError");
     emscripten_set_keydown_callback(
         EMSCRIPTEN_EVENT_TARGET_WINDOW, this, true,
         [](int, const EmscriptenKeyboardEvent* e, void* host) -> EM_BOOL {
@@ -283,6 +284,8 @@ void WebHost::picturesPainted(val entries) {
 void WebHost::dispatch(const char* what, const std::function<void()>& handler) {
     if (failed_) return;  // the game has ended; its state is no longer trusted
     const double started = emscripten_performance_now();
+    const char* outer = dispatching_;
+    dispatching_ = what;
     try {
         handler();
     } catch (const std::exception& e) {
@@ -292,15 +295,28 @@ void WebHost::dispatch(const char* what, const std::function<void()>& handler) {
         fail(what, "不明なエラーです。");
         return;
     }
+    dispatching_ = outer;
     auto& times = times_[what];
     if (times.size() == 256) times.erase(times.begin());
     times.push_back(emscripten_performance_now() - started);
+}
+
+// An exception of the page's own (a DOM call that failed) passes through the
+// program uncaught and reaches the window as an error event. Raised while an
+// event was being handled, it is that handler's failure.
+void WebHost::pageError(val event) {
+    if (!dispatching_ || failed_) return;
+    const val error = event["error"];
+    const bool described = !error.isNull() && !error.isUndefined() && error["message"].isString();
+    fail(dispatching_, (described ? error["message"] : event["message"]).as<std::string>());
+    event.call<void>("preventDefault");
 }
 
 // The desktop hosts report the failure and end the program; the page reports
 // it and takes no more input.
 void WebHost::fail(const char* what, const std::string& why) {
     failed_ = true;
+    dispatching_ = nullptr;
     try {
         endDrag();
         setTimerInterval(0);

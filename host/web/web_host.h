@@ -44,6 +44,7 @@ public:
     void windowPointerDown(emscripten::val event);
     bool keyDown(const EmscriptenKeyboardEvent& event);
     void picturesPainted(emscripten::val entries);
+    void pageError(emscripten::val event);
     void layOut();
 
     // How long each kind of event took to handle, in milliseconds: an object
@@ -130,6 +131,7 @@ private:
     int picturesPainted_ = 0;
     double drawnAt_ = 0;
     bool failed_ = false;
+    const char* dispatching_ = nullptr;  // the event being handled, for the failure report
     std::map<std::string, std::vector<double>, std::less<>> times_;
 };
 

@@ -49,6 +49,7 @@ export class Game {
     this.context = context;
     this.page = page;
     this.problems = [];
+    this.failures = [];  // the failure reports a test expects the page to show
   }
 
   // When the page says its main window was drawn (ms from navigation). It is
@@ -65,7 +66,7 @@ export class Game {
 
   // Closes the page; nothing may have gone wrong in it.
   async close() {
-    assert.deepEqual(await this.page.locator('.failure').allTextContents(), [], 'no failure reported');
+    assert.deepEqual(await this.page.locator('.failure[role=alert]').allTextContents(), this.failures, 'failures reported');
     await this.context.close();
     assert.deepEqual(this.problems, [], 'no console error, no request beyond the page\'s origin');
   }

@@ -233,3 +233,15 @@ play('a whole game with the keys alone, told to a screen reader', {}, async (gam
   const { nodes } = await game.cdp.send('Accessibility.getFullAXTree');
   assert.ok(nodes.some((n) => n.role?.value === 'dialog' && n.name?.value === 'おめでとう !!'), 'a dialog named by its title');
 });
+
+play('a failure in a handler is reported in the page, and the game takes no more input', {}, async (game) => {
+  await game.deal();
+  // The page refuses the card the pointer: a host operation fails mid-handler.
+  await game.page.evaluate(() => { Element.prototype.setPointerCapture = () => { throw new Error('ポインターを捕まえられません'); }; });
+  await game.drag(0, game.slot(0));
+  game.failures = ['「マウス」の処理でエラーが発生しました。\nポインターを捕まえられません\nゲームを終了します。'];
+  for (const key of ['Space', 'Tab', 'Enter', 'Digit1', 'Enter']) await game.page.keyboard.press(key);
+  await game.drag(1, game.slot(1));
+  assert.deepEqual(await game.pictures('slots'), EMPTY);
+  assert.deepEqual(await game.pictures('cards'), COVERS);
+});
