@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "ui/access.h"
+
 namespace poromea::win32 {
 namespace {
 
@@ -102,7 +104,7 @@ RECT rectIn(HWND window, HWND parent) {
 ImageBox::ImageBox(HWND parent, const ui::Control& c, PictureRef picture, COLORREF background)
     : name_(c.accessibleName), picture_(std::move(picture)), stretch_(c.stretch), background_(background) {
     registerClass(kImageClass, &ImageBox::proc);
-    createWindow(kImageClass, widen(name_), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+    createWindow(kImageClass, widen(ui::spokenText(name_, pictureName())), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                  pixelRect(c), parent, this);
 }
 
@@ -118,6 +120,9 @@ void ImageBox::setPicture(PictureRef picture) {
     if (scaled_) DeleteObject(scaled_);
     scaled_ = nullptr;
     InvalidateRect(window_, nullptr, FALSE);
+    // The window text is only read, never drawn: the control paints its picture alone.
+    SetWindowTextW(window_, widen(ui::spokenText(name_, pictureName())).c_str());
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 LRESULT CALLBACK ImageBox::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

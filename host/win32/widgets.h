@@ -20,7 +20,7 @@ namespace poromea::win32 {
 
 // An image control: shows its picture at natural size from its top left
 // corner (clipped by the control), or scaled to fill the control. Its window
-// text is its name, for screen readers.
+// text is what a screen reader reads: the control's name and what it shows.
 class ImageBox {
 public:
     // WM_xBUTTONDOWN, WM_MOUSEMOVE, WM_xBUTTONUP and WM_CAPTURECHANGED on the control.

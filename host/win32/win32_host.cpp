@@ -5,6 +5,8 @@
 #include <exception>
 #include <stdexcept>
 
+#include "ui/access.h"
+
 namespace poromea::win32 {
 namespace {
 
@@ -44,6 +46,28 @@ UINT releaseOf(UINT press) {
 std::int16_t shiftCode(WPARAM keys) {
     return static_cast<std::int16_t>((keys & MK_SHIFT ? 1 : 0) | (keys & MK_CONTROL ? 2 : 0) |
                                      (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+}
+
+ui::Key keyOf(WPARAM virtualKey) {
+    const auto digit = [](WPARAM offset) {
+        return static_cast<ui::Key>(static_cast<int>(ui::Key::Digit1) + static_cast<int>(offset));
+    };
+    if (virtualKey >= '1' && virtualKey <= '6') return digit(virtualKey - '1');
+    if (virtualKey >= VK_NUMPAD1 && virtualKey <= VK_NUMPAD6) return digit(virtualKey - VK_NUMPAD1);
+    switch (virtualKey) {
+    case VK_LEFT: return ui::Key::Left;
+    case VK_RIGHT: return ui::Key::Right;
+    case VK_UP: return ui::Key::Up;
+    case VK_DOWN: return ui::Key::Down;
+    case VK_RETURN: return ui::Key::Return;
+    case VK_SPACE: return ui::Key::Space;
+    case VK_ESCAPE: return ui::Key::Escape;
+    default: return ui::Key::Other;
+    }
+}
+
+bool isMousePress(UINT message) {
+    return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
 }
 
 void reportAndQuit(HWND owner, const std::wstring& message) {
@@ -169,13 +193,20 @@ LRESULT Win32Host::closeWindow(HWND window) {
 }
 
 bool Win32Host::preTranslateMessage(MSG& m) {
-    if (m.message < WM_KEYFIRST || m.message > WM_KEYLAST) return false;
-    if (drag_.card >= 0) {
-        // Keys go to the drag, not to the buttons, until it ends; Escape cancels it.
-        if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) endDrag();
-        return true;
+    const auto inForm1 = [&] { return m.hwnd == form1() || IsChild(form1(), m.hwnd); };
+    if (isMousePress(m.message)) {
+        // A press of the mouse ends a keyboard drag first, as Escape would.
+        if (drag_.slot >= 0 && inForm1()) endDrag();
+        return false;
     }
-    if (m.message == WM_KEYDOWN && m.wParam == VK_TAB && IsChild(form1(), m.hwnd)) {
+    if (m.message < WM_KEYFIRST || m.message > WM_KEYLAST) return false;
+    // Keys reach the game from the main window, or from anywhere while a
+    // card is held: until the drag ends, every key belongs to it.
+    const bool dragging = drag_.card >= 0;
+    if (m.message != WM_KEYDOWN || failed_) return dragging;
+    if (!dragging && !inForm1()) return false;
+    if (keyPressed(m.wParam)) return true;
+    if (m.wParam == VK_TAB && IsChild(form1(), m.hwnd)) {
         // Tab moves between the two buttons, as in a dialog.
         if (HWND next = GetNextDlgTabItem(form1(), m.hwnd, GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
         return true;
@@ -219,7 +250,11 @@ void Win32Host::beginDrag(std::int16_t card) {
     HWND image = box(Imgx(card)).window();
     drag_ = pendingPress_;
     outline_.show(rectIn(image, form1()));
-    SetCapture(image);  // the pointer belongs to the drag until the release
+    if (drag_.slot >= 0) {
+        moveKeyboardOutline(drag_.slot);
+    } else {
+        SetCapture(image);  // the pointer belongs to the drag until the release
+    }
 }
 
 void Win32Host::setTimerInterval(std::int32_t milliseconds) {
@@ -268,10 +303,11 @@ void Win32Host::showWindow(WindowName window) {
 
 // --- the drag ---
 
-// A press on a card goes to the rules, which call beginDrag if a card may be picked up now.
+// A press on a card, by the mouse or by a key, goes to the rules, which
+// call beginDrag if a card may be picked up now.
 void Win32Host::pressCard(const Drag& press, std::int16_t button, std::int16_t shift) {
     pendingPress_ = press;
-    dispatch("マウス", [&] {
+    dispatch(press.slot >= 0 ? "キー" : "マウス", [&] {
         game_.Imgx_MouseDown(press.card, button, shift, static_cast<float>(press.grabOffset.x * ui::kTwipsPerPixel),
                              static_cast<float>(press.grabOffset.y * ui::kTwipsPerPixel));
     });
@@ -281,7 +317,7 @@ void Win32Host::pressCard(const Drag& press, std::int16_t button, std::int16_t s
 void Win32Host::cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam) {
     POINT pointer{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     HWND image = box(Imgx(card)).window();
-    const bool mouseDrag = drag_.card == card;
+    const bool mouseDrag = drag_.card == card && drag_.slot < 0;
     switch (message) {
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
         if (drag_.card >= 0) return;  // another button while dragging
@@ -289,7 +325,7 @@ void Win32Host::cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam
                   shiftCode(wParam));
         return;
     case WM_MOUSEMOVE:
-        if (!mouseDrag) return;
+        if (!mouseDrag) return;  // a card held by the keyboard ignores the pointer
         MapWindowPoints(image, form1(), &pointer, 1);
         outline_.moveTo({pointer.x - drag_.grabOffset.x, pointer.y - drag_.grabOffset.y});
         return;
@@ -304,6 +340,52 @@ void Win32Host::cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam
             dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(slot))(); });
         }
     }
+}
+
+bool Win32Host::keyPressed(WPARAM virtualKey) {
+    using A = ui::KeyCommand::Action;
+    const bool mouseDrag = drag_.card >= 0 && drag_.slot < 0;
+    const ui::KeyCommand command = ui::keyCommand(keyOf(virtualKey), drag_.slot, mouseDrag);
+    switch (command.action) {
+    case A::PassOn:
+        return false;
+    case A::Swallow:
+        return true;
+    case A::PickUp: {
+        endDrag();
+        RECT r;
+        GetClientRect(box(Imgx(command.target)).window(), &r);
+        pressCard({static_cast<std::int16_t>(command.target), 0, {r.right / 2, r.bottom / 2}, ui::kFirstKeyboardSlot},
+                  1, 0);
+        return true;
+    }
+    case A::Move:
+        moveKeyboardOutline(command.target);
+        return true;
+    case A::Drop:
+        endDrag();
+        dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(command.target))(); });
+        return true;
+    case A::PutBack:
+        endDrag();
+        return true;
+    case A::Click:
+        if (HWND focus = GetFocus(); focus && (focus == control("Command1") || focus == control("Command2"))) {
+            SendMessageW(focus, BM_CLICK, 0, 0);
+            return true;
+        }
+        return false;
+    }
+    return true;
+}
+
+void Win32Host::moveKeyboardOutline(int slot) {
+    drag_.slot = slot;
+    HWND target = box(Slot(slot)).window();
+    const RECT r = rectIn(target, form1());
+    outline_.moveTo({r.left, r.top});
+    // A screen reader follows the held card: the slot under it has the focus.
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Win32Host::endDrag() {

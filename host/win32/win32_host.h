@@ -1,5 +1,5 @@
 // The game's host on the Win32 API alone: builds both windows from their
-// layouts, turns window messages into the rules' handlers and carries
+// layouts, turns window messages and keys into the rules' handlers and carries
 // out what the rules ask for. It decides no rule of its own; it behaves as the
 // Qt host does (host/qt/qt_host.h).
 #pragma once
@@ -47,8 +47,8 @@ public:
     void showForm1();
 
     // The message loop's hook: call for every message before translating and
-    // dispatching it; true means it was handled (keyboard while dragging, Tab
-    // between the buttons).
+    // dispatching it; true means it was handled (the game's keys, every key
+    // while a card is held, Tab between the buttons).
     bool preTranslateMessage(MSG& message);
 
     // Called when a handler or host operation failed; by default reports it
@@ -73,8 +73,9 @@ public:
 private:
     struct Drag {
         std::int16_t card = -1;
-        UINT upMessage = 0;  // the release that ends the drag
+        UINT upMessage = 0;  // the mouse release that ends the drag; 0 when held by the keyboard
         POINT grabOffset{};  // pointer position inside the card when pressed
+        int slot = -1;       // held by the keyboard: the slot under the outline
     };
 
     using MessageHandler = std::optional<LRESULT> (Win32Host::*)(UINT, WPARAM, LPARAM);
@@ -89,6 +90,8 @@ private:
     void fail(const char* what, const std::string& why);
     void pressCard(const Drag& press, std::int16_t button, std::int16_t shift);
     void cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam);
+    bool keyPressed(WPARAM virtualKey);
+    void moveKeyboardOutline(int slot);
     void endDrag();
     int slotAt(POINT screen) const;
 

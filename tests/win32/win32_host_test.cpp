@@ -377,8 +377,8 @@ TEST(MainWindowMatchesItsLayout) {
         CHECK_EQ(static_cast<long long>(GetBkMode(probe)), static_cast<long long>(OPAQUE));
         DeleteDC(probe);
     }
-    CHECK_EQ(text(g.card(0)), std::wstring(L"カード 1"));
-    CHECK_EQ(text(g.slot(0)), std::wstring(L"口の場所"));
+    CHECK_EQ(text(g.card(0)), std::wstring(L"カード 1、カード 1 の裏"));
+    CHECK_EQ(text(g.slot(0)), std::wstring(L"口の場所、空き"));
 
     CHECK_EQ(g.names(ImageArray::Imgx), kCovered);
     CHECK_EQ(g.names(ImageArray::Slot), kEmpty);
