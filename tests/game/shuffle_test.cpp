@@ -6,6 +6,7 @@
 #include <map>
 
 #include "game/form1.h"
+#include "host/random.h"
 #include "tests/game/fake_host.h"
 
 namespace poromea {
@@ -62,6 +63,23 @@ TEST(Shuffle, EveryOrderIsEquallyLikely) {
     EXPECT_GT(chi2, 580.0) << "suspiciously even: the deals may not be random at all";
     // Rejection costs draws: on average 6 * H(6) = 14.7 per deal.
     EXPECT_NEAR(static_cast<double>(host.draws) / kDeals, 14.7, 0.2);
+}
+
+// The generator both hosts hand the rules: after a re-seed from the clock,
+// whole multiples of 2^-24 in [0, 1), reaching both ends of the range.
+TEST(ClockSeededRandom, GivesTwentyFourBitFractionsOverTheWholeRange) {
+    ClockSeededRandom random;
+    random.reseed();
+    float low = 1, high = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const float r = random.next();
+        ASSERT_TRUE(r >= 0.0f && r < 1.0f) << r;
+        ASSERT_EQ(r * 16777216.0f, std::floor(r * 16777216.0f)) << r;
+        low = std::min(low, r);
+        high = std::max(high, r);
+    }
+    EXPECT_LT(low, 0.01f);
+    EXPECT_GT(high, 0.99f);
 }
 
 }  // namespace
