@@ -50,6 +50,7 @@ TEST_F(Game, AWholeGameRightThenWrong) {
     const Row faceUp = host.row(ImageArray::Imgx);
     EXPECT_TRUE(std::is_permutation(faceUp.begin(), faceUp.end(), kFace.begin()));
     EXPECT_EQ(host.interval, kMemoriseMs);
+    EXPECT_EQ(host.reseeds, 1);
     EXPECT_FALSE(press(0)) << "face-up cards cannot be dragged";
     form.Timer1_Timer();
     EXPECT_EQ(host.interval, 0) << "the memorise timer fires once";
