@@ -86,6 +86,8 @@ def apply(tree, alternatives):
                 os.replace(a, tmp)
                 os.replace(b, a)
                 os.replace(tmp, b)
+                os.utime(a)  # a swap keeps the files' times: make the build see it
+                os.utime(b)
             swap()
             return swap
         for path in sorted(glob.glob(os.path.join(tree, files))):

@@ -2,48 +2,27 @@
 
 #include <windowsx.h>
 
-#include <algorithm>
 #include <exception>
-#include <memory>
 #include <stdexcept>
-#include <vector>
+
+#include "ui/access.h"
 
 namespace poromea::win32 {
-
-// One shown image control: a STATIC control, owner-drawn and subclassed, that
-// paints its picture at natural size from its top left corner (clipped by the
-// control) or stretched to fill it.
-struct Win32Host::ImageBox {
-    Win32Host* host = nullptr;
-    HWND window = nullptr;
-    WNDPROC staticProc = nullptr;  // the STATIC class's own procedure
-    PictureRef picture;
-    bool stretch = false;
-    int card = -1;              // Imgx index, or -1
-    HBITMAP scaled = nullptr;   // the stretched picture, scaled once per picture
-    COLORREF background = 0;    // what shows where the picture does not reach
-
-    ~ImageBox() {
-        if (scaled) DeleteObject(scaled);
-    }
-};
-
 namespace {
 
-constexpr wchar_t kFormClass[] = L"PoromeaForm";
-constexpr wchar_t kOutlineClass[] = L"PoromeaDragOutline";
 constexpr UINT_PTR kTimer1 = 1;
-constexpr int kFirstControlId = 100;
-constexpr COLORREF kDefaultFace = RGB(240, 240, 240);
-
 constexpr DWORD kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kForm2Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 std::pair<int, int> key(ImageControl c) { return {static_cast<int>(c.array), c.index}; }
 
-RECT pixelRect(const ui::Control& c) {
-    const int left = ui::pixels(c.left), top = ui::pixels(c.top);
-    return {left, top, left + ui::pixels(c.width), top + ui::pixels(c.height)};
+std::map<std::pair<int, int>, PictureRef> loadStores(PictureLibrary& pictures) {
+    std::map<std::pair<int, int>, PictureRef> stores;
+    for (const ui::Control& c : ui::kForm1.controls) {
+        const auto control = ui::imageControlOf(c);
+        if (control && c.kind == ui::Kind::Store) stores[key(*control)] = pictures.get(c.picture);
+    }
+    return stores;
 }
 
 // Mouse buttons and modifier keys as the rules' handlers receive them.
@@ -69,468 +48,170 @@ std::int16_t shiftCode(WPARAM keys) {
                                      (GetKeyState(VK_MENU) < 0 ? 4 : 0));
 }
 
+ui::Key keyOf(WPARAM virtualKey) {
+    const auto digit = [](WPARAM offset) {
+        return static_cast<ui::Key>(static_cast<int>(ui::Key::Digit1) + static_cast<int>(offset));
+    };
+    if (virtualKey >= '1' && virtualKey <= '6') return digit(virtualKey - '1');
+    if (virtualKey >= VK_NUMPAD1 && virtualKey <= VK_NUMPAD6) return digit(virtualKey - VK_NUMPAD1);
+    switch (virtualKey) {
+    case VK_LEFT: return ui::Key::Left;
+    case VK_RIGHT: return ui::Key::Right;
+    case VK_UP: return ui::Key::Up;
+    case VK_DOWN: return ui::Key::Down;
+    case VK_RETURN: return ui::Key::Return;
+    case VK_SPACE: return ui::Key::Space;
+    case VK_ESCAPE: return ui::Key::Escape;
+    default: return ui::Key::Other;
+    }
+}
+
+bool isMousePress(UINT message) {
+    return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
+}
+
 void reportAndQuit(HWND owner, const std::wstring& message) {
     MessageBoxW(owner && IsWindowVisible(owner) ? owner : nullptr, message.c_str(), L"ポロメア",
                 MB_OK | MB_ICONERROR);
     PostQuitMessage(1);
 }
 
-void registerClasses(HINSTANCE instance) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kFormClass, &existing)) return;
-
-    WNDCLASSEXW form{};
-    form.cbSize = sizeof form;
-    form.lpfnWndProc = DefWindowProcW;  // replaced per window once the host is known
-    form.hInstance = instance;
-    form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
-    // The program icon (resource 1), shared and never destroyed.
-    form.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                               LR_SHARED));
-    form.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXSMICON),
-                                                 GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    form.lpszClassName = kFormClass;
-    if (!RegisterClassExW(&form)) throw std::runtime_error("ウィンドウクラスを登録できません。");
-
-    WNDCLASSEXW outline{};
-    outline.cbSize = sizeof outline;
-    outline.lpfnWndProc = DefWindowProcW;
-    outline.hInstance = instance;
-    outline.hCursor = form.hCursor;
-    outline.lpszClassName = kOutlineClass;
-    if (!RegisterClassExW(&outline)) throw std::runtime_error("ウィンドウクラスを登録できません。");
-}
-
-// Creates a window, giving the host to its procedure before the first message
-// that matters.
-HWND createWindow(DWORD exStyle, const wchar_t* cls, const std::wstring& text, DWORD style, RECT r,
-                  HWND parent, int id, HINSTANCE instance) {
-    HWND window = CreateWindowExW(exStyle, cls, text.c_str(), style, r.left, r.top, r.right - r.left,
-                                  r.bottom - r.top, parent,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    if (!window) {
-        throw std::runtime_error("ウィンドウを作成できません（" + narrow(text) + "）。");
-    }
-    return window;
-}
-
 }  // namespace
 
-std::string controlKey(std::string_view name, int index) {
-    std::string k(name);
-    if (index >= 0) k += "(" + std::to_string(index) + ")";
-    return k;
-}
-
-// --- building the windows ---
-
 Win32Host::Win32Host(PictureLibrary& pictures)
-    : pictures_(pictures), instance_(GetModuleHandleW(nullptr)), game_(*this) {
-    fatal_ = [this](const std::wstring& m) { reportAndQuit(form1_, m); };
-    registerClasses(instance_);
-    const ui::Rgb y = *ui::kForm1.background;
-    yellow_ = CreateSolidBrush(RGB(y.r, y.g, y.b));
-    buttonFont_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    try {
-        for (const ui::Control& c : ui::kForm1.controls) {
-            const auto control = ui::imageControlOf(c);
-            if (control && c.kind == ui::Kind::Store) stores_[key(*control)] = pictures_.get(c.picture);
+    : pictures_(pictures),
+      stores_(loadStores(pictures)),
+      form1_(std::make_unique<BuiltForm>(ui::kForm1, kForm1Style, pictures, handlerFor(&Win32Host::form1Message))),
+      outline_(form1_->window()),
+      game_(*this) {
+    fatal_ = [this](const std::wstring& m) { reportAndQuit(form1(), m); };
+    for (const ui::Control& c : ui::kForm1.controls) {
+        const auto control = ui::imageControlOf(c);
+        if (!control || c.kind != ui::Kind::Image) continue;
+        ImageBox* image = form1_->image(form1_->control(c.name, c.index));
+        boxes_[key(*control)] = image;
+        if (control->array == ImageArray::Imgx) {
+            image->onMouse([this, card = c.index](UINT m, WPARAM w, LPARAM l) {
+                dispatch("ウィンドウ", [&] { cardMessage(card, m, w, l); });
+            });
         }
-        form1_ = createForm(ui::kForm1, form1Controls_);
-        for (const ui::Control& c : ui::kForm1.controls) {
-            const auto control = ui::imageControlOf(c);
-            if (control && c.kind == ui::Kind::Image) boxes_[key(*control)] = control_(c.name, c.index);
-        }
-        // The drag outline: a frame three pixels wide, over every control.
-        outline_ = createWindow(0, kOutlineClass, L"", WS_CHILD | WS_CLIPSIBLINGS, RECT{0, 0, 0, 0}, form1_, 0,
-                                instance_);
-        SetWindowLongPtrW(outline_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Host::outlineProc));
-    } catch (...) {
-        release();
-        throw;
     }
 }
 
-Win32Host::~Win32Host() { release(); }
-
-void Win32Host::release() {
-    if (form2_) DestroyWindow(form2_);
-    if (form1_) DestroyWindow(form1_);
-    form1_ = form2_ = outline_ = nullptr;
-    imageBoxes_.clear();
-    for (auto& [font, handle] : labelFonts_) DeleteObject(handle);
-    labelFonts_.clear();
-    if (yellow_) DeleteObject(yellow_);
-    yellow_ = nullptr;
-}
-
-HWND Win32Host::control_(std::string_view name, int index) const {
-    auto it = form1Controls_.find(controlKey(name, index));
-    return it == form1Controls_.end() ? nullptr : it->second;
-}
-
-HWND Win32Host::control(std::string_view name, int index) const { return control_(name, index); }
-
-Win32Host::ImageBox& Win32Host::box_of(HWND window) const {
-    for (const auto& box : imageBoxes_) {
-        if (box->window == window) return *box;
-    }
-    throw std::out_of_range("not an image control");
-}
-
-HWND Win32Host::form2Control(std::string_view name) const {
-    auto it = form2Controls_.find(std::string(name));
-    return it == form2Controls_.end() ? nullptr : it->second;
-}
+Win32Host::~Win32Host() = default;
 
 HWND Win32Host::imageControl(ImageControl control) const {
     auto it = boxes_.find(key(control));
-    return it == boxes_.end() ? nullptr : it->second;
+    return it == boxes_.end() ? nullptr : it->second->window();
+}
+
+ImageBox& Win32Host::box(ImageControl control) const {
+    auto it = boxes_.find(key(control));
+    if (it == boxes_.end()) throw std::out_of_range("no shown image control there");
+    return *it->second;
 }
 
 std::string Win32Host::pictureName(HWND window) const {
-    for (const auto& box : imageBoxes_) {
-        if (box->window == window) return box->picture ? win32Picture(box->picture).name : std::string();
+    for (const BuiltForm* form : {form1_.get(), form2_.get()}) {
+        if (const ImageBox* image = form ? form->image(window) : nullptr) return image->pictureName();
     }
     return {};
 }
 
-HWND Win32Host::createForm(const ui::Form& form, std::map<std::string, HWND, std::less<>>& controls) {
-    const bool main = &form == &ui::kForm1;
-    const DWORD style = main ? kForm1Style : kForm2Style;
-    RECT frame{0, 0, ui::pixels(form.clientWidth), ui::pixels(form.clientHeight)};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    OffsetRect(&frame, -frame.left, -frame.top);
-
-    HWND window = createWindow(0, kFormClass, widen(form.caption), style, frame, nullptr, 0, instance_);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Host::formProc));
-    try {
-        COLORREF background = kDefaultFace;
-        if (form.background) background = RGB(form.background->r, form.background->g, form.background->b);
-
-        int id = kFirstControlId;
-        for (const ui::Control& c : form.controls) {
-            HWND child = nullptr;
-            const RECT r = pixelRect(c);
-            ++id;
-            switch (c.kind) {
-            case ui::Kind::Image: {
-                PictureRef picture = pictures_.get(c.picture);
-                child = createWindow(0, L"STATIC", widen(c.accessibleName),
-                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_OWNERDRAW | SS_NOTIFY, r,
-                                     window, id, instance_);
-                auto box = std::make_unique<ImageBox>();
-                box->host = this;
-                box->window = child;
-                box->picture = std::move(picture);
-                box->stretch = c.stretch;
-                box->background = background;
-                if (main && c.name == "Imgx") box->card = c.index;
-                box->staticProc = reinterpret_cast<WNDPROC>(
-                    SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Host::imageProc)));
-                SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(box.get()));
-                imageBoxes_.push_back(std::move(box));
-                break;
-            }
-            case ui::Kind::Label: {
-                child = createWindow(0, L"STATIC", widen(c.text),
-                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX |
-                                         SS_CENTERIMAGE,
-                                     r, window, id, instance_);
-                HFONT& font = labelFonts_[c.font];
-                if (!font) {
-                    LOGFONTW lf{};
-                    lf.lfHeight = -ui::fontPixels(c.font->points);  // character height, as Qt's pixel size
-                    lf.lfWeight = FW_NORMAL;
-                    lf.lfCharSet = SHIFTJIS_CHARSET;
-                    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-                    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-                    lf.lfQuality = DEFAULT_QUALITY;
-                    lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-                    const std::wstring face = widen(c.font->family);
-                    lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
-                    font = CreateFontIndirectW(&lf);
-                    if (!font) throw std::runtime_error("フォント「" + std::string(c.font->family) + "」を作成できません。");
-                }
-                SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-                break;
-            }
-            case ui::Kind::Button:
-                child = createWindow(0, L"BUTTON", widen(c.text),
-                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_PUSHBUTTON, r, window, id,
-                                     instance_);
-                SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_), FALSE);
-                break;
-            case ui::Kind::Store:
-            case ui::Kind::Timer:
-                continue;
-            }
-            // Stacking order is the layout's order, bottom first.
-            SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            controls[controlKey(c.name, c.index)] = child;
-        }
-        // Only the controls of the tab order take the focus.
-        for (std::string_view name : form.tabOrder) {
-            HWND child = controls.at(std::string(name));
-            SetWindowLongPtrW(child, GWL_STYLE, GetWindowLongPtrW(child, GWL_STYLE) | WS_TABSTOP);
-        }
-    } catch (...) {
-        DestroyWindow(window);
-        for (auto it = imageBoxes_.begin(); it != imageBoxes_.end();) {
-            it = IsWindow((*it)->window) ? it + 1 : imageBoxes_.erase(it);
-        }
-        controls.clear();
-        throw;
-    }
-    return window;
-}
-
 void Win32Host::showForm1() {
     RECT frame;
-    GetWindowRect(form1_, &frame);
+    GetWindowRect(form1(), &frame);
     RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    SetWindowPos(form1_, nullptr, work.left + (work.right - work.left - width) / 2,
+    SetWindowPos(form1(), nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(form1_, SW_SHOW);
-    UpdateWindow(form1_);
-    SetForegroundWindow(form1_);
-    SetFocus(control_("Command1"));
+    ShowWindow(form1(), SW_SHOW);
+    UpdateWindow(form1());
+    SetForegroundWindow(form1());
+    SetFocus(control("Command1"));
 }
 
-void Win32Host::placeForm2() {
-    // The client area at its designed place on the screen, whatever the frame.
-    const ui::Form& f = ui::kForm2;
-    RECT frame{ui::pixels(*f.left), ui::pixels(*f.top), ui::pixels(*f.left) + ui::pixels(f.clientWidth),
-               ui::pixels(*f.top) + ui::pixels(f.clientHeight)};
-    AdjustWindowRectEx(&frame, kForm2Style, FALSE, 0);
-    SetWindowPos(form2_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+// --- window messages ---
+
+// A fault in the host's own handling of a message ends the game as a rule's fault does.
+BuiltForm::Handler Win32Host::handlerFor(MessageHandler member) {
+    return [this, member](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
+        try {
+            return (this->*member)(message, wParam, lParam);
+        } catch (const std::exception& e) {
+            fail("ウィンドウ", e.what());
+        }
+        return 0;
+    };
 }
 
-// --- message handling ---
-
-bool Win32Host::preTranslateMessage(MSG& m) {
-    if (m.message < WM_KEYFIRST || m.message > WM_KEYLAST) return false;
-    if (drag_.card >= 0) {
-        // Keys go to the drag, not to the buttons, until it ends; Escape cancels it.
-        if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) endDrag();
-        return true;
-    }
-    if (m.message == WM_KEYDOWN && m.wParam == VK_TAB && form1_ && IsChild(form1_, m.hwnd)) {
-        if (HWND next = GetNextDlgTabItem(form1_, m.hwnd, GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
-        return true;
-    }
-    return false;
-}
-
-LRESULT CALLBACK Win32Host::formProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* host = reinterpret_cast<Win32Host*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!host) return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return host->formMessage(window, message, wParam, lParam);
-    } catch (const std::exception& e) {
-        host->fail("ウィンドウ", e.what());
-    } catch (...) {
-        host->fail("ウィンドウ", "unknown error");
-    }
-    return 0;
-}
-
-LRESULT Win32Host::formMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool main = window == form1_;
+std::optional<LRESULT> Win32Host::form1Message(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_ERASEBKGND: {
-        RECT r;
-        GetClientRect(window, &r);
-        FillRect(reinterpret_cast<HDC>(wParam), &r, main ? yellow_ : GetSysColorBrush(COLOR_BTNFACE));
-        return 1;
+    case WM_COMMAND: {
+        const auto button = reinterpret_cast<HWND>(lParam);
+        if (HIWORD(wParam) != BN_CLICKED || !button) break;
+        if (button == control("Command1")) dispatch("START", [this] { game_.Command1_Click(); });
+        if (button == control("Command2")) dispatch("O  K", [this] { game_.Command2_Click(); });
+        return 0;
     }
-    case WM_CTLCOLORSTATIC:
-        if (!main) break;
-        {  // labels: opaque, in the window's yellow
-            const ui::Rgb y = *ui::kForm1.background;
-            auto dc = reinterpret_cast<HDC>(wParam);
-            SetBkMode(dc, OPAQUE);
-            SetBkColor(dc, RGB(y.r, y.g, y.b));
-            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            return reinterpret_cast<LRESULT>(yellow_);
-        }
-    case WM_COMMAND:
-        if (main && HIWORD(wParam) == BN_CLICKED && lParam) {
-            const auto button = reinterpret_cast<HWND>(lParam);
-            if (button == control_("Command1")) dispatch("START", [this] { game_.Command1_Click(); });
-            if (button == control_("Command2")) dispatch("O  K", [this] { game_.Command2_Click(); });
-            return 0;
-        }
-        break;
     case WM_TIMER:
-        if (main && wParam == kTimer1) {
-            if (timerInterval_ != 0) dispatch("Timer1", [this] { game_.Timer1_Timer(); });
-            return 0;
-        }
-        break;
+        if (wParam != kTimer1) break;
+        if (timerInterval_ != 0) dispatch("Timer1", [this] { game_.Timer1_Timer(); });
+        return 0;
     case WM_ACTIVATE:
-        if (!main || HIWORD(wParam)) break;
+        if (HIWORD(wParam)) break;  // minimised
         if (LOWORD(wParam) == WA_INACTIVE) {
             endDrag();  // a drag ends when the window loses the pointer
-            if (HWND focus = GetFocus(); focus && IsChild(window, focus)) lastFocus_ = focus;
+            if (HWND focus = GetFocus(); focus && IsChild(form1(), focus)) lastFocus_ = focus;
             break;
         }
         // Give the focus back to the button that had it, as a dialog does.
-        SetFocus(lastFocus_ && IsChild(window, lastFocus_) ? lastFocus_ : control_("Command1"));
+        SetFocus(lastFocus_ && IsChild(form1(), lastFocus_) ? lastFocus_ : control("Command1"));
         return 0;
     case WM_CLOSE:
-        // Closing hides: the window object lives until the program ends.
-        if (main) endDrag();
-        ShowWindow(window, SW_HIDE);
-        windowClosed(window);
-        return 0;
+        endDrag();
+        return closeWindow(form1());
     default:
         break;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return std::nullopt;
 }
 
-void Win32Host::windowClosed(HWND) {
-    // The program ends when its last open window is closed.
-    const bool form1Open = form1_ && IsWindowVisible(form1_);
-    const bool form2Open = form2_ && IsWindowVisible(form2_);
-    if (!form1Open && !form2Open) PostQuitMessage(failed_ ? 1 : 0);
+std::optional<LRESULT> Win32Host::form2Message(UINT message, WPARAM, LPARAM) {
+    if (message == WM_CLOSE) return closeWindow(form2());
+    return std::nullopt;
 }
 
-LRESULT CALLBACK Win32Host::imageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* box = reinterpret_cast<ImageBox*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!box) return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return box->host->imageMessage(*box, window, message, wParam, lParam);
-    } catch (const std::exception& e) {
-        box->host->fail("ウィンドウ", e.what());
-    } catch (...) {
-        box->host->fail("ウィンドウ", "unknown error");
-    }
+LRESULT Win32Host::closeWindow(HWND window) {
+    // Closing hides: the window object lives until the program ends, which
+    // is when its last open window is closed.
+    ShowWindow(window, SW_HIDE);
+    if (!IsWindowVisible(form1()) && !(form2() && IsWindowVisible(form2()))) PostQuitMessage(failed_ ? 1 : 0);
     return 0;
 }
 
-LRESULT Win32Host::imageMessage(ImageBox& box, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_NCHITTEST:
-        return HTCLIENT;  // every image control is hit, so a slot can be found under the pointer
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        paintImage(box, dc);
-        EndPaint(window, &ps);
-        return 0;
+bool Win32Host::preTranslateMessage(MSG& m) {
+    const auto inForm1 = [&] { return m.hwnd == form1() || IsChild(form1(), m.hwnd); };
+    if (isMousePress(m.message)) {
+        // A press of the mouse ends a keyboard drag first, as Escape would.
+        if (drag_.slot >= 0 && inForm1()) endDrag();
+        return false;
     }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        if (box.card >= 0) cardPressed(box.card, message, wParam, lParam);
-        return 0;
-    case WM_MOUSEMOVE:
-        if (box.card >= 0 && box.card == drag_.card) cardMoved(window, lParam);
-        return 0;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-        if (box.card >= 0) cardReleased(window, message, lParam);
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (box.card >= 0 && box.card == drag_.card) endDrag();  // capture taken away: cancelled
-        return 0;
-    case WM_NCDESTROY: {
-        WNDPROC original = box.staticProc;
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        return CallWindowProcW(original, window, message, wParam, lParam);
+    if (m.message < WM_KEYFIRST || m.message > WM_KEYLAST) return false;
+    // Keys reach the game from the main window, or from anywhere while a
+    // card is held: until the drag ends, every key belongs to it.
+    const bool dragging = drag_.card >= 0;
+    if (m.message != WM_KEYDOWN || failed_) return dragging;
+    if (!dragging && !inForm1()) return false;
+    if (keyPressed(m.wParam)) return true;
+    if (m.wParam == VK_TAB && IsChild(form1(), m.hwnd)) {
+        // Tab moves between the two buttons, as in a dialog.
+        if (HWND next = GetNextDlgTabItem(form1(), m.hwnd, GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
+        return true;
     }
-    default:
-        break;
-    }
-    return CallWindowProcW(box.staticProc, window, message, wParam, lParam);
-}
-
-void Win32Host::paintImage(ImageBox& box, HDC dc) {
-    RECT client;
-    GetClientRect(box.window, &client);
-    HBRUSH background = CreateSolidBrush(box.background);
-    if (!box.picture) {
-        FillRect(dc, &client, background);
-        DeleteObject(background);
-        return;
-    }
-    const Win32Picture& p = win32Picture(box.picture);
-    HDC memory = CreateCompatibleDC(dc);
-    if (box.stretch) {
-        if (!box.scaled) {
-            HDC scaledDc = CreateCompatibleDC(dc);
-            box.scaled = CreateCompatibleBitmap(dc, client.right, client.bottom);
-            HGDIOBJ oldScaled = SelectObject(scaledDc, box.scaled);
-            HGDIOBJ old = SelectObject(memory, p.bitmap);
-            SetStretchBltMode(scaledDc, HALFTONE);
-            SetBrushOrgEx(scaledDc, 0, 0, nullptr);
-            StretchBlt(scaledDc, 0, 0, client.right, client.bottom, memory, 0, 0, p.width, p.height, SRCCOPY);
-            SelectObject(memory, old);
-            SelectObject(scaledDc, oldScaled);
-            DeleteDC(scaledDc);
-        }
-        HGDIOBJ old = SelectObject(memory, box.scaled);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-    } else {
-        HGDIOBJ old = SelectObject(memory, p.bitmap);
-        BitBlt(dc, 0, 0, p.width, p.height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        // A picture smaller than its control leaves the background showing.
-        if (p.width < client.right) {
-            RECT rest{p.width, 0, client.right, client.bottom};
-            FillRect(dc, &rest, background);
-        }
-        if (p.height < client.bottom) {
-            RECT rest{0, p.height, std::min<LONG>(p.width, client.right), client.bottom};
-            FillRect(dc, &rest, background);
-        }
-    }
-    DeleteDC(memory);
-    DeleteObject(background);
-}
-
-LRESULT CALLBACK Win32Host::outlineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_NCHITTEST:
-        return HTTRANSPARENT;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        // A dark frame with a light dotted inner line shows on every picture the game has.
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        RECT r;
-        GetClientRect(window, &r);
-        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        for (int x = 2; x < r.right - 2; x += 2) {
-            SetPixel(dc, x, 2, RGB(255, 255, 255));
-            SetPixel(dc, x, r.bottom - 3, RGB(255, 255, 255));
-        }
-        for (int y = 2; y < r.bottom - 2; y += 2) {
-            SetPixel(dc, 2, y, RGB(255, 255, 255));
-            SetPixel(dc, r.right - 3, y, RGB(255, 255, 255));
-        }
-        EndPaint(window, &ps);
-        return 0;
-    }
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
+    return false;
 }
 
 // --- dispatch and failures ---
@@ -550,7 +231,7 @@ void Win32Host::fail(const char* what, const std::string& why) {
     if (failed_) return;
     failed_ = true;
     endDrag();
-    if (form1_) KillTimer(form1_, kTimer1);
+    KillTimer(form1(), kTimer1);
     timerInterval_ = 0;
     fatal_(L"「" + widen(what) + L"」の処理でエラーが発生しました。\n" + widen(why) + L"\nゲームを終了します。");
 }
@@ -559,65 +240,42 @@ void Win32Host::fail(const char* what, const std::string& why) {
 
 PictureRef Win32Host::picture(ImageControl control) {
     if (auto it = stores_.find(key(control)); it != stores_.end()) return it->second;
-    if (HWND window = imageControl(control)) return box_of(window).picture;
-    throw std::out_of_range("no such image control");
+    return box(control).picture();
 }
 
-void Win32Host::setPicture(ImageControl control, PictureRef picture) {
-    HWND window = imageControl(control);
-    if (!window) throw std::out_of_range("the rules may only change shown image controls");
-    if (!picture) throw std::invalid_argument("an image control cannot show nothing");
-    ImageBox& box = box_of(window);
-    if (picture == box.picture) return;
-    box.picture = std::move(picture);
-    if (box.scaled) DeleteObject(box.scaled);
-    box.scaled = nullptr;
-    InvalidateRect(window, nullptr, FALSE);
-}
+void Win32Host::setPicture(ImageControl control, PictureRef picture) { box(control).setPicture(std::move(picture)); }
 
 void Win32Host::beginDrag(std::int16_t card) {
     if (pendingPress_.card != card) throw std::logic_error("a drag begins only from the card being pressed");
-    HWND box = imageControl(Imgx(card));
-    if (!box) throw std::out_of_range("no such card");
+    HWND image = box(Imgx(card)).window();
     drag_ = pendingPress_;
-    RECT r;
-    GetWindowRect(box, &r);
-    MapWindowPoints(HWND_DESKTOP, form1_, reinterpret_cast<POINT*>(&r), 2);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    RECT current;
-    GetClientRect(outline_, &current);
-    if (current.right != width || current.bottom != height) {
-        // Only a frame three pixels wide is part of the outline window.
-        HRGN frame = CreateRectRgn(0, 0, width, height);
-        HRGN inside = CreateRectRgn(3, 3, width - 3, height - 3);
-        CombineRgn(frame, frame, inside, RGN_DIFF);
-        DeleteObject(inside);
-        SetWindowPos(outline_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        SetWindowRgn(outline_, frame, FALSE);  // the window owns the region now
+    outline_.show(rectIn(image, form1()));
+    if (drag_.slot >= 0) {
+        moveKeyboardOutline(drag_.slot);
+    } else {
+        SetCapture(image);  // the pointer belongs to the drag until the release
     }
-    SetWindowPos(outline_, HWND_TOP, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    SetCapture(box);  // the pointer belongs to the drag until the release
 }
 
 void Win32Host::setTimerInterval(std::int32_t milliseconds) {
     if (milliseconds < 0) throw std::invalid_argument("negative timer interval");
     timerInterval_ = milliseconds;
     if (milliseconds == 0) {
-        KillTimer(form1_, kTimer1);
-    } else if (!SetTimer(form1_, kTimer1, static_cast<UINT>(milliseconds), nullptr)) {
+        KillTimer(form1(), kTimer1);
+    } else if (!SetTimer(form1(), kTimer1, static_cast<UINT>(milliseconds), nullptr)) {
         // setting it again starts the countdown anew
         throw std::runtime_error("タイマーを設定できません。");
     }
 }
 
 void Win32Host::runTimer1Every(std::int32_t milliseconds) {
-    SetTimer(form1_, kTimer1, static_cast<UINT>(milliseconds), nullptr);
+    SetTimer(form1(), kTimer1, static_cast<UINT>(milliseconds), nullptr);
 }
 
 void Win32Host::messageBox(std::u16string_view prompt, std::u16string_view title) {
     const std::wstring text(prompt.begin(), prompt.end());
     const std::wstring caption(title.begin(), title.end());
-    if (!MessageBoxW(form1_, text.c_str(), caption.c_str(), MB_OK)) {
+    if (!MessageBoxW(form1(), text.c_str(), caption.c_str(), MB_OK)) {
         throw std::runtime_error("メッセージボックスを表示できません。");
     }
 }
@@ -628,49 +286,113 @@ float Win32Host::rnd() { return random_.next(); }
 
 void Win32Host::showWindow(WindowName window) {
     if (window != WindowName::Form2) throw std::invalid_argument("unknown window");
-    if (!form2_) form2_ = createForm(ui::kForm2, form2Controls_);
-    if (IsWindowVisible(form2_)) return;
-    // Opened again, it is back at its designed place even if the player moved it.
-    placeForm2();
-    ShowWindow(form2_, SW_SHOW);
+    if (!form2_) {
+        form2_ = std::make_unique<BuiltForm>(ui::kForm2, kForm2Style, pictures_, handlerFor(&Win32Host::form2Message));
+    }
+    if (IsWindowVisible(form2())) return;
+    // Opened again, it is back at its designed place even if the player moved
+    // it: the client area at its place on the screen, whatever the frame.
+    const ui::Form& f = ui::kForm2;
+    RECT frame{ui::pixels(*f.left), ui::pixels(*f.top), ui::pixels(*f.left) + ui::pixels(f.clientWidth),
+               ui::pixels(*f.top) + ui::pixels(f.clientHeight)};
+    AdjustWindowRectEx(&frame, kForm2Style, FALSE, 0);
+    SetWindowPos(form2(), nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(form2(), SW_SHOW);
 }
 
 // --- the drag ---
 
-void Win32Host::cardPressed(int card, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (drag_.card >= 0) return;  // another button while dragging
-    const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    pendingPress_ = {static_cast<std::int16_t>(card), releaseOf(message), at};
-    dispatch("マウス", [&] {
-        game_.Imgx_MouseDown(static_cast<std::int16_t>(card), buttonCode(message), shiftCode(wParam),
-                             static_cast<float>(at.x * ui::kTwipsPerPixel),
-                             static_cast<float>(at.y * ui::kTwipsPerPixel));
+// A press on a card, by the mouse or by a key, goes to the rules, which
+// call beginDrag if a card may be picked up now.
+void Win32Host::pressCard(const Drag& press, std::int16_t button, std::int16_t shift) {
+    pendingPress_ = press;
+    dispatch(press.slot >= 0 ? "キー" : "マウス", [&] {
+        game_.Imgx_MouseDown(press.card, button, shift, static_cast<float>(press.grabOffset.x * ui::kTwipsPerPixel),
+                             static_cast<float>(press.grabOffset.y * ui::kTwipsPerPixel));
     });
     pendingPress_ = {};
 }
 
-void Win32Host::cardMoved(HWND card, LPARAM lParam) {
+void Win32Host::cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam) {
     POINT pointer{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    MapWindowPoints(card, form1_, &pointer, 1);
-    SetWindowPos(outline_, HWND_TOP, pointer.x - drag_.grabOffset.x, pointer.y - drag_.grabOffset.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE);
+    HWND image = box(Imgx(card)).window();
+    const bool mouseDrag = drag_.card == card && drag_.slot < 0;
+    switch (message) {
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+        if (drag_.card >= 0) return;  // another button while dragging
+        pressCard({static_cast<std::int16_t>(card), releaseOf(message), pointer}, buttonCode(message),
+                  shiftCode(wParam));
+        return;
+    case WM_MOUSEMOVE:
+        if (!mouseDrag) return;  // a card held by the keyboard ignores the pointer
+        MapWindowPoints(image, form1(), &pointer, 1);
+        outline_.moveTo({pointer.x - drag_.grabOffset.x, pointer.y - drag_.grabOffset.y});
+        return;
+    case WM_CAPTURECHANGED:
+        if (mouseDrag) endDrag();  // capture taken away: cancelled
+        return;
+    default:  // a release
+        if (!mouseDrag || message != drag_.upMessage) return;
+        ClientToScreen(image, &pointer);
+        endDrag();
+        if (const int slot = slotAt(pointer); slot >= 0) {  // released anywhere else: nothing happens
+            dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(slot))(); });
+        }
+    }
 }
 
-void Win32Host::cardReleased(HWND card, UINT message, LPARAM lParam) {
-    if (drag_.card < 0 || message != drag_.upMessage) return;
-    POINT pointer{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    ClientToScreen(card, &pointer);
-    endDrag();
-    const int slot = slotAt(pointer);
-    if (slot < 0) return;  // released anywhere but a slot: nothing happens
-    dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(slot))(); });
+bool Win32Host::keyPressed(WPARAM virtualKey) {
+    using A = ui::KeyCommand::Action;
+    const bool mouseDrag = drag_.card >= 0 && drag_.slot < 0;
+    const ui::KeyCommand command = ui::keyCommand(keyOf(virtualKey), drag_.slot, mouseDrag);
+    switch (command.action) {
+    case A::PassOn:
+        return false;
+    case A::Swallow:
+        return true;
+    case A::PickUp: {
+        endDrag();
+        RECT r;
+        GetClientRect(box(Imgx(command.target)).window(), &r);
+        pressCard({static_cast<std::int16_t>(command.target), 0, {r.right / 2, r.bottom / 2}, ui::kFirstKeyboardSlot},
+                  1, 0);
+        return true;
+    }
+    case A::Move:
+        moveKeyboardOutline(command.target);
+        return true;
+    case A::Drop:
+        endDrag();
+        dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(command.target))(); });
+        return true;
+    case A::PutBack:
+        endDrag();
+        return true;
+    case A::Click:
+        if (HWND focus = GetFocus(); focus && (focus == control("Command1") || focus == control("Command2"))) {
+            SendMessageW(focus, BM_CLICK, 0, 0);
+            return true;
+        }
+        return false;
+    }
+    return true;
+}
+
+void Win32Host::moveKeyboardOutline(int slot) {
+    drag_.slot = slot;
+    HWND target = box(Slot(slot)).window();
+    const RECT r = rectIn(target, form1());
+    outline_.moveTo({r.left, r.top});
+    // A screen reader follows the held card: the slot under it has the focus.
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Win32Host::endDrag() {
     if (drag_.card < 0) return;
     HWND card = imageControl(Imgx(drag_.card));
     drag_ = {};  // first, so that losing the capture below is not taken for a cancel
-    if (outline_) ShowWindow(outline_, SW_HIDE);
+    outline_.hide();
     if (card && GetCapture() == card) ReleaseCapture();
 }
 

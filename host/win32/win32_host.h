@@ -1,7 +1,7 @@
 // The game's host on the Win32 API alone: builds both windows from their
-// layouts, turns window messages into the rules' handlers and carries out
-// what the rules ask for. It decides no rule of its own; it behaves as the Qt
-// host does (host/qt/qt_host.h).
+// layouts, turns window messages and keys into the rules' handlers and carries
+// out what the rules ask for. It decides no rule of its own; it behaves as the
+// Qt host does (host/qt/qt_host.h).
 #pragma once
 
 #include <windows.h>
@@ -10,16 +10,16 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "game/form1.h"
 #include "game/host.h"
 #include "host/random.h"
 #include "host/win32/picture_library.h"
-#include "ui/layout.h"
+#include "host/win32/widgets.h"
 
 namespace poromea::win32 {
 
@@ -32,13 +32,14 @@ public:
     Win32Host(const Win32Host&) = delete;
     Win32Host& operator=(const Win32Host&) = delete;
 
-    HWND form1() const { return form1_; }
-    HWND form2() const { return form2_; }  // null until the first correct answer
-    // A control of a window by its layout name: "Image2", "Imgx" with index 3, "Command1", ...
-    HWND control(std::string_view name, int index = -1) const;
-    HWND form2Control(std::string_view name) const;
+    HWND form1() const { return form1_->window(); }
+    HWND form2() const { return form2_ ? form2_->window() : nullptr; }  // null until the first correct answer
+    // A control of the main window by its layout name: "Image2", "Imgx" with index 3, "Command1", ...
+    HWND control(std::string_view name, int index = -1) const { return form1_->control(name, index); }
+    HWND form2Control(std::string_view name) const { return form2_ ? form2_->control(name) : nullptr; }
     HWND imageControl(ImageControl control) const;
-    // The name of the picture an image control shows ("cover3"), empty if none.
+    HWND dragOutline() const { return outline_.window(); }
+    // The name of the picture an image control of either window shows ("cover3"), empty if none.
     std::string pictureName(HWND imageControl) const;
     const Form1& game() const { return game_; }
 
@@ -46,8 +47,8 @@ public:
     void showForm1();
 
     // The message loop's hook: call for every message before translating and
-    // dispatching it; true means it was handled (keyboard while dragging, Tab
-    // between the buttons).
+    // dispatching it; true means it was handled (the game's keys, every key
+    // while a card is held, Tab between the buttons).
     bool preTranslateMessage(MSG& message);
 
     // Called when a handler or host operation failed; by default reports it
@@ -70,49 +71,36 @@ public:
     void showWindow(WindowName window) override;
 
 private:
-    struct ImageBox;  // the state of one shown image control
     struct Drag {
         std::int16_t card = -1;
-        UINT upMessage = 0;   // the release that ends the drag
-        POINT grabOffset{};   // pointer position inside the card when pressed
+        UINT upMessage = 0;  // the mouse release that ends the drag; 0 when held by the keyboard
+        POINT grabOffset{};  // pointer position inside the card when pressed
+        int slot = -1;       // held by the keyboard: the slot under the outline
     };
 
-    static LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK imageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK outlineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT formMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT imageMessage(ImageBox& box, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-    HWND control_(std::string_view name, int index = -1) const;
-    ImageBox& box_of(HWND window) const;
-    void release();
-    HWND createForm(const ui::Form& form, std::map<std::string, HWND, std::less<>>& controls);
-    void placeForm2();
-    void paintImage(ImageBox& box, HDC dc);
+    using MessageHandler = std::optional<LRESULT> (Win32Host::*)(UINT, WPARAM, LPARAM);
+    BuiltForm::Handler handlerFor(MessageHandler member);
+    std::optional<LRESULT> form1Message(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> form2Message(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT closeWindow(HWND window);
+    ImageBox& box(ImageControl control) const;
 
     // Runs one handler of the rules; a failure is reported and ends the game.
     void dispatch(const char* what, const std::function<void()>& handler);
     void fail(const char* what, const std::string& why);
-    void cardPressed(int card, UINT message, WPARAM wParam, LPARAM lParam);
-    void cardMoved(HWND card, LPARAM lParam);
-    void cardReleased(HWND card, UINT message, LPARAM lParam);
+    void pressCard(const Drag& press, std::int16_t button, std::int16_t shift);
+    void cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam);
+    bool keyPressed(WPARAM virtualKey);
+    void moveKeyboardOutline(int slot);
     void endDrag();
     int slotAt(POINT screen) const;
-    void windowClosed(HWND window);
 
     PictureLibrary& pictures_;
-    HINSTANCE instance_;
-    HWND form1_ = nullptr;
-    HWND form2_ = nullptr;
-    HWND outline_ = nullptr;
-    std::map<std::string, HWND, std::less<>> form1Controls_;  // "Image2", "Imgx(3)", "Command1", ...
-    std::map<std::string, HWND, std::less<>> form2Controls_;
-    std::vector<std::unique_ptr<ImageBox>> imageBoxes_;  // every shown image control of both windows
-    std::map<std::pair<int, int>, HWND> boxes_;         // shown image controls of the rules
     std::map<std::pair<int, int>, PictureRef> stores_;  // picture stores
-    HBRUSH yellow_ = nullptr;
-    HFONT buttonFont_ = nullptr;
-    std::map<const ui::Font*, HFONT> labelFonts_;
+    std::unique_ptr<BuiltForm> form1_;
+    std::unique_ptr<BuiltForm> form2_;
+    DragOutline outline_;
+    std::map<std::pair<int, int>, ImageBox*> boxes_;  // shown image controls of the rules
     HWND lastFocus_ = nullptr;  // the button that had the focus when Form1 was last active
     std::int32_t timerInterval_ = 0;
     ClockSeededRandom random_;
@@ -122,8 +110,5 @@ private:
     bool failed_ = false;
     std::function<void(const std::wstring&)> fatal_;
 };
-
-// The text of a control key, as in the Qt host: "Imgx(3)" or "Command1".
-std::string controlKey(std::string_view name, int index);
 
 }  // namespace poromea::win32

@@ -1,10 +1,8 @@
 // A host that keeps the pictures of every image control as named objects and
 // records what the rules asked of it, so tests can play whole games without a
-// window system.
+// window system. Any operation can be made to fail, as a real host's may.
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -24,41 +22,29 @@ struct NamedPicture : Picture {
 
 class FakeHost : public Host {
 public:
-    // The controls start as the main window opens: part k in Imga(k), the
-    // covers in Imgb with their digits, card i wearing the cover digit i + 1,
-    // and the empty-slot picture in Imgc and every slot.
+    // The controls as the main window opens: part k in Imga(k), the covers in
+    // Imgb with their digits, card i wearing the cover with digit i + 1, and
+    // the empty-slot picture in Imgc and every slot.
     explicit FakeHost(std::uint32_t seed = 1) : rng_(seed) {
         const int digitOfStore[kParts] = {1, 4, 2, 5, 3, 6};
-        auto empty = make("empty");
+        const auto empty = std::make_shared<NamedPicture>("empty");
         shown_[key(Imgc())] = empty;
         for (int k = 0; k < kParts; ++k) {
-            shown_[key(Imga(k))] = make("part" + std::to_string(k));
-            shown_[key(Imgb(k))] = make("cover" + std::to_string(digitOfStore[k]));
+            shown_[key(Imga(k))] = std::make_shared<NamedPicture>("part" + std::to_string(k));
+            shown_[key(Imgb(k))] = std::make_shared<NamedPicture>("cover" + std::to_string(digitOfStore[k]));
+            shown_[key(Imgx(digitOfStore[k] - 1))] = shown_[key(Imgb(k))];
             shown_[key(Slot(k))] = empty;
-        }
-        for (int j = 0; j < kParts; ++j) {
-            shown_[key(Imgx(digitOfStore[j] - 1))] = shown_[key(Imgb(j))];
         }
     }
 
-    // --- Host ---
-    PictureRef picture(ImageControl c) override {
-        fault("picture");
-        return shown_.at(key(c));
-    }
+    PictureRef picture(ImageControl c) override { return fault("picture"), shown_.at(key(c)); }
     void setPicture(ImageControl c, PictureRef p) override {
         fault("setPicture");
         if (!p) throw std::invalid_argument("null picture");
         shown_.at(key(c)) = std::move(p);
     }
-    void beginDrag(std::int16_t card) override {
-        fault("beginDrag");
-        drags.push_back(card);
-    }
-    void setTimerInterval(std::int32_t ms) override {
-        fault("setTimerInterval");
-        interval = ms;
-    }
+    void beginDrag(std::int16_t card) override { fault("beginDrag"), drags.push_back(card); }
+    void setTimerInterval(std::int32_t ms) override { fault("setTimerInterval"), interval = ms; }
     void messageBox(std::u16string_view prompt, std::u16string_view title) override {
         fault("messageBox");
         messages.emplace_back(prompt, title);
@@ -67,34 +53,24 @@ public:
     float rnd() override {
         fault("rnd");
         ++draws;
-        if (!script.empty()) {
-            float r = script.front();
-            script.erase(script.begin());
-            return r;
-        }
-        // 24 random bits: every float this can return is exact and below 1.
-        return static_cast<float>(rng_() >> 8) / 16777216.0f;
+        if (script.empty()) return static_cast<float>(rng_() >> 8) / 16777216.0f;  // exact, below 1
+        const float r = script.front();
+        script.erase(script.begin());
+        return r;
     }
-    void showWindow(WindowName) override {
-        fault("showWindow");
-        ++form2Shows;
-    }
+    void showWindow(WindowName) override { fault("showWindow"), ++form2Shows; }
 
-    // --- what the tests read ---
-    std::string shown(ImageControl c) const {
-        return static_cast<const NamedPicture&>(*shown_.at(key(c))).name;
-    }
+    std::string shown(ImageControl c) const { return static_cast<const NamedPicture&>(*shown_.at(key(c))).name; }
     std::vector<std::string> row(ImageArray array) const {
         std::vector<std::string> out;
         for (int i = 0; i < kParts; ++i) out.push_back(shown({array, static_cast<std::int16_t>(i)}));
         return out;
     }
 
-    // How many references to the host's pictures are held outside its
-    // controls: the rules must keep none once a handler has returned or thrown.
+    // References to the host's pictures held outside its controls: the rules
+    // must keep none once a handler has returned or thrown.
     long heldOutside() const {
-        std::map<const Picture*, long> inControls;
-        std::map<const Picture*, long> total;
+        std::map<const Picture*, long> inControls, total;
         for (const auto& [k, p] : shown_) {
             ++inControls[p.get()];
             total[p.get()] = p.use_count();
@@ -104,34 +80,27 @@ public:
         return outside;
     }
 
-    // Makes the operation named `op` throw on its n-th call from now (1 = next).
-    void failOn(std::string op, int n) {
-        failOp_ = std::move(op);
-        failIn_ = n;
-    }
+    // Makes the next call of the operation named `op` throw.
+    void failOn(std::string op) { failOp_ = std::move(op); }
 
     std::int32_t interval = 0;
     std::vector<std::int16_t> drags;
     std::vector<std::pair<std::u16string, std::u16string>> messages;
-    int form2Shows = 0;
-    int reseeds = 0;
+    int form2Shows = 0, reseeds = 0;
     long long draws = 0;
-    std::vector<float> script;  // values rnd() returns before falling back to the generator
+    std::vector<float> script;  // values rnd() returns before the generator's
 
 private:
     static std::pair<int, int> key(ImageControl c) { return {static_cast<int>(c.array), c.index}; }
-    PictureRef make(std::string name) { return std::make_shared<NamedPicture>(std::move(name)); }
-    void fault(const std::string& op) {
-        if (op == failOp_ && --failIn_ == 0) {
-            failOp_.clear();
-            throw std::runtime_error("host failure in " + op);
-        }
+    void fault(const char* op) {
+        if (op != failOp_) return;
+        failOp_.clear();
+        throw std::runtime_error(std::string("host failure in ") + op);
     }
 
     std::map<std::pair<int, int>, PictureRef> shown_;
     std::mt19937 rng_;
     std::string failOp_;
-    int failIn_ = 0;
 };
 
 }  // namespace poromea::test

@@ -48,7 +48,7 @@ public:
     // Runs `steps` events; returns an empty string or a description of the first mismatch.
     std::string run(long steps) {
         for (step_ = 0; step_ < steps; ++step_) {
-            if (pick(1000) == 0) host_->failOn(kOps[pick(kOps.size())], 1);
+            if (pick(1000) == 0) host_->failOn(kOps[pick(kOps.size())]);
             const Event e = choose();
             try {
                 apply(e);

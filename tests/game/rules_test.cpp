@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "game/form1.h"
+#include "host/random.h"
 #include "tests/game/fake_host.h"
 
 namespace poromea {
@@ -48,6 +50,7 @@ TEST_F(Game, AWholeGameRightThenWrong) {
     const Row faceUp = host.row(ImageArray::Imgx);
     EXPECT_TRUE(std::is_permutation(faceUp.begin(), faceUp.end(), kFace.begin()));
     EXPECT_EQ(host.interval, kMemoriseMs);
+    EXPECT_EQ(host.reseeds, 1);
     EXPECT_FALSE(press(0)) << "face-up cards cannot be dragged";
     form.Timer1_Timer();
     EXPECT_EQ(host.interval, 0) << "the memorise timer fires once";
@@ -121,6 +124,22 @@ TEST(Shuffle, EveryOrderIsEquallyLikely) {
     EXPECT_LT(chi2, 860.0);
     EXPECT_GT(chi2, 580.0) << "suspiciously even: the deals may not be random at all";
     EXPECT_NEAR(static_cast<double>(host.draws) / kDeals, 14.7, 0.2) << "6 * H(6) draws a deal";
+}
+
+// The generator every host hands the rules: after a re-seed from the clock,
+// whole multiples of 2^-24 in [0, 1), reaching both ends of the range.
+TEST(ClockSeededRandom, GivesTwentyFourBitFractionsOverTheWholeRange) {
+    ClockSeededRandom random;
+    random.reseed();
+    float low = 1, high = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const float r = random.next();
+        ASSERT_TRUE(r >= 0.0f && r < 1.0f && r * 16777216.0f == std::floor(r * 16777216.0f)) << r;
+        low = std::min(low, r);
+        high = std::max(high, r);
+    }
+    EXPECT_LT(low, 0.01f);
+    EXPECT_GT(high, 0.99f);
 }
 
 }  // namespace

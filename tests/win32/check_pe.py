@@ -47,10 +47,9 @@ def main(path):
                 resources.setdefault(kind, []).append((name, lang.id, data))
     kinds = sorted(resources, key=str)
     RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_RCDATA = 3, 14, 16, 10
+    # Nothing else: no manifest, menu, dialog or string table.
     check("resource types are icon, icon group, RCDATA and version only",
           set(kinds) == {RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_RCDATA}, str(kinds))
-    for forbidden, label in ((24, "RT_MANIFEST"), (4, "RT_MENU"), (6, "RT_STRING"), (5, "RT_DIALOG")):
-        check(f"no {label}", forbidden not in resources)
 
     groups = resources.get(RT_GROUP_ICON, [])
     check("exactly one icon group", len(groups) == 1, str(len(groups)))

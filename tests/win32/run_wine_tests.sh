@@ -1,46 +1,23 @@
 #!/usr/bin/env bash
-# Runs the Win32 build's tests: the executable's resources read back from the
-# PE file, then the Win32 host's tests under Wine on a private Xvfb display, in
-# a Wine prefix made for this run (removed afterwards).
+# The Win32 build's tests: the executable's resources read back from the PE
+# file, then the Win32 host's tests under Wine on a private Xvfb display, in a
+# Wine prefix made for this run (removed afterwards).
 #
-#   tests/win32/run_wine_tests.sh [BUILD_DIR]            the tests
-#   tests/win32/run_wine_tests.sh [BUILD_DIR] --screenshot DIR
-#                                                       screenshots of both windows and the message box
+#   tests/win32/run_wine_tests.sh [BUILD_DIR]                  the tests
+#   tests/win32/run_wine_tests.sh [BUILD_DIR] --screenshot DIR  both windows and the message box, measured
 #
-# Needs wine (with wine32 and wine64), xvfb, fonts-ipafont and python3-pefile:
+# Needs wine (wine32 and wine64), xvfb, fonts-ipafont and python3-pefile:
 # `make test-win32` installs them first.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-build-win32}
-build=$(cd "$build" && pwd)
+build=$(cd "${1:-build-win32}" && pwd)
 shots=""
 if [ "${2:-}" = "--screenshot" ]; then shots=$(mkdir -p "${3:?directory}" && cd "$3" && pwd); fi
-
 start=$(date +%s)
 elapsed() { echo "$(( $(date +%s) - start ))s"; }
-
-# Every summary line ("N passed, N failed") of this run, added up at the end.
-summaries=()
-run_counted() {  # run_counted command...: runs it, keeps its summary, returns its status
-    local out status=0
-    out=$(mktemp)
-    "$@" 2>&1 | tee "$out" || status=${PIPESTATUS[0]}
-    summaries+=("$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$out" | tail -1)")
-    [ -n "${summaries[-1]}" ] || summaries[-1]="0 passed, 1 failed"  # no summary: it did not finish
-    rm -f "$out"
-    return "$status"
-}
 winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
-status=0
 
-# --- the executable's resources, without running it ---
-if [ -z "$shots" ]; then
-    echo "== poromea.exe read back from the PE file"
-    run_counted /usr/bin/python3 "$here/check_pe.py" "$build/poromea.exe" || status=1
-fi
-
-# --- a display and a Wine prefix of our own ---
 work=$(mktemp -d "${TMPDIR:-/tmp}/poromea-wine.XXXXXX")
 export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko installer prompts
@@ -51,6 +28,12 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+
+status=0
+if [ -z "$shots" ]; then
+    echo "== poromea.exe read back from the PE file"
+    /usr/bin/python3 "$here/check_pe.py" "$build/poromea.exe" | tee "$work/results" || status=1
+fi
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
@@ -66,7 +49,9 @@ echo "== creating the Wine prefix ($(elapsed))"
 timeout 1200 "$wine64" wineboot --init >"$work/wineboot.log" 2>&1 || {
     echo "wineboot failed:"; cat "$work/wineboot.log"; exit 1; }
 
-# The two fonts of the labels, as the free IPA fonts (fonts-ipafont).
+# The two fonts of the labels as the free IPA fonts (fonts-ipafont). And with
+# no window manager on the display, windows are left unmanaged: Wine would
+# otherwise wait two seconds for a manager to withdraw each window it hides.
 {
     printf '\xff\xfe'
     iconv -f UTF-8 -t UTF-16LE <<'EOF'
@@ -79,9 +64,12 @@ Windows Registry Editor Version 5.00
 "MS Gothic"="IPAGothic"
 "MS UI Gothic"="IPAGothic"
 
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
 EOF
-} >"$work/fonts.reg"
-timeout 300 "$wine64" regedit /S "$(winpath "$work/fonts.reg")"
+} >"$work/settings.reg"
+timeout 300 "$wine64" regedit /S "$(winpath "$work/settings.reg")"
 echo "== prefix ready ($(elapsed))"
 
 if [ -n "$shots" ]; then
@@ -104,17 +92,14 @@ if [ -n "$shots" ]; then
     shoot main "ポロメア" "$(winpath "$build/poromea.exe")"
     shoot correct "おめでとう !!" "$(winpath "$build/win32_host_tests.exe")" --pose correct 60
     shoot wrong "まちがいです。" "$(winpath "$build/win32_host_tests.exe")" --pose wrong 60
-    /usr/bin/python3 "$here/measure_screenshot.py" "$shots"
+    /usr/bin/python3 "$here/../../tools/measure_screenshot.py" "$shots"
     exit 0
 fi
 
 echo "== the Win32 host's tests under Wine"
-run_counted timeout 1800 "$wine32" "$build/win32_host_tests.exe" || status=1
+timeout 1800 "$wine32" "$build/win32_host_tests.exe" 2>&1 | tee -a "$work/results" || status=1
 echo "== Wine tests took $(elapsed) in all"
-passed=0 failed=0
-for line in "${summaries[@]}"; do
-    read -r p _ f _ <<<"${line//,/}"
-    passed=$((passed + p)) failed=$((failed + f))
-done
-echo "win32: $passed passed, $failed failed"
+# Every summary line ("N passed, N failed") added up; a program that printed none did not finish.
+awk '/^[0-9]+ passed, [0-9]+ failed/ { p += $1; f += $3; n++ }
+     END { if (n < 2) f++; printf "win32: %d passed, %d failed\n", p, f; exit f > 0 }' "$work/results" || status=1
 exit "$status"
