@@ -2,14 +2,15 @@
 """Plants faults a player or a packager would notice, one at a time, in a
 scratch copy of the game, and says which ones the test suite catches.
 
-    tools/plant_faults.py [--rev REV] [--only NAME ...] [--suite native|win32]
+    tools/plant_faults.py [--rev REV] [--only NAME ...] [--suite native|win32|web]
 
 For every fault: apply it to the scratch copy, rebuild, run the suite that
-covers that code (the Linux suite with ctest, or the Windows suite under
-Wine), undo it. A fault is "caught" when the suite fails, "missed" when it
+covers that code (the Linux suite with ctest, the Windows suite under Wine,
+or the page's suite in Chromium), undo it. A fault is "caught" when the suite fails, "missed" when it
 passes, "not built" when the code no longer compiles (the compiler caught it),
 and "n/a" when the copy has no code of that shape (an older revision).
-Needs what `make test` needs; `make test-win32`'s packages for win32 faults.
+Needs what `make test` needs; `make test-win32`'s packages for win32 faults,
+`make test-web`'s for web faults.
 """
 import argparse
 import glob
@@ -61,6 +62,19 @@ FAULTS = [
     ("win32: a drag survives Escape", "win32", [
         ("host/win32/*.cpp", "    case A::PutBack:\n        endDrag();", "    case A::PutBack:"),
         ("host/win32/*.cpp", "if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) endDrag();", "")]),
+ ("web: drop lands on the next slot", "web", [("host/web/*.cpp", "kSlotDrops.at(static_cast<std::size_t>(slot))",
+                                                  "kSlotDrops.at(static_cast<std::size_t>((slot + 1) % kParts))")]),
+    ("web: the game not scaled down on a phone", "web", [("host/web/*.cpp", "scale_ = std::min({1.0, width / w1, height / h1});",
+                                                          "scale_ = 1;")]),
+    ("web: a drag survives Escape", "web", [("host/web/*.cpp", "        case A::PutBack:\n            endDrag();", "        case A::PutBack:")]),
+    ("web: Return drops the card and presses the focused button", "web", [
+        ("host/web/*.cpp", "        case A::Drop:\n            endDrag();", "        case A::Drop:\n            handled = false;\n            endDrag();")]),
+    ("web: the message box is not modal", "web", [("host/web/*.cpp", 'messageBox_.call<void>("showModal");', 'messageBox_.call<void>("show");')]),
+    ("web: congratulation window reopens where it was left", "web", [
+        ("host/web/*.cpp", "    form2_.set(\"hidden\", val(false));\n    placeForm2(", "    form2_.set(\"hidden\", val(false));\n    if (!form2Z_) placeForm2(")]),
+    ("web: what a card shows is not told again", "web", [
+        ("host/web/*.cpp", 'if (described) element.call<void>("setAttribute", val("aria-description"), p.description);', "")]),
+    ("web: a failure of the page is swallowed", "web", [("host/web/*.cpp", 'listen(val::global("window"), "error", "onPageError");', "")]),
 ]
 
 
@@ -108,6 +122,10 @@ def suite(kind, tree, log):
         if run(["cmake", "--build", "build", "-j", str(os.cpu_count() or 2)], tree, log):
             return "not built"
         return "pass" if run(["ctest", "-j", "2", "--timeout", "300"], os.path.join(tree, "build"), log) == 0 else "fail"
+    if kind == "web":
+        if run(["cmake", "--build", "build-wasm", "-j", str(os.cpu_count() or 2)], tree, log):
+            return "not built"
+        return "pass" if run(["node", "--test"], os.path.join(tree, "tests/web"), log) == 0 else "fail"
     if run(["cmake", "--build", "build-win32", "-j", str(os.cpu_count() or 2)], tree, log):
         return "not built"
     return "pass" if run(["tests/win32/run_wine_tests.sh", "build-win32"], tree, log) == 0 else "fail"
@@ -117,7 +135,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--rev", default="HEAD", help="the revision to copy (default HEAD)")
     parser.add_argument("--only", nargs="*", help="faults whose names contain one of these words")
-    parser.add_argument("--suite", choices=["native", "win32"], help="only faults of this suite")
+    parser.add_argument("--suite", choices=["native", "win32", "web"], help="only faults of this suite")
     parser.add_argument("--keep", action="store_true", help="keep the scratch copy")
     args = parser.parse_args()
 
@@ -135,6 +153,13 @@ def main():
     if "win32" in kinds:
         run(["cmake", "-S", ".", "-B", "build-win32", "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake",
              "-DCMAKE_BUILD_TYPE=MinSizeRel"], tree, log)
+    if "web" in kinds:
+        # Emscripten's tools need Debian's JavaScript modules; the tests find the page by POROMEA_WEB.
+        os.environ.setdefault("NODE_PATH", "/usr/share/nodejs")
+        os.environ["POROMEA_WEB"] = os.path.join(tree, "build-web")
+        run(["emcmake", "cmake", "-S", ".", "-B", "build-wasm", "-DCMAKE_BUILD_TYPE=MinSizeRel",
+             f"-DPOROMEA_WEB_DIR={os.environ['POROMEA_WEB']}"], tree, log)
+        run(["npm", "ci", "--no-audit", "--no-fund", "--loglevel=error"], os.path.join(tree, "tests/web"), log)
     for kind in kinds:
         if suite(kind, tree, log) != "pass":
             sys.exit(f"the {kind} suite does not pass without a fault; see {log}")

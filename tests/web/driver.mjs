@@ -55,13 +55,14 @@ export class Game {
   // When the page says its main window was drawn (ms from navigation). It is
   // asked sparingly and by the bare protocol: the automation's own in-page
   // helpers would take the page's main thread in the middle of its start-up.
-  async drawn() {
-    for (;;) {
+  async drawn(timeoutMs = 15_000) {
+    for (const end = Date.now() + timeoutMs; Date.now() < end;) {
       const { result } = await this.cdp.send('Runtime.evaluate',
         { expression: 'document.documentElement.getAttribute("data-drawn-ms")' });
       if (result.value !== null) return Number(result.value);
       await new Promise((resolve) => setTimeout(resolve, 50));
     }
+    throw new Error('the main window was never drawn with all its pictures');
   }
 
   // Closes the page; nothing may have gone wrong in it.

@@ -16,7 +16,7 @@ after(() => suite.close());
 
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
-test('the whole page is under 300 KB', async (t) => {
+test('the whole page is under 300 KB', { timeout: 60_000 }, async (t) => {
   const root = suite.server.root;
   const files = await readdir(root);
   const sizes = Object.fromEntries(await Promise.all(files.map(async (f) => [f, (await stat(join(root, f))).size])));
@@ -27,7 +27,7 @@ test('the whole page is under 300 KB', async (t) => {
 });
 
 // First visits (nothing cached) and visits again (the browser's caches warm).
-test('start-up: from navigation to the main window drawn with its pictures', async (t) => {
+test('start-up: from navigation to the main window drawn with its pictures', { timeout: 120_000 }, async (t) => {
   const drawn = { first: [], repeat: [] };
   for (let i = 0; i < 7; ++i) {
     const game = await Game.open(suite, { clock: false });
@@ -44,7 +44,7 @@ test('start-up: from navigation to the main window drawn with its pictures', asy
 
 // Each handler many times through real input, as a player repeats them; the
 // median is the cost once the browser has compiled the code that runs it.
-test('handlers: START, drop and O K', async (t) => {
+test('handlers: START, drop and O K', { timeout: 120_000 }, async (t) => {
   const game = await Game.open(suite, { clock: false });
   for (let i = 0; i < 40; ++i) await game.press('Command1');
   const faceUp = await game.pictures('cards');

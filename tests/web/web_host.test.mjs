@@ -9,7 +9,7 @@ after(() => suite.close());
 
 // Runs `body` with a fresh game, then checks the page had no error.
 function play(name, options, body) {
-  test(name, async () => {
+  test(name, { timeout: 60_000 }, async () => {
     const game = await Game.open(suite, options);
     await body(game);
     await game.close();
