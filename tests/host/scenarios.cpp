@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <random>
 
 #include "game/form1.h"
 #include "ui/layout.h"
@@ -290,6 +292,58 @@ void keyRules(Driver& d) {
     checkSpoken(d);
 }
 
+
+// Random real input: drags from the cards with any button to anywhere, the
+// game's keys, START and O  K, the memorise time, the congratulation window
+// moved and closed. After every event the windows still show a game, and
+// every check says right exactly when the face is whole.
+void monkey(Driver& d) {
+    std::mt19937 rng(7);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    auto anywhere = [&] { return Point{pick(ui::pixels(ui::kForm1.clientWidth)), pick(ui::pixels(ui::kForm1.clientHeight))}; };
+    auto isDeal = [](Names row) { return std::is_permutation(row.begin(), row.end(), kParts_.begin()); };
+    Names faceUp;
+    int verdicts = 0, whole = 0;
+    for (int step = 0; step < 1500 && d.failures().empty(); ++step) {
+        const int r = pick(100);
+        if (r < 35) {
+            drag(d, pick(kParts), pick(4) ? centreOf(Slot(pick(kParts))) : anywhere(), static_cast<Button>(pick(3)));
+        } else if (r < 55) {
+            d.key(static_cast<ui::Key>(pick(static_cast<int>(ui::Key::Escape) + 1)), pick(2));
+        } else if (r < 62) {
+            d.click("Command1");
+            faceUp = shownBy(d, ImageArray::Imgx);
+        } else if (r < 72) {
+            if (r < 66 && isDeal(faceUp)) placeAll(d, faceUp);  // a player who remembered well
+            d.takeMessageBoxes();
+            d.click("Command2");
+            const bool right = shownBy(d, ImageArray::Slot) == kParts_;
+            SCENARIO_EQ(d.takeMessageBoxes().size(), right ? 0u : 1u);
+            SCENARIO_CHECK(!right || windowsTitled(d, kForm2Title).size() == 1);
+            ++verdicts, whole += right;
+        } else if (r < 92) {
+            d.letTimerElapse();
+        } else if (!windowsTitled(d, kForm2Title).empty()) {
+            pick(2) ? d.closeWindow(kForm2Title) : d.moveWindow(kForm2Title, anywhere());
+        } else {
+            d.tab();
+        }
+        const Names cards = shownBy(d, ImageArray::Imgx);
+        SCENARIO_CHECK(cards == kCovers || isDeal(cards));
+        for (const std::string& s : shownBy(d, ImageArray::Slot)) {
+            SCENARIO_CHECK(s == "empty" || std::count(kCovers.begin(), kCovers.end(), s) || std::count(kParts_.begin(), kParts_.end(), s));
+        }
+        SCENARIO_CHECK(windowsTitled(d, kForm2Title).size() <= 1);
+        SCENARIO_CHECK(!d.outlineShown() || std::count_if(kParts_.begin(), kParts_.end(), [&, k = 0](auto&) mutable {
+                           return d.outline() == rectOf(Slot(k++));
+                       }) == 1);
+        for (const MessageBox& box : d.takeMessageBoxes()) SCENARIO_EQ(box.title, "まちがいです。");
+    }
+    SCENARIO_CHECK(d.failures().empty());
+    std::printf("monkey: %d checks, %d whole faces\n", verdicts, whole);
+    SCENARIO_CHECK(verdicts > 50 && whole > 5);  // the run reached both outcomes, or it proves little
+}
+
 }  // namespace
 
 const std::vector<Scenario>& all() {
@@ -303,6 +357,7 @@ const std::vector<Scenario>& all() {
         {"FailureIsReported", failureIsReported, "banner"},
         {"KeyboardGame", keyboardGame},
         {"KeyRules", keyRules},
+        {"Monkey", monkey},
     };
     return scenarios;
 }
