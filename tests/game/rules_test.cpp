@@ -12,40 +12,25 @@
 namespace poromea {
 namespace {
 
-using test::FakeHost;
 using Row = std::vector<std::string>;
-
 const Row kCovers{"cover1", "cover2", "cover3", "cover4", "cover5", "cover6"};
-const Row kEmpty(kParts, "empty");
 const Row kFace{"part0", "part1", "part2", "part3", "part4", "part5"};
 
-struct Game : ::testing::Test {
-    FakeHost host;
+// A whole game, then the two faults mended in the rules: a check before any
+// game, or after a new START, judges only this game's drops (an empty slot is
+// shown empty and is wrong), and a new deal allows no drag until its covers.
+TEST(Rules, AWholeGameAndOnlyThisGamesDropsCount) {
+    test::FakeHost host;
     Form1 form{host};
-
-    bool press(int card) {
-        const auto drags = host.drags.size();
+    auto press = [&](int card) {
+        const auto before = host.drags.size();
         form.Imgx_MouseDown(static_cast<std::int16_t>(card), 1, 0, 10.0f, 10.0f);
-        return host.drags.size() > drags;
-    }
-    void drag(int card, int slot) {
-        if (press(card)) (form.*kSlotDrops.at(slot))();
-    }
-    Row deal() {  // START, the face-up row, the memorise time over
-        form.Command1_Click();
-        const Row faceUp = host.row(ImageArray::Imgx);
-        form.Timer1_Timer();
-        return faceUp;
-    }
-    static int cardOf(int part, const Row& faceUp) {
-        return static_cast<int>(std::find(faceUp.begin(), faceUp.end(), kFace[part]) - faceUp.begin());
-    }
-    void place(const Row& faceUp, std::array<int, kParts> slotOf = {0, 1, 2, 3, 4, 5}) {
-        for (int part = 0; part < kParts; ++part) drag(cardOf(part, faceUp), slotOf[part]);
-    }
-};
+        return host.drags.size() > before;
+    };
+    form.Command2_Click();
+    EXPECT_EQ(host.row(ImageArray::Slot), Row(kParts, "empty"));
+    EXPECT_EQ(host.messages, (decltype(host.messages){{std::u16string(kWrongPrompt), std::u16string(kWrongTitle)}}));
 
-TEST_F(Game, AWholeGameRightThenWrong) {
     form.Command1_Click();
     const Row faceUp = host.row(ImageArray::Imgx);
     EXPECT_TRUE(std::is_permutation(faceUp.begin(), faceUp.end(), kFace.begin()));
@@ -56,37 +41,21 @@ TEST_F(Game, AWholeGameRightThenWrong) {
     EXPECT_EQ(host.interval, 0) << "the memorise timer fires once";
     EXPECT_EQ(host.row(ImageArray::Imgx), kCovers);
     EXPECT_THROW(form.Imgx_MouseDown(kParts, 1, 0, 0, 0), std::out_of_range) << "no seventh card";
-
-    place(faceUp);
-    for (int part = 0; part < kParts; ++part) EXPECT_EQ(host.shown(Slot(part)), kCovers[cardOf(part, faceUp)]);
+    for (int part = 0; part < kParts; ++part) {
+        const int card = static_cast<int>(std::find(faceUp.begin(), faceUp.end(), kFace[part]) - faceUp.begin());
+        ASSERT_TRUE(press(card));
+        (form.*kSlotDrops.at(part))();
+        EXPECT_EQ(host.shown(Slot(part)), kCovers[card]);
+    }
     form.Command2_Click();
     EXPECT_EQ(host.row(ImageArray::Slot), kFace);
     EXPECT_EQ(host.form2Shows, 1);
     EXPECT_FALSE(press(0)) << "the check ends dragging";
 
-    const Row again = deal();
-    place(again, {0, 1, 2, 3, 5, 4});  // the eyes swapped
-    form.Command2_Click();
-    EXPECT_EQ(host.form2Shows, 1);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0], std::make_pair(std::u16string(kWrongPrompt), std::u16string(kWrongTitle)));
-    EXPECT_EQ(host.row(ImageArray::Slot), (Row{"part0", "part1", "part2", "part3", "part5", "part4"}));
-}
-
-// A slot that received nothing in this game is shown empty and judged wrong,
-// never by what an earlier game left there; a new deal allows no drag until
-// its covers are on.
-TEST_F(Game, OnlyThisGamesDropsCount) {
-    form.Command2_Click();
-    EXPECT_EQ(host.row(ImageArray::Slot), kEmpty) << "check before any game";
-    EXPECT_EQ(host.messages.size(), 1u);
-
-    place(deal());
-    form.Command2_Click();
     form.Command1_Click();
     EXPECT_FALSE(press(0)) << "no drag while the new deal is face up";
     form.Command2_Click();
-    EXPECT_EQ(host.row(ImageArray::Slot), kEmpty) << "START then check, nothing placed";
+    EXPECT_EQ(host.row(ImageArray::Slot), Row(kParts, "empty")) << "nothing placed in this game";
     EXPECT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.form2Shows, 1);
 }
@@ -94,7 +63,7 @@ TEST_F(Game, OnlyThisGamesDropsCount) {
 // A draw that repeats a part already dealt is thrown away and the same card
 // drawn again; a draw is the whole part of r * 6.
 TEST(Shuffle, RejectsRepeatsAndRedrawsTheSameCard) {
-    FakeHost host;
+    test::FakeHost host;
     Form1 form{host};
     host.script = {0.99f, 0.99f, 0.0f, 0.9999f, 0.5f, 0.17f, 0.5f, 0.34f, 0.2f, 0.7f, 0.0f};
     form.Command1_Click();
@@ -106,7 +75,7 @@ TEST(Shuffle, RejectsRepeatsAndRedrawsTheSameCard) {
 // The seed is fixed, so the result is the same on every run.
 TEST(Shuffle, EveryOrderIsEquallyLikely) {
     constexpr int kOrders = 720, kDeals = kOrders * 100;
-    FakeHost host{20261206};
+    test::FakeHost host{20261206};
     Form1 form{host};
     std::map<Row, int> seen;
     for (int n = 0; n < kDeals; ++n) {
@@ -135,8 +104,7 @@ TEST(ClockSeededRandom, GivesTwentyFourBitFractionsOverTheWholeRange) {
     for (int i = 0; i < 20000; ++i) {
         const float r = random.next();
         ASSERT_TRUE(r >= 0.0f && r < 1.0f && r * 16777216.0f == std::floor(r * 16777216.0f)) << r;
-        low = std::min(low, r);
-        high = std::max(high, r);
+        low = std::min(low, r), high = std::max(high, r);
     }
     EXPECT_LT(low, 0.01f);
     EXPECT_GT(high, 0.99f);
