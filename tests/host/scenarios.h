@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,19 +74,15 @@ std::unique_ptr<Driver> makeDriver(std::string_view missingPicture);
 
 void fail(const char* file, int line, const std::string& message);  // provided by the runner
 
-template <class T>
-std::string shown(const T& value) {
-    std::ostringstream out;
-    if constexpr (requires { value.begin(); } && !std::is_convertible_v<T, std::string_view>) {
-        out << '{';
-        for (const auto& v : value) out << shown(v) << ' ';
-        out << '}';
-    } else if constexpr (std::is_same_v<T, Rect>) {
-        out << value.left << ',' << value.top << ' ' << value.width << 'x' << value.height;
-    } else {
-        out << value;
-    }
-    return out.str();
+inline std::string shown(const std::string& s) { return '"' + s + '"'; }
+inline std::string shown(long long n) { return std::to_string(n); }
+inline std::string shown(const Rect& r) {
+    return shown(r.left) + "," + shown(r.top) + " " + shown(r.width) + "x" + shown(r.height);
+}
+inline std::string shown(const std::vector<std::string>& names) {
+    std::string out;
+    for (const std::string& n : names) out += n + " ";
+    return "{" + out + "}";
 }
 
 #define SCENARIO_CHECK(cond) \
