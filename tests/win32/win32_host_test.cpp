@@ -16,7 +16,7 @@ std::vector<std::pair<DWORD, HWND>> heard;  // what screen readers were told
 // The labels get Japanese fonts (under Wine, the IPA fonts for the MS fonts). Screen readers
 // hear of each slot a card held by the keyboard moves to, as that slot taking the focus, and
 // of a picture's change. Each card and slot shows its picture pixel for pixel where its layout
-// puts it, nothing drawn over it (its window text is only read).
+// puts it, nothing drawn over it (its window text is only read), a drag's outline over them.
 void windowsOnScreen() {
     Win32Driver d;
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
@@ -57,6 +57,12 @@ void windowsOnScreen() {
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+
+    d.press(0, Button::Left);  // at 12, 30: the outline, over every control, follows the pointer from there
+    PostMessageW(GetCapture(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 50));
+    d.pump();
+    SCENARIO_EQ(d.outline(), (Rect{128 + 100 - 12, 368 + 50 - 30, 50, 50}));  // Imgx(0) at 128, 368
+    SCENARIO_CHECK(GetWindow(d.host.form1(), GW_CHILD) == d.host.dragOutline());
 }
 
 // poromea.exe as built, and with a broken picture: its window, titled as the game, shows the

@@ -6,8 +6,7 @@ wine64=/usr/lib/wine/wine64 wine32=/usr/lib/wine/wine
 winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 trap 'wineserver -k >/dev/null 2>&1 || true; kill ${xvfb:-} 2>/dev/null || true; rm -rf "$work"' EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & xvfb=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
