@@ -114,7 +114,7 @@ test-win32: win32 win32-test-deps
 # $(WIN32_BUILD)/screenshots, and where the controls landed on the screen.
 screenshot-win32: win32 win32-test-deps
 	$(call ensure,imagemagick x11-utils python3-pil)
-	tests/win32/run_wine_tests.sh $(WIN32_BUILD) --screenshot $(WIN32_BUILD)/screenshots
+	tools/screenshot_win32.sh $(WIN32_BUILD) $(WIN32_BUILD)/screenshots
 
 # The page, $(WEB_BUILD)/: index.html, poromea.js, poromea.wasm (the pictures
 # compiled in) and the icon. The CMake build tree is $(WEB_OBJ)/.

@@ -1,210 +1,161 @@
-// The host scenarios' driver for the Win32 host: real window messages through
-// the program's own message loop and its preTranslateMessage hook, and what
-// the windows show read back from them. The only seam is Timer1's interval.
+// The host scenarios' driver for the Win32 host: real window messages through the program's
+// message loop and preTranslateMessage hook; the only seam is Timer1's interval.
 #pragma once
 
 #include <windows.h>
 #undef MessageBox  // the scenarios' own, not the API's macro
 
-#include <algorithm>
-#include <functional>
-#include <map>
-#include <memory>
-#include <stdexcept>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include "host/win32/win32_host.h"
 #include "tests/host/scenarios.h"
 
 namespace poromea::scenarios {
 
-using win32::narrow;
-
-inline std::wstring textOf(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-inline std::wstring classOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
+inline std::string textOf(HWND window) {
+    wchar_t text[256];
+    return win32::narrow({text, static_cast<std::size_t>(GetWindowTextW(window, text, 256))});
 }
 inline Rect rectOf(RECT r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+inline std::vector<HWND> shownWindows() {
+    std::vector<HWND> out;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM list) CALLBACK -> BOOL {
+        if (IsWindowVisible(w)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
 
 class Win32Driver final : public Driver {
+    win32::PictureLibrary pictures_;
+
 public:
-    // Fresh windows with pictures from `source`. Failures reach failures(),
-    // or with `hostReports` the host's own report (a message box, status 1).
-    explicit Win32Driver(win32::PictureLibrary::Source source = &win32::PictureLibrary::fromResources,
-                         bool hostReports = false)
-        : pictures_(std::move(source)), host_(std::make_unique<win32::Win32Host>(pictures_)) {
-        if (!hostReports) host_->setFatalHandler([this](const std::wstring& m) { failures_.push_back(narrow(m)); });
+    // Fresh windows, without the picture `missing`. Failures are the host's own: a box, the end.
+    explicit Win32Driver(std::string_view missing = {})
+        : pictures_([missing = std::string(missing)](std::string_view name, win32::PictureFile& file) {
+              return name != missing && win32::PictureLibrary::fromResources(name, file);
+          }) {
         active_ = this;
-        answerTimer_ = SetTimer(nullptr, 0, 20, &Win32Driver::answerBoxes);
-        host_->showForm1();
+        host.showForm1();
         pump();
     }
-    ~Win32Driver() override {
-        KillTimer(nullptr, answerTimer_);
-        active_ = nullptr;
-        host_.reset();
-        for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) {
-        }
-    }
+    ~Win32Driver() override { KillTimer(nullptr, answerTimer_); }
 
     void click(std::string_view button) override {
-        RECT r;
-        GetClientRect(host_->control(button), &r);
-        post(host_->control(button), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, r.bottom / 2), WM_LBUTTONUP);
+        const LPARAM at = MAKELPARAM(5, 5);  // inside any button
+        input(host.control(button), {{WM_LBUTTONDOWN, MK_LBUTTON, at}, {WM_LBUTTONUP, 0, at}});
     }
     void press(int card, Button button) override {
         button_ = static_cast<std::size_t>(button);
-        post(host_->imageControl(Imgx(card)), kPress[button_], kHeld[button_], MAKELPARAM(12, 30));
+        input(host.imageControl(Imgx(card)), {{kPress[button_], kHeld[button_], MAKELPARAM(12, 30)}});
     }
     void releaseAt(Point p) override {
         POINT at{p.x, p.y};
-        ClientToScreen(host_->form1(), &at);
+        ClientToScreen(host.form1(), &at);
         // The window with the capture has the mouse wherever it is; else the window under it.
         HWND target = GetCapture() ? GetCapture() : WindowFromPoint(at);
         if (GetWindowThreadProcessId(target, nullptr) != GetCurrentThreadId()) return;
         ScreenToClient(target, &at);
-        post(target, WM_MOUSEMOVE, kHeld[button_], MAKELPARAM(at.x, at.y), kPress[button_] + 1 /* its release */);
+        const LPARAM l = MAKELPARAM(at.x, at.y);
+        input(target, {{WM_MOUSEMOVE, kHeld[button_], l}, {kPress[button_] + 1 /* its release */, 0, l}});
     }
-    void key(ui::Key key, bool keypad) override {
-        static const std::map<ui::Key, WORD> keys{
-            {ui::Key::Left, VK_LEFT},     {ui::Key::Right, VK_RIGHT},   {ui::Key::Up, VK_UP},
-            {ui::Key::Down, VK_DOWN},     {ui::Key::Return, VK_RETURN}, {ui::Key::Space, VK_SPACE},
-            {ui::Key::Escape, VK_ESCAPE}, {ui::Key::Other, 'A'}};
-        const int digit = static_cast<int>(key) - static_cast<int>(ui::Key::Digit1);
-        if (digit >= 0 && digit < kParts) return sendKey(static_cast<WORD>((keypad ? VK_NUMPAD1 : '1') + digit));
-        sendKey(keys.at(key), keypad);  // the keypad's Enter is an extended Return
+    void key(ui::Key key, bool keypad = false) override {
+        static constexpr WORD kKeys[] = {'A', '1', '2', '3', '4', '5', '6', VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN,
+                                         VK_RETURN, VK_SPACE, VK_ESCAPE};  // in ui::Key's order
+        const WORD k = kKeys[static_cast<int>(key)];
+        const bool digit = k >= '1' && k <= '6';  // the keypad's are others; its Enter is an extended Return
+        sendKey(keypad && digit ? static_cast<WORD>(k - '1' + VK_NUMPAD1) : k, keypad && !digit);
     }
     void tab() override { sendKey(VK_TAB); }
     void letTimerElapse() override {
-        if (host_->timer1Interval() == 0) return;
-        host_->runTimer1Every(1);
-        SCENARIO_CHECK(pump([&] { return host_->timer1Interval() == 0; }, 5000));
+        if (host.timer1Interval() == 0) return;
+        host.runTimer1Every(1);
+        for (int n = 0; n < 100 && host.timer1Interval() != 0; ++n) pump(50);  // however slow the painting
+        SCENARIO_EQ(host.timer1Interval(), 0);
     }
 
-    std::string picture(ImageControl c) override { return host_->pictureName(host_->imageControl(c)); }
-    std::string spoken(ImageControl c) override { return narrow(textOf(host_->imageControl(c))); }
-    bool outlineShown() override { return IsWindowVisible(host_->dragOutline()); }
-    Rect outline() override { return rectOf(win32::rectIn(host_->dragOutline(), host_->form1())); }
+    std::string picture(ImageControl c) override { return host.pictureName(host.imageControl(c)); }
+    std::string spoken(ImageControl c) override { return textOf(host.imageControl(c)); }
+    bool outlineShown() override { return IsWindowVisible(host.dragOutline()); }
+    Rect outline() override { return rectOf(win32::rectIn(host.dragOutline(), host.form1())); }
     std::vector<Window> windows() override {
-        std::vector<HWND> shown = shownWindows();
-        std::stable_partition(shown.begin(), shown.end(), [&](HWND w) { return w == host_->form1(); });
         std::vector<Window> out;
-        for (HWND w : shown) {
+        for (HWND w : shownWindows()) {
             RECT r;
             GetClientRect(w, &r);
             MapWindowPoints(w, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
-            out.push_back({narrow(textOf(w)), rectOf(r)});
+            out.insert(w == host.form1() ? out.begin() : out.end(), {textOf(w), rectOf(r)});
         }
         return out;
     }
     std::vector<MessageBox> takeMessageBoxes() override { return std::exchange(boxes_, {}); }
     std::string focusedButton() override {
-        for (const char* button : {"Command1", "Command2"}) {
-            if (GetFocus() && GetFocus() == host_->control(button)) return button;
-        }
-        return "";
+        return GetFocus() == host.control("Command1") ? "Command1"
+               : GetFocus() == host.control("Command2") ? "Command2" : "";
     }
     void moveWindow(std::string_view title, Point at) override {
         SetWindowPos(window(title), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         pump();
     }
-    void closeWindow(std::string_view title) override { post(window(title), WM_CLOSE, 0, 0); }
-    bool running() override { return quitStatus_ < 0; }
-    std::vector<std::string> failures() override { return failures_; }
+    void closeWindow(std::string_view title) override { input(window(title), {{WM_CLOSE, 0, 0}}); }
+    bool running() override { return quitStatus < 0; }
+    std::vector<std::string> failures() override {
+        std::vector<std::string> out;
+        for (const MessageBox& report : reports) out.push_back(report.text);
+        return out;
+    }
 
-    win32::Win32Host& host() { return *host_; }
-    int quitStatus() const { return quitStatus_; }  // -1 until the program ends
-    // Runs the program's message loop until `done` holds (true) or `ms` pass.
-    bool pump(const std::function<bool()>& done = {}, DWORD ms = 30) {
-        for (const DWORD start = GetTickCount();; MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
+    void pump(DWORD ms = 30) {
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(1)) {
             for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) {
-                if (m.message == WM_QUIT) {
-                    quitStatus_ = static_cast<int>(m.wParam);
-                } else if (!host_->preTranslateMessage(m)) {
-                    TranslateMessage(&m);
-                    DispatchMessageW(&m);
-                }
+                if (m.message == WM_QUIT) quitStatus = static_cast<int>(m.wParam);
+                if (m.message == WM_QUIT || host.preTranslateMessage(m)) continue;
+                TranslateMessage(&m);
+                DispatchMessageW(&m);
             }
-            if (done && done()) return true;
-            if (GetTickCount() - start >= ms) return !done;
         }
     }
-    DWORD answerAfterMs = 0;  // message boxes are answered once up this long (for screenshots)
+
+    win32::Win32Host host{pictures_};
+    int quitStatus = -1;              // the program's, once it ends
+    std::vector<MessageBox> reports;  // the host's failure reports: boxes titled as its main window
 
 private:
     static constexpr UINT kPress[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
     static constexpr WPARAM kHeld[] = {MK_LBUTTON, MK_RBUTTON, MK_MBUTTON};
     static inline Win32Driver* active_ = nullptr;
 
-    static BOOL CALLBACK collect(HWND window, LPARAM list) {
-        if (IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }
-    // The program's shown windows, or those inside `parent`.
-    static std::vector<HWND> shownWindows(HWND parent = nullptr) {
-        std::vector<HWND> out;
-        parent ? EnumChildWindows(parent, &collect, reinterpret_cast<LPARAM>(&out))
-               : EnumThreadWindows(GetCurrentThreadId(), &collect, reinterpret_cast<LPARAM>(&out));
-        return out;
-    }
-    // Reads a message box that a handler opened, then presses its OK button.
+    // Reads each message box a handler opened, then presses its OK button.
     static void CALLBACK answerBoxes(HWND, UINT, UINT_PTR, DWORD) {
-        Win32Driver* self = active_;
-        const std::vector<HWND> shown = shownWindows();
-        const auto box = std::find_if(shown.begin(), shown.end(), [](HWND w) { return classOf(w) == L"#32770"; });
-        if (!self || box == shown.end() || *box == self->boxAnswered_) return;
-        if (*box != self->boxUp_) self->boxUp_ = *box, self->boxUpSince_ = GetTickCount();
-        if (GetTickCount() - self->boxUpSince_ < self->answerAfterMs) return;
-        MessageBox seen{narrow(textOf(*box)), "", 0, false};
-        for (HWND child : shownWindows(*box)) {
-            const bool icon = (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-            if (classOf(child) == L"Button") ++seen.buttons;
-            if (classOf(child) != L"Static") continue;
-            if (icon) seen.icon = seen.icon || SendMessageW(child, STM_GETICON, 0, 0);
-            if (!icon && !textOf(child).empty()) seen.text = narrow(textOf(child));
+        for (HWND box : shownWindows()) {
+            if (GetClassLongW(box, GCW_ATOM) != 32770) continue;  // not of the dialog class
+            MessageBox seen{textOf(box), "", 0, false};
+            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                if (!IsWindowVisible(child)) continue;
+                const LRESULT kind = SendMessageW(child, WM_GETDLGCODE, 0, 0);
+                seen.buttons += (kind & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+                seen.icon = seen.icon || SendMessageW(child, STM_GETICON, 0, 0);
+                if (kind & DLGC_STATIC && !textOf(child).empty()) seen.text = textOf(child);
+            }
+            (seen.title == textOf(active_->host.form1()) ? active_->reports : active_->boxes_).push_back(seen);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
-        self->boxes_.push_back(seen);
-        self->boxAnswered_ = *box;
-        PostMessageW(*box, WM_COMMAND, IDOK, 0);
     }
 
-    // Posts a message, and a release at the same place if `release`, then runs the message loop.
-    void post(HWND target, UINT message, WPARAM w, LPARAM l, UINT release = 0) {
-        PostMessageW(target, message, w, l);
-        if (release) PostMessageW(target, release, 0, l);
+    // The one way in: the messages of one input, posted to `target`, then handled.
+    void input(HWND target, std::initializer_list<std::tuple<UINT, WPARAM, LPARAM>> messages) {
+        for (const auto& [message, w, l] : messages) PostMessageW(target, message, w, l);
         pump();
     }
-    // A key pressed and released on the focused window.
-    void sendKey(WORD virtualKey, bool extended = false) {
-        HWND target = GetFocus() ? GetFocus() : host_->form1();
-        const LPARAM down = 1 | static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16 |
-                            (extended ? 1L << 24 : 0);
-        PostMessageW(target, WM_KEYDOWN, virtualKey, down);
-        post(target, WM_KEYUP, virtualKey, down | static_cast<LPARAM>(0xC0000000u));
+    void sendKey(WORD key, bool extended = false) {  // to the focused window, pressed and released
+        const LPARAM down = 1 | static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16 | extended << 24;
+        input(GetFocus() ? GetFocus() : host.form1(), {{WM_KEYDOWN, key, down}, {WM_KEYUP, key, down | 3L << 30}});
     }
-    HWND window(std::string_view title) const {
-        for (HWND w : {host_->form1(), host_->form2()}) {
-            if (w && narrow(textOf(w)) == title) return w;
-        }
-        throw std::invalid_argument("no such window");
-    }
+    HWND window(std::string_view title) { return textOf(host.form1()) == title ? host.form1() : host.form2(); }
 
-    win32::PictureLibrary pictures_;
-    std::unique_ptr<win32::Win32Host> host_;
     std::vector<MessageBox> boxes_;
-    std::vector<std::string> failures_;
     std::size_t button_ = 0;
-    int quitStatus_ = -1;
-    UINT_PTR answerTimer_ = 0;
-    HWND boxUp_ = nullptr, boxAnswered_ = nullptr;
-    DWORD boxUpSince_ = 0;
+    UINT_PTR answerTimer_ = SetTimer(nullptr, 0, 20, &Win32Driver::answerBoxes);
 };
 
 }  // namespace poromea::scenarios

@@ -1,0 +1,28 @@
+# Sourced by run_wine_tests.sh and tools/screenshot_win32.sh: a private Xvfb display and a fresh
+# Wine prefix in $work, gone on exit; $wine64 runs the prefix's services, $wine32 the programs.
+work=$(mktemp -d "${TMPDIR:-/tmp}/poromea-wine.XXXXXX")
+export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono, Gecko
+wine64=/usr/lib/wine/wine64 wine32=/usr/lib/wine/wine
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+trap 'wineserver -k >/dev/null 2>&1 || true; kill ${xvfb:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(cat "$work/display")"
+timeout 1200 "$wine64" wineboot --init >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
+
+# The labels' MS fonts, and Japanese in the system's, as the IPA fonts. Unmanaged windows: with
+# no window manager, Wine would wait two seconds for one to withdraw each window it hides.
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$work/settings.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ 明朝"="IPAMincho"
+"ＭＳ ゴシック"="IPAGothic"
+"MS UI Gothic"="IPAGothic"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+REG
+timeout 300 "$wine64" regedit /S "$(winpath "$work/settings.reg")"
