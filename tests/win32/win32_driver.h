@@ -105,9 +105,12 @@ public:
         return out;
     }
 
-    void pump(DWORD ms = 30) {
-        for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(1)) {
-            for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) {
+    // Runs the message loop for `ms`, or until a few quiet passes in a row
+    // show the input has been handled (0: that alone).
+    void pump(DWORD ms = 0) {
+        for (DWORD start = GetTickCount(), quiet = 0; ms ? GetTickCount() - start < ms : quiet < 3; Sleep(1)) {
+            ++quiet;
+            for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); quiet = 0) {
                 if (m.message == WM_QUIT) quitStatus = static_cast<int>(m.wParam);
                 if (m.message == WM_QUIT || host.preTranslateMessage(m)) continue;
                 TranslateMessage(&m);
