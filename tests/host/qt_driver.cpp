@@ -77,12 +77,14 @@ public:
     }
     void key(ui::Key key, bool keypad) override {
         static const std::map<ui::Key, Qt::Key> keys{
-            {ui::Key::Digit1, Qt::Key_1}, {ui::Key::Digit2, Qt::Key_2}, {ui::Key::Digit3, Qt::Key_3},
-            {ui::Key::Digit4, Qt::Key_4}, {ui::Key::Digit5, Qt::Key_5}, {ui::Key::Digit6, Qt::Key_6},
             {ui::Key::Left, Qt::Key_Left}, {ui::Key::Right, Qt::Key_Right}, {ui::Key::Up, Qt::Key_Up},
-            {ui::Key::Down, Qt::Key_Down}, {ui::Key::Return, keypad ? Qt::Key_Enter : Qt::Key_Return},
-            {ui::Key::Space, Qt::Key_Space}, {ui::Key::Escape, Qt::Key_Escape}, {ui::Key::Other, Qt::Key_A}};
-        QTest::keyClick(focus(), keys.at(key), keypad ? Qt::KeypadModifier : Qt::NoModifier);
+            {ui::Key::Down, Qt::Key_Down}, {ui::Key::Space, Qt::Key_Space}, {ui::Key::Escape, Qt::Key_Escape},
+            {ui::Key::Other, Qt::Key_A}};
+        const int digit = static_cast<int>(key) - static_cast<int>(ui::Key::Digit1);
+        const int code = digit >= 0 && digit < kParts ? Qt::Key_1 + digit
+                         : key == ui::Key::Return     ? (keypad ? Qt::Key_Enter : Qt::Key_Return)
+                                                      : keys.at(key);
+        QTest::keyClick(focus(), static_cast<Qt::Key>(code), keypad ? Qt::KeypadModifier : Qt::NoModifier);
     }
     void tab() override { QTest::keyClick(focus(), Qt::Key_Tab); }
     void letTimerElapse() override {
@@ -108,9 +110,8 @@ public:
     std::vector<Window> windows() override {
         std::vector<Window> out;
         for (QWidget* w : {host_->form1(), host_->form2()}) {
-            if (!w || !w->isVisible()) continue;
-            const QRect r = w->geometry();
-            out.push_back({w->windowTitle().toStdString(), {r.x(), r.y(), r.width(), r.height()}});
+            const QRect r = w ? w->geometry() : QRect();
+            if (w && w->isVisible()) out.push_back({w->windowTitle().toStdString(), {r.x(), r.y(), r.width(), r.height()}});
         }
         return out;
     }
@@ -120,10 +121,7 @@ public:
         return f && qobject_cast<QPushButton*>(f) ? f->objectName().toStdString() : "";
     }
     void moveWindow(std::string_view title, Point screen) override { window(title)->move(screen.x, screen.y); }
-    void closeWindow(std::string_view title) override {
-        window(title)->close();
-        QApplication::processEvents();
-    }
+    void closeWindow(std::string_view title) override { window(title)->close(); }
     // Qt ends the event loop when no window that may end it is left open.
     bool running() override {
         const QWidgetList windows = QApplication::topLevelWidgets();
@@ -139,10 +137,7 @@ private:
     }
     QWidget* outlineWidget() const { return host_->form1()->findChild<qt::DragOutline*>(); }
     QWidget* window(std::string_view title) const {
-        for (QWidget* w : {host_->form1(), host_->form2()}) {
-            if (w && w->windowTitle().toStdString() == title) return w;
-        }
-        throw std::invalid_argument("no such window");
+        return host_->form1()->windowTitle().toStdString() == title ? host_->form1() : host_->form2();
     }
 
     QTemporaryDir dir_;
