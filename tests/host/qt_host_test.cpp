@@ -21,6 +21,7 @@ TEST(QtWindows, MainWindowOpensCentredWithItsLabelsAndTabOrder) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     EXPECT_LE((w->frameGeometry().center() - w->screen()->availableGeometry().center()).manhattanLength(), 2);
     EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "not resizable";
+    EXPECT_EQ(w->palette().color(QPalette::Window), QColor(255, 255, 0));
 
     // The game's own words, on one line, in a Japanese face of the designed style.
     const QStringList words{"しっかり見て、しっかり覚えて", "ドラッグ＆ドロップ！！", "(ヒント\u3000右目にほくろがあるよ。)"};
