@@ -24,14 +24,20 @@ def check(ok, what):
         print("FAILED:", what, flush=True)
 
 
-def wait_for(condition, seconds, what):
+def pump(seconds):  # lets the bus deliver its events
     end = time.time() + seconds
     while time.time() < end:
         while GLib.MainContext.default().iteration(False):
             pass
+        time.sleep(0.01)
+
+
+def wait_for(condition, seconds, what):
+    end = time.time() + seconds
+    while time.time() < end:
+        pump(0.05)
         if result := condition():
             return result
-        time.sleep(0.05)
     check(False, "timed out waiting for " + what)
 
 
@@ -60,8 +66,7 @@ def expect(frame, step, cards, slots):
 def key(*names):
     for name in names:
         subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
-        wait_for(lambda: True, 0.15, name)
-        time.sleep(0.15)
+        pump(0.3)
 
 
 def focus_main_window():
@@ -86,6 +91,7 @@ def main():
     if not form1:
         return
     focus_main_window()
+    pump(1)  # the game learns who listens
     expect(form1, "before START", COVERS, ["空き"] * 6)
 
     key("space")  # START has the focus
