@@ -19,25 +19,7 @@
 namespace poromea::scenarios {
 namespace {
 
-using qt::PictureBox;
-
-// Reads and answers every message box as it opens.
-class BoxAnswerer final : public QObject {
-public:
-    std::vector<MessageBox> seen;
-
-protected:
-    bool eventFilter(QObject* o, QEvent* e) override {
-        auto* box = qobject_cast<QMessageBox*>(o);
-        if (!box || e->type() != QEvent::Show) return false;
-        seen.push_back({box->windowTitle().toStdString(), box->text().toStdString(),
-                        static_cast<int>(box->buttons().size()), box->icon() != QMessageBox::NoIcon});
-        QTimer::singleShot(0, box, [box] { box->button(QMessageBox::Ok)->click(); });
-        return false;
-    }
-};
-
-class QtDriver final : public Driver {
+class QtDriver final : public QObject, public Driver {
 public:
     explicit QtDriver(std::string_view missingPicture) {
         QString directory = QStringLiteral(":/pictures");
@@ -52,12 +34,12 @@ public:
         pictures_ = std::make_unique<qt::PictureLibrary>(directory);
         host_ = std::make_unique<qt::QtHost>(*pictures_);
         host_->setFatalHandler([this](const QString& m) { failures_.push_back(m.toStdString()); });
-        qApp->installEventFilter(&answerer_);
+        qApp->installEventFilter(this);
         host_->showForm1();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(host_->form1()));
         QApplication::setActiveWindow(host_->form1());
     }
-    ~QtDriver() override { qApp->removeEventFilter(&answerer_); }
+    ~QtDriver() override { qApp->removeEventFilter(this); }
 
     void click(std::string_view button) override {
         QTest::mouseClick(host_->form1Controls().control(button), Qt::LeftButton);
@@ -115,7 +97,7 @@ public:
         }
         return out;
     }
-    std::vector<MessageBox> takeMessageBoxes() override { return std::exchange(answerer_.seen, {}); }
+    std::vector<MessageBox> takeMessageBoxes() override { return std::exchange(boxes_, {}); }
     std::string focusedButton() override {
         QWidget* f = QApplication::focusWidget();
         return f && qobject_cast<QPushButton*>(f) ? f->objectName().toStdString() : "";
@@ -131,6 +113,15 @@ public:
     std::vector<std::string> failures() override { return failures_; }
 
 private:
+    // Reads and answers every message box as it opens.
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* box = qobject_cast<QMessageBox*>(o);
+        if (!box || e->type() != QEvent::Show) return false;
+        boxes_.push_back({box->windowTitle().toStdString(), box->text().toStdString(),
+                          static_cast<int>(box->buttons().size()), box->icon() != QMessageBox::NoIcon});
+        QTimer::singleShot(0, box, [box] { box->button(QMessageBox::Ok)->click(); });
+        return false;
+    }
     QWidget* focus() const {
         QWidget* f = QApplication::focusWidget();
         return f ? f : host_->form1();
@@ -143,8 +134,8 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<qt::PictureLibrary> pictures_;
     std::unique_ptr<qt::QtHost> host_;
-    BoxAnswerer answerer_;
-    PictureBox* pressed_ = nullptr;
+    std::vector<MessageBox> boxes_;
+    qt::PictureBox* pressed_ = nullptr;
     Qt::MouseButton button_ = Qt::LeftButton;
     std::vector<std::string> failures_;
 };
@@ -176,3 +167,15 @@ void fail(const char* file, int line, const std::string& message) {
 }
 
 }  // namespace poromea::scenarios
+
+// The windows are real widgets; without a display they render offscreen,
+// whose plugin warns of every message box's size hints: nothing to see here.
+int main(int argc, char** argv) {
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (!message.contains(QStringLiteral("propagateSizeHints"))) qt_message_output(type, context, message);
+    });
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
