@@ -104,7 +104,7 @@ win32-test-deps:
 	@dpkg --print-foreign-architectures | grep -qx i386 || { \
 	    echo "Adding the i386 architecture"; $(SUDO) dpkg --add-architecture i386; }
 	$(call ensure,$(WIN32_TEST_PACKAGES))
-	@SUDO="$(SUDO)" tests/win32/enable_i386.sh
+	@SUDO="$(SUDO)" tools/enable_i386.sh
 
 # The Windows executable's tests: its resources, then the real windows under Wine.
 test-win32: win32 win32-test-deps

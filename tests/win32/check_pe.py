@@ -1,7 +1,6 @@
 #!/usr/bin/python3
 """poromea.exe as a packager sees it, read back from its PE file: a line per check, then
 "N passed, N failed"; status 1 on any failure. Usage: check_pe.py build-win32/poromea.exe"""
-import os
 import struct
 import sys
 
@@ -12,13 +11,10 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "oleaut32
 PICTURES = [f"PART{i}" for i in range(6)] + [f"COVER{i}" for i in range(1, 7)] + ["EMPTY", "FACE", "TITLE", "BANNER"]
 RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION = 3, 10, 14, 16
 
-path = sys.argv[1] if len(sys.argv) > 1 else "build-win32/poromea.exe"
-pe = pefile.PE(path)
-res = {kind.id: {entry.id if entry.id is not None else str(entry.name):
-                 pe.get_data(lang.data.struct.OffsetToData, lang.data.struct.Size)
-                 for entry in kind.directory.entries for lang in entry.directory.entries}
-       for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries}  # type -> {name: data}
-groups, icons = list(res.get(RT_GROUP_ICON, {}).values()), res.get(RT_ICON, {})
+pe = pefile.PE(sys.argv[1] if len(sys.argv) > 1 else "build-win32/poromea.exe")
+res = {kind.id: {str(e.name) if e.name else e.id: e.directory.entries[0].data.struct for e in kind.directory.entries}
+       for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries}  # type -> {name: where its data is}
+groups = [pe.get_data(at.OffsetToData, at.Size) for at in res.get(RT_GROUP_ICON, {}).values()]
 listed = [struct.unpack_from("<H", g, 18 + 14 * i)[0] for g in groups for i in range(struct.unpack_from("<H", g, 4)[0])]
 strings = {t.LangID.decode(): {k.decode(): v.decode() for k, v in t.entries.items()}
            for info in pe.FileInfo[0] if info.Key == b"StringFileInfo" for t in info.StringTable}
@@ -26,7 +22,7 @@ translations = [v.entry.get(b"Translation") for info in pe.FileInfo[0] if info.K
 CHECKS = [
     ("PE32 i386 GUI executable",
      lambda: (pe.OPTIONAL_HEADER.Magic, pe.FILE_HEADER.Machine, pe.OPTIONAL_HEADER.Subsystem) == (0x10B, 0x14C, 2)),
-    ("under 400 KB", lambda: os.path.getsize(path) < 400 * 1024),
+    ("under 400 KB", lambda: len(pe.write()) < 400 * 1024),
     ("imports only system DLLs", lambda: {e.dll.decode().lower() for e in pe.DIRECTORY_ENTRY_IMPORT} <= SYSTEM_DLLS),
     ("no manifest, menu, dialog or string table", lambda: set(res) == {RT_ICON, RT_GROUP_ICON, RT_RCDATA, RT_VERSION}),
     ("version 1.0.0.0", lambda: [getattr(pe.VS_FIXEDFILEINFO[0], f"{kind}Version{half}") for kind in ("File", "Product")
@@ -34,7 +30,8 @@ CHECKS = [
     ("version strings Japanese, UTF-16", lambda: list(strings) == ["041104B0"] and translations == ["0x0411 0x04b0"]),
     ('versions "1.00", product "ポロメア"', lambda: [strings.get("041104B0", {}).get(k) for k in (
         "FileVersion", "ProductVersion", "ProductName")] == ["1.00", "1.00", "ポロメア"]),
-    ("one icon of three images", lambda: len(groups) == 1 and len(listed) == 3 and sorted(listed) == sorted(icons)),
+    ("one icon of three images",
+     lambda: len(groups) == 1 and len(listed) == 3 and sorted(listed) == sorted(res.get(RT_ICON, {}))),
     ("the sixteen pictures", lambda: sorted(res.get(RT_RCDATA, {})) == sorted(PICTURES)),
 ]
 failed = [name for name, check in CHECKS if not check()]

@@ -4,11 +4,10 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build-win32}" && pwd)
-start=$(date +%s)
 source "$here/wine_env.sh"
+cd "$build"  # where the tests find poromea.exe
 /usr/bin/python3 "$here/check_pe.py" "$build/poromea.exe" | tee "$work/results" || true
 timeout 1800 "$wine32" "$build/win32_host_tests.exe" 2>&1 | tee -a "$work/results" || true
-echo "== the Wine tests took $(( $(date +%s) - start ))s, the prefix's set-up included"
-# The status is the summaries': a program that printed none did not finish.
-awk '/^[0-9]+ passed, [0-9]+ failed/ { p += $1; f += $3; n++ }
+echo "== the Wine tests took ${SECONDS}s, the prefix's set-up included"
+awk '/^[0-9]+ passed, [0-9]+ failed/ { p += $1; f += $3; n++ }  # a program that printed none did not finish
      END { if (n < 2) f++; printf "win32: %d passed, %d failed\n", p, f; exit f > 0 }' "$work/results"

@@ -17,12 +17,11 @@ inline std::string textOf(HWND window) {
     return win32::narrow({text, static_cast<std::size_t>(GetWindowTextW(window, text, 256))});
 }
 inline Rect rectOf(RECT r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
-inline std::vector<HWND> shownWindows() {
+inline std::vector<HWND> shownIn(HWND parent, const wchar_t* ofClass = nullptr) {  // null parent: the screen
     std::vector<HWND> out;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM list) CALLBACK -> BOOL {
-        if (IsWindowVisible(w)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&out));
+    for (HWND w = nullptr; (w = FindWindowExW(parent, w, ofClass, nullptr));) {
+        if (IsWindowVisible(w)) out.push_back(w);
+    }
     return out;
 }
 
@@ -30,6 +29,8 @@ class Win32Driver final : public Driver {
     win32::PictureLibrary pictures_;
 
 public:
+    static constexpr POINT kGrab{12, 30};  // where press() holds a card
+
     // Fresh windows, without the picture `missing`. Failures are the host's own: a box, the end.
     explicit Win32Driver(std::string_view missing = {})
         : pictures_([missing = std::string(missing)](std::string_view name, win32::PictureFile& file) {
@@ -46,18 +47,18 @@ public:
         input(host.control(button), {{WM_LBUTTONDOWN, MK_LBUTTON, at}, {WM_LBUTTONUP, 0, at}});
     }
     void press(int card, Button button) override {
-        button_ = static_cast<std::size_t>(button);
-        input(host.imageControl(Imgx(card)), {{kPress[button_], kHeld[button_], MAKELPARAM(12, 30)}});
+        button_ = kButtons[static_cast<int>(button)];
+        input(host.imageControl(Imgx(card)), {{button_.first, button_.second, MAKELPARAM(kGrab.x, kGrab.y)}});
     }
-    void releaseAt(Point p) override {
+    void releaseAt(Point p) override { moveTo(p, true); }
+    void moveTo(Point p, bool release = false) {  // the pressed button held
         POINT at{p.x, p.y};
         ClientToScreen(host.form1(), &at);
-        // The window with the capture has the mouse wherever it is; else the window under it.
-        HWND target = GetCapture() ? GetCapture() : WindowFromPoint(at);
+        HWND target = GetCapture() ? GetCapture() : WindowFromPoint(at);  // as the system routes the mouse
         if (GetWindowThreadProcessId(target, nullptr) != GetCurrentThreadId()) return;
         ScreenToClient(target, &at);
-        const LPARAM l = MAKELPARAM(at.x, at.y);
-        input(target, {{WM_MOUSEMOVE, kHeld[button_], l}, {kPress[button_] + 1 /* its release */, 0, l}});
+        input(target, {{WM_MOUSEMOVE, button_.second, MAKELPARAM(at.x, at.y)}});
+        if (release) input(target, {{button_.first + 1 /* its release */, 0, MAKELPARAM(at.x, at.y)}});
     }
     void key(ui::Key key, bool keypad = false) override {
         static constexpr WORD kKeys[] = {'A', '1', '2', '3', '4', '5', '6', VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN,
@@ -70,7 +71,7 @@ public:
     void letTimerElapse() override {
         if (host.timer1Interval() == 0) return;
         host.runTimer1Every(1);
-        for (int n = 0; n < 100 && host.timer1Interval() != 0; ++n) pump(50);  // however slow the painting
+        for (DWORD start = GetTickCount(); host.timer1Interval() && GetTickCount() - start < 5000;) pump();
         SCENARIO_EQ(host.timer1Interval(), 0);
     }
 
@@ -80,7 +81,7 @@ public:
     Rect outline() override { return rectOf(win32::rectIn(host.dragOutline(), host.form1())); }
     std::vector<Window> windows() override {
         std::vector<Window> out;
-        for (HWND w : shownWindows()) {
+        for (HWND w : shownIn(nullptr)) {
             RECT r;
             GetClientRect(w, &r);
             MapWindowPoints(w, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
@@ -90,8 +91,8 @@ public:
     }
     std::vector<MessageBox> takeMessageBoxes() override { return std::exchange(boxes_, {}); }
     std::string focusedButton() override {
-        return GetFocus() == host.control("Command1") ? "Command1"
-               : GetFocus() == host.control("Command2") ? "Command2" : "";
+        for (const char* button : {"Command1", "Command2"}) if (GetFocus() == host.control(button)) return button;
+        return "";
     }
     void moveWindow(std::string_view title, Point at) override {
         SetWindowPos(window(title), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -99,17 +100,10 @@ public:
     }
     void closeWindow(std::string_view title) override { input(window(title), {{WM_CLOSE, 0, 0}}); }
     bool running() override { return quitStatus < 0; }
-    std::vector<std::string> failures() override {
-        std::vector<std::string> out;
-        for (const MessageBox& report : reports) out.push_back(report.text);
-        return out;
-    }
+    std::vector<std::string> failures() override { return reports; }
 
-    // Runs the message loop for `ms`, or until a few quiet passes in a row
-    // show the input has been handled (0: that alone).
-    void pump(DWORD ms = 0) {
-        for (DWORD start = GetTickCount(), quiet = 0; ms ? GetTickCount() - start < ms : quiet < 3; Sleep(1)) {
-            ++quiet;
+    void pump() {  // the message loop, until a few quiet passes in a row show the input handled
+        for (int quiet = 0; quiet++ < 3; Sleep(1)) {
             for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); quiet = 0) {
                 if (m.message == WM_QUIT) quitStatus = static_cast<int>(m.wParam);
                 if (m.message == WM_QUIT || host.preTranslateMessage(m)) continue;
@@ -120,27 +114,26 @@ public:
     }
 
     win32::Win32Host host{pictures_};
-    int quitStatus = -1;              // the program's, once it ends
-    std::vector<MessageBox> reports;  // the host's failure reports: boxes titled as its main window
+    int quitStatus = -1;               // the program's, once it ends
+    std::vector<std::string> reports;  // the host's failure reports: error boxes titled as its main window
 
 private:
-    static constexpr UINT kPress[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
-    static constexpr WPARAM kHeld[] = {MK_LBUTTON, MK_RBUTTON, MK_MBUTTON};
+    static constexpr std::pair<UINT, WPARAM> kButtons[] = {  // each button's press, and its flag while held
+        {WM_LBUTTONDOWN, MK_LBUTTON}, {WM_RBUTTONDOWN, MK_RBUTTON}, {WM_MBUTTONDOWN, MK_MBUTTON}};
     static inline Win32Driver* active_ = nullptr;
 
-    // Reads each message box a handler opened, then presses its OK button.
-    static void CALLBACK answerBoxes(HWND, UINT, UINT_PTR, DWORD) {
-        for (HWND box : shownWindows()) {
-            if (GetClassLongW(box, GCW_ATOM) != 32770) continue;  // not of the dialog class
-            MessageBox seen{textOf(box), "", 0, false};
-            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-                if (!IsWindowVisible(child)) continue;
+    static void CALLBACK answerBoxes(HWND, UINT, UINT_PTR, DWORD) {  // reads each message box open, presses OK
+        for (HWND box : shownIn(nullptr, MAKEINTATOM(32770) /* the dialog class */)) {
+            MessageBox seen{textOf(box), ""};
+            for (HWND child : shownIn(box)) {
                 const LRESULT kind = SendMessageW(child, WM_GETDLGCODE, 0, 0);
                 seen.buttons += (kind & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
                 seen.icon = seen.icon || SendMessageW(child, STM_GETICON, 0, 0);
                 if (kind & DLGC_STATIC && !textOf(child).empty()) seen.text = textOf(child);
             }
-            (seen.title == textOf(active_->host.form1()) ? active_->reports : active_->boxes_).push_back(seen);
+            const bool report = seen.title == textOf(active_->host.form1());  // the host's failure report
+            if (report) SCENARIO_CHECK(seen.icon);                               // an error box, always
+            report ? active_->reports.push_back(seen.text) : active_->boxes_.push_back(seen);
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
     }
@@ -157,7 +150,7 @@ private:
     HWND window(std::string_view title) { return textOf(host.form1()) == title ? host.form1() : host.form2(); }
 
     std::vector<MessageBox> boxes_;
-    std::size_t button_ = 0;
+    std::pair<UINT, WPARAM> button_ = kButtons[0];
     UINT_PTR answerTimer_ = SetTimer(nullptr, 0, 20, &Win32Driver::answerBoxes);
 };
 

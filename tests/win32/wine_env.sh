@@ -7,8 +7,7 @@ winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 trap 'wineserver -k >/dev/null 2>&1 || true; kill ${xvfb:-} 2>/dev/null || true; rm -rf "$work"' EXIT
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+timeout 10 bash -c 'until [ -s "$1" ]; do sleep 0.1; done' _ "$work/display" || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
 timeout 1200 "$wine64" wineboot --init >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
 
