@@ -84,7 +84,6 @@ Win32Host::Win32Host(PictureLibrary& pictures)
       form1_(std::make_unique<BuiltForm>(ui::kForm1, kForm1Style, pictures, handlerFor(&Win32Host::form1Message))),
       outline_(form1_->window()),
       game_(*this) {
-    fatal_ = [this](const std::wstring& m) { reportAndQuit(form1(), m); };
     for (const ui::Control& c : ui::kForm1.controls) {
         const auto control = ui::imageControlOf(c);
         if (!control || c.kind != ui::Kind::Image) continue;
@@ -233,7 +232,8 @@ void Win32Host::fail(const char* what, const std::string& why) {
     endDrag();
     KillTimer(form1(), kTimer1);
     timerInterval_ = 0;
-    fatal_(L"「" + widen(what) + L"」の処理でエラーが発生しました。\n" + widen(why) + L"\nゲームを終了します。");
+    // Reported in a message box; the message loop then ends with status 1.
+    reportAndQuit(form1(), L"「" + widen(what) + L"」の処理でエラーが発生しました。\n" + widen(why) + L"\nゲームを終了します。");
 }
 
 // --- Host ---

@@ -51,10 +51,6 @@ public:
     // while a card is held, Tab between the buttons).
     bool preTranslateMessage(MSG& message);
 
-    // Called when a handler or host operation failed; by default reports it
-    // in a message box and ends the message loop with status 1.
-    void setFatalHandler(std::function<void(const std::wstring&)> handler) { fatal_ = std::move(handler); }
-
     // Test seam: Timer1's interval as last set by the rules (0: stopped), and
     // a way to let it run at another interval without the rules knowing.
     std::int32_t timer1Interval() const { return timerInterval_; }
@@ -108,7 +104,6 @@ private:
     Drag drag_;
     Drag pendingPress_;  // the press being handled, for beginDrag
     bool failed_ = false;
-    std::function<void(const std::wstring&)> fatal_;
 };
 
 }  // namespace poromea::win32
