@@ -50,7 +50,7 @@ define ensure
 endef
 
 .PHONY: all deps build run test install package screenshot bench pictures clean \
-        win32 win32-test-deps test-win32 screenshot-win32 web run-web test-web
+        win32 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web
 
 all: build
 
@@ -134,6 +134,13 @@ test-web: web
 	$(call ensure,$(WEB_TEST_PACKAGES))
 	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
 	cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) node --test
+
+# The page's size, start-up and handler times in headless Chromium (bench/web.mjs),
+# with the browser driver the page's tests install.
+bench-web: web
+	$(call ensure,$(WEB_TEST_PACKAGES))
+	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+	node bench/web.mjs $(WEB_BUILD)
 
 # Start-up and memory against an empty Qt window, and the handlers' costs.
 # Takes a few minutes; not part of `make test`.

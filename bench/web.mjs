@@ -1,0 +1,71 @@
+// The page's size, start-up and handler times in headless Chromium (make bench-web):
+//   node bench/web.mjs [BUILD_WEB_DIR]
+// Start-up is from navigation to the last of the main window's pictures painted (the page's data-drawn-ms);
+// handlers are timed in the page, through real clicks and drags with frames between: medians, as a player
+// repeats them. The page is served cross-origin isolated, which gives its clock a fine resolution.
+import { createServer } from 'node:http';
+import { createRequire } from 'node:module';
+import { readdir, readFile, stat } from 'node:fs/promises';
+
+// The browser driver the page's tests pin (tests/web/package-lock.json).
+const { chromium } = createRequire(new URL('../tests/web/', import.meta.url))('playwright-core');
+const root = process.argv[2] ?? new URL('../build-web', import.meta.url).pathname;
+const types = { html: 'text/html; charset=utf-8', js: 'text/javascript', wasm: 'application/wasm' };
+const median = (values) => [...values].sort((a, b) => a - b)[values.length >> 1];
+const µs = (ms) => `${Math.round(ms * 1000)} µs`;
+
+const server = createServer(async (request, response) => {
+  const path = new URL(request.url, 'http://localhost').pathname.replace(/\/$/, '/index.html');
+  const body = await readFile(root + path).catch(() => null);
+  response.writeHead(body ? 200 : 404, { 'Content-Type': types[path.split('.').pop()] ?? 'application/octet-stream',
+    'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp' }).end(body);
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const origin = `http://127.0.0.1:${server.address().port}`;
+const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--disable-gpu'] });
+
+// Ms from navigation to the main window drawn, polled bare: an in-page helper would hold up start-up.
+async function drawn(page, cdp) {
+  for (let tries = 0; tries < 300; ++tries, await page.waitForTimeout(50)) {
+    const { result } = await cdp.send('Runtime.evaluate', { expression: 'document.documentElement.dataset.drawnMs' });
+    if (result.value !== undefined) return Number(result.value);
+  }
+  throw new Error('the main window was never drawn with all its pictures');
+}
+
+try {
+  const sizes = await Promise.all((await readdir(root)).map(async (f) => [f, (await stat(`${root}/${f}`)).size]));
+  console.log(`${sizes.reduce((sum, [, size]) => sum + size, 0)} bytes: ${sizes.map((s) => s.join(' ')).join(', ')}`);
+
+  const times = { first: [], repeat: [] };  // nothing cached, then the caches warm
+  let page;
+  for (let i = 0; i < 7; ++i) {
+    page = await (await browser.newContext({ viewport: { width: 1280, height: 800 } })).newPage();
+    const cdp = await page.context().newCDPSession(page);
+    await page.goto(origin);
+    times.first.push(await drawn(page, cdp));
+    await page.reload();
+    times.repeat.push(await drawn(page, cdp));
+    if (i < 6) await page.context().close();
+  }
+  for (const [visit, ms] of Object.entries(times)) console.log(`start-up, ${visit} visit: median ${Math.round(median(ms))} ms of ${ms.map(Math.round)}`);
+
+  const control = (name) => page.locator(`#Form1 [data-control="${name}"]`);
+  const centre = async (name) => { const b = await control(name).boundingBox(); return [b.x + b.width / 2, b.y + b.height / 2]; };
+  for (let i = 0; i < 40; ++i) await control('Command1').click();
+  const faceUp = await page.evaluate(() => [...document.querySelectorAll('#Form1 [data-card]')]
+    .sort((a, b) => a.dataset.card - b.dataset.card).map((e) => e.dataset.picture));
+  await page.waitForTimeout(5300);  // the memorise time of the 40th deal
+  for (let n = 0; n < 30; ++n) {  // the whole face, five times over
+    await page.mouse.move(...await centre(`Imgx(${faceUp.indexOf(`part${n % 6}`)})`));
+    await page.mouse.down();
+    await page.mouse.move(...await centre(`Image1${n % 6}`), { steps: 4 });
+    await page.mouse.up();
+  }
+  for (let i = 0; i < 40; ++i) await control('Command2').click({ force: true });  // the congratulation window may cover it
+  const { START, ドロップ: drop, 'O  K': [first, ...ok] } = await page.evaluate(() => Module.handlerTimes());
+  console.log(`handler medians: START ${µs(median(START))}, drop ${µs(median(drop))}, O  K ${µs(median(ok))} (first ${µs(first)})`);
+} finally {
+  await browser.close();
+  server.close();
+}
