@@ -53,10 +53,7 @@ public:
     float rnd() override {
         fault("rnd");
         ++draws;
-        if (script.empty()) return static_cast<float>(rng_() >> 8) / 16777216.0f;  // exact, below 1
-        const float r = script.front();
-        script.erase(script.begin());
-        return r;
+        return static_cast<float>(rng_() >> 8) / 16777216.0f;  // exact, below 1
     }
     void showWindow(WindowName) override { fault("showWindow"), ++form2Shows; }
 
@@ -88,7 +85,6 @@ public:
     std::vector<std::pair<std::u16string, std::u16string>> messages;
     int form2Shows = 0, reseeds = 0;
     long long draws = 0;
-    std::vector<float> script;  // values rnd() returns before the generator's
 
 private:
     static std::pair<int, int> key(ImageControl c) { return {static_cast<int>(c.array), c.index}; }

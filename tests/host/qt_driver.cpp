@@ -59,15 +59,11 @@ public:
         QTest::mouseRelease(pressed_, button_, {}, local);
     }
     void key(ui::Key key, bool keypad) override {
-        static const std::map<ui::Key, Qt::Key> keys{
-            {ui::Key::Left, Qt::Key_Left}, {ui::Key::Right, Qt::Key_Right}, {ui::Key::Up, Qt::Key_Up},
-            {ui::Key::Down, Qt::Key_Down}, {ui::Key::Space, Qt::Key_Space}, {ui::Key::Escape, Qt::Key_Escape},
-            {ui::Key::Other, Qt::Key_A}};
-        const int digit = static_cast<int>(key) - static_cast<int>(ui::Key::Digit1);
-        const int code = digit >= 0 && digit < kParts ? Qt::Key_1 + digit
-                         : key == ui::Key::Return     ? (keypad ? Qt::Key_Enter : Qt::Key_Return)
-                                                      : keys.at(key);
-        QTest::keyClick(focus(), static_cast<Qt::Key>(code), keypad ? Qt::KeypadModifier : Qt::NoModifier);
+        static constexpr Qt::Key kKeys[] = {Qt::Key_A, Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_6,
+                                            Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down,
+                                            Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape};  // in ui::Key's order
+        const Qt::Key k = key == ui::Key::Return && keypad ? Qt::Key_Enter : kKeys[static_cast<int>(key)];
+        QTest::keyClick(focus(), k, keypad ? Qt::KeypadModifier : Qt::NoModifier);
     }
     void tab() override { QTest::keyClick(focus(), Qt::Key_Tab); }
     void letTimerElapse() override {

@@ -102,7 +102,6 @@ def main():
     changed = {e[1] for e in events if e[0] == "object:property-change:accessible-description"}
     check(set(CARDS) <= changed, f"every card announced its new picture, only {sorted(changed)} did")
     wait_for(lambda: described(form1, CARDS) == COVERS, 8, "the covers")
-    expect(form1, "covered", COVERS, ["空き"] * 6)
 
     # A card held by the keyboard: each slot the outline moves to is announced with what it shows.
     card = {part: dealt.index(part) + 1 for part in PARTS}
