@@ -64,19 +64,6 @@ public:
         return out;
     }
 
-    // References to the host's pictures held outside its controls: the rules
-    // must keep none once a handler has returned or thrown.
-    long heldOutside() const {
-        std::map<const Picture*, long> inControls, total;
-        for (const auto& [k, p] : shown_) {
-            ++inControls[p.get()];
-            total[p.get()] = p.use_count();
-        }
-        long outside = 0;
-        for (const auto& [p, n] : inControls) outside += total[p] - n;
-        return outside;
-    }
-
     // Makes the next call of the operation named `op` throw.
     void failOn(std::string op) { failOp_ = std::move(op); }
 
