@@ -49,7 +49,7 @@ void checkSpoken(Driver& d) {
     for (ImageArray array : {ImageArray::Imgx, ImageArray::Slot}) {
         for (std::int16_t i = 0; i < kParts; ++i) {
             const ImageControl c{array, i};
-            SCENARIO_EQ(d.spoken(c), ui::spokenText(ui::controlFor(c).accessibleName, d.picture(c)));
+            checkEq(d.spoken(c), ui::spokenText(ui::controlFor(c).accessibleName, d.picture(c)));
         }
     }
 }
@@ -58,11 +58,11 @@ void checkSpoken(Driver& d) {
 Names deal(Driver& d) {
     d.click("Command1");
     const Names faceUp = shownBy(d, ImageArray::Imgx);
-    SCENARIO_CHECK(std::is_permutation(faceUp.begin(), faceUp.end(), kParts_.begin()));
-    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kEmpty);
+    check(std::is_permutation(faceUp.begin(), faceUp.end(), kParts_.begin()));
+    checkEq(shownBy(d, ImageArray::Slot), kEmpty);
     checkSpoken(d);
     d.letTimerElapse();
-    SCENARIO_EQ(shownBy(d, ImageArray::Imgx), kCovers);
+    checkEq(shownBy(d, ImageArray::Imgx), kCovers);
     return faceUp;
 }
 
@@ -82,20 +82,20 @@ void placeAll(Driver& d, const Names& faceUp, std::array<int, kParts> slotOf = {
 
 void expectWrongAnswer(Driver& d) {
     const std::vector<MessageBox> boxes = d.takeMessageBoxes();
-    SCENARIO_EQ(boxes.size(), 1u);
+    checkEq(boxes.size(), 1u);
     for (const MessageBox& box : boxes) {
-        SCENARIO_EQ(box.title + " " + box.text, "まちがいです。 残念、スタートボタンからやりなおし。");
-        SCENARIO_CHECK(box.buttons == 1 && !box.icon);
+        checkEq(box.title + " " + box.text, "まちがいです。 残念、スタートボタンからやりなおし。");
+        check(box.buttons == 1 && !box.icon);
     }
-    SCENARIO_CHECK(windowsTitled(d, kForm2Title).empty());
+    check(windowsTitled(d, kForm2Title).empty());
 }
 
 void expectCongratulations(Driver& d) {
-    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kParts_);
-    SCENARIO_EQ(d.takeMessageBoxes().size(), 0u);
+    checkEq(shownBy(d, ImageArray::Slot), kParts_);
+    checkEq(d.takeMessageBoxes().size(), 0u);
     const auto form2 = windowsTitled(d, kForm2Title);
-    SCENARIO_EQ(form2.size(), 1u);
-    if (!form2.empty()) SCENARIO_EQ(form2[0].client, kForm2Client);
+    checkEq(form2.size(), 1u);
+    if (!form2.empty()) checkEq(form2[0].client, kForm2Client);
 }
 
 // --- the scenarios ---
@@ -110,51 +110,51 @@ void correctGames(Driver& d) {
 
     d.moveWindow(kForm2Title, {400, 300});
     d.closeWindow(kForm2Title);
-    SCENARIO_CHECK(windowsTitled(d, kForm2Title).empty());
+    check(windowsTitled(d, kForm2Title).empty());
     placeAll(d, deal(d));
     d.click("Command2");
     expectCongratulations(d);  // reopened at its place
 
     d.click("Command1");  // a new game leaves it open
-    SCENARIO_EQ(windowsTitled(d, kForm2Title).size(), 1u);
-    SCENARIO_CHECK(d.failures().empty());
+    checkEq(windowsTitled(d, kForm2Title).size(), 1u);
+    check(d.failures().empty());
     // The program lasts while either window is open.
     d.closeWindow(kForm1Title);
-    SCENARIO_CHECK(d.running());
+    check(d.running());
     d.closeWindow(kForm2Title);
-    SCENARIO_CHECK(!d.running());
+    check(!d.running());
 }
 
 void dropsLandOnlyOnSlots(Driver& d) {
     deal(d);
     const Rect slot4 = rectOf(Slot(4));
     drag(d, 2, centreOf(Slot(4)));
-    SCENARIO_EQ(d.picture(Slot(4)), "cover3");
+    checkEq(d.picture(Slot(4)), "cover3");
     // Any button, any corner of the slot.
     drag(d, 5, {slot4.left + slot4.width - 1, slot4.top}, Button::Right);
-    SCENARIO_EQ(d.picture(Slot(4)), "cover6");
+    checkEq(d.picture(Slot(4)), "cover6");
 
     const Names before = shownBy(d, ImageArray::Slot);
     const Rect mouth = rectOf(Slot(0));
     for (Point outside : {Point{357, 21}, centreOf(Imgx(3)), Point{mouth.left + 25, mouth.top - 1},
                           Point{mouth.left + mouth.width, mouth.top + 25}, Point{600, 390}}) {
         drag(d, 1, outside);
-        SCENARIO_CHECK(!d.outlineShown());
+        check(!d.outlineShown());
     }
     // Escape puts a card back, held by the mouse or by the keys.
     d.press(0, Button::Left);
-    SCENARIO_CHECK(d.outlineShown());
+    check(d.outlineShown());
     d.key(ui::Key::Escape);
-    SCENARIO_CHECK(!d.outlineShown());
+    check(!d.outlineShown());
     d.releaseAt(centreOf(Slot(0)));
     d.key(ui::Key::Digit1);
     d.key(ui::Key::Escape);
-    SCENARIO_CHECK(!d.outlineShown());
-    SCENARIO_EQ(shownBy(d, ImageArray::Slot), before);
-    SCENARIO_EQ(shownBy(d, ImageArray::Imgx), kCovers);
+    check(!d.outlineShown());
+    checkEq(shownBy(d, ImageArray::Slot), before);
+    checkEq(shownBy(d, ImageArray::Imgx), kCovers);
     d.key(ui::Key::Return);  // no card held: the focused START deals again
-    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kEmpty);
-    SCENARIO_CHECK(shownBy(d, ImageArray::Imgx) != kCovers);
+    checkEq(shownBy(d, ImageArray::Slot), kEmpty);
+    check(shownBy(d, ImageArray::Imgx) != kCovers);
 }
 
 // A wrong face; the check before any game, and a new game after a check:
@@ -162,22 +162,22 @@ void dropsLandOnlyOnSlots(Driver& d) {
 // as right.
 void wrongGames(Driver& d) {
     d.click("Command2");
-    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kEmpty);
+    checkEq(shownBy(d, ImageArray::Slot), kEmpty);
     expectWrongAnswer(d);
 
     placeAll(d, deal(d), {0, 1, 3, 2, 4, 5});  // the ears swapped
     d.click("Command2");
     expectWrongAnswer(d);
-    SCENARIO_EQ(shownBy(d, ImageArray::Slot), (Names{"part0", "part1", "part3", "part2", "part4", "part5"}));
+    checkEq(shownBy(d, ImageArray::Slot), (Names{"part0", "part1", "part3", "part2", "part4", "part5"}));
     checkSpoken(d);
     d.click("Command1");
     const Names faceUp = shownBy(d, ImageArray::Imgx);
     drag(d, 0, centreOf(Slot(0)));
     d.key(ui::Key::Digit2);
-    SCENARIO_CHECK(!d.outlineShown());
-    SCENARIO_EQ(shownBy(d, ImageArray::Imgx), faceUp);
+    check(!d.outlineShown());
+    checkEq(shownBy(d, ImageArray::Imgx), faceUp);
     d.click("Command2");
-    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kEmpty);
+    checkEq(shownBy(d, ImageArray::Slot), kEmpty);
     expectWrongAnswer(d);
 }
 
@@ -185,10 +185,10 @@ void failureIsReported(Driver& d) {
     placeAll(d, deal(d));
     d.click("Command2");
     const auto failures = d.failures();
-    SCENARIO_EQ(failures.size(), 1u);
-    for (const std::string& f : failures) SCENARIO_CHECK(f.find("banner") != f.npos && f.find("O  K") != f.npos);
+    checkEq(failures.size(), 1u);
+    for (const std::string& f : failures) check(f.find("banner") != f.npos && f.find("O  K") != f.npos);
     d.click("Command1");  // the game has ended: nothing more is handled
-    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kParts_);
+    checkEq(shownBy(d, ImageArray::Slot), kParts_);
 }
 
 // --- the keyboard ---
@@ -196,33 +196,33 @@ void failureIsReported(Driver& d) {
 // Holds card `card` by key and walks the outline to `slot` by the shorter way round.
 void carry(Driver& d, int card, int slot) {
     d.key(digit(card), true);  // the keypad's digits; the main row's are in the key rules
-    SCENARIO_CHECK(d.outlineShown());
-    SCENARIO_EQ(d.outline(), rectOf(Slot(ui::kFirstKeyboardSlot)));
+    check(d.outlineShown());
+    checkEq(d.outline(), rectOf(Slot(ui::kFirstKeyboardSlot)));
     const bool forward = slot <= kParts / 2;
     for (int k = ui::kFirstKeyboardSlot; k != slot; k = (k + (forward ? 1 : kParts - 1)) % kParts) {
         d.key(forward ? (k % 2 ? ui::Key::Down : ui::Key::Right) : (k % 2 ? ui::Key::Up : ui::Key::Left));
     }
-    SCENARIO_EQ(d.outline(), rectOf(Slot(slot)));
+    checkEq(d.outline(), rectOf(Slot(slot)));
 }
 
 void keyboardGame(Driver& d) {
-    SCENARIO_EQ(d.focusedButton(), "Command1");
+    checkEq(d.focusedButton(), "Command1");
     d.key(ui::Key::Space);
     const Names faceUp = shownBy(d, ImageArray::Imgx);
     d.key(ui::Key::Digit1);  // nothing to pick up before the covers
-    SCENARIO_CHECK(!d.outlineShown());
+    check(!d.outlineShown());
     d.letTimerElapse();
-    SCENARIO_EQ(shownBy(d, ImageArray::Imgx), kCovers);
+    checkEq(shownBy(d, ImageArray::Imgx), kCovers);
 
     for (int part = 0; part < kParts; ++part) {
         carry(d, cardOf(faceUp, part), part);
         d.key(part % 2 ? ui::Key::Space : ui::Key::Return);
-        SCENARIO_CHECK(!d.outlineShown());
-        SCENARIO_EQ(d.picture(Slot(part)), kCovers[static_cast<std::size_t>(cardOf(faceUp, part))]);
+        check(!d.outlineShown());
+        checkEq(d.picture(Slot(part)), kCovers[static_cast<std::size_t>(cardOf(faceUp, part))]);
     }
-    SCENARIO_EQ(d.focusedButton(), "Command1");
+    checkEq(d.focusedButton(), "Command1");
     d.tab();
-    SCENARIO_EQ(d.focusedButton(), "Command2");
+    checkEq(d.focusedButton(), "Command2");
     d.key(ui::Key::Return);
     expectCongratulations(d);
 }
@@ -232,34 +232,34 @@ void keyRules(Driver& d) {
     // Left from the mouth's slot wraps round to the last slot.
     d.key(ui::Key::Digit1);
     d.key(ui::Key::Left);
-    SCENARIO_EQ(d.outline(), rectOf(Slot(kParts - 1)));
+    checkEq(d.outline(), rectOf(Slot(kParts - 1)));
     d.key(ui::Key::Right);
-    SCENARIO_EQ(d.outline(), rectOf(Slot(0)));
+    checkEq(d.outline(), rectOf(Slot(0)));
     d.key(ui::Key::Up);
     d.key(ui::Key::Space);  // a drop, not a press of START
-    SCENARIO_EQ(d.picture(Slot(kParts - 1)), "cover1");
-    SCENARIO_EQ(shownBy(d, ImageArray::Imgx), kCovers);
+    checkEq(d.picture(Slot(kParts - 1)), "cover1");
+    checkEq(shownBy(d, ImageArray::Imgx), kCovers);
 
     // Another digit picks up that card instead, back on the first slot.
     d.key(ui::Key::Digit2);
     d.key(ui::Key::Right);
     d.key(ui::Key::Digit3);
-    SCENARIO_EQ(d.outline(), rectOf(Slot(ui::kFirstKeyboardSlot)));
+    checkEq(d.outline(), rectOf(Slot(ui::kFirstKeyboardSlot)));
     d.tab();  // Tab belongs to the drag too
     d.key(ui::Key::Return);
-    SCENARIO_EQ(d.picture(Slot(0)), "cover3");
-    SCENARIO_EQ(d.picture(Slot(1)), "empty");
-    SCENARIO_EQ(d.focusedButton(), "Command1");
+    checkEq(d.picture(Slot(0)), "cover3");
+    checkEq(d.picture(Slot(1)), "empty");
+    checkEq(d.focusedButton(), "Command1");
 
     // A press of the mouse ends a keyboard drag first.
     d.key(ui::Key::Digit4);
     d.key(ui::Key::Right);
     d.press(5, Button::Left);
     d.releaseAt(centreOf(Slot(2)));
-    SCENARIO_EQ(d.picture(Slot(2)), "cover6");
-    SCENARIO_CHECK(!d.outlineShown());
+    checkEq(d.picture(Slot(2)), "cover6");
+    check(!d.outlineShown());
     d.key(ui::Key::Return);  // the keyboard holds nothing: START deals again
-    SCENARIO_EQ(shownBy(d, ImageArray::Slot), kEmpty);
+    checkEq(shownBy(d, ImageArray::Slot), kEmpty);
     checkSpoken(d);
 }
 
@@ -289,8 +289,8 @@ void monkey(Driver& d) {
             d.takeMessageBoxes();
             d.click("Command2");
             const bool right = shownBy(d, ImageArray::Slot) == kParts_;
-            SCENARIO_EQ(d.takeMessageBoxes().size(), right ? 0u : 1u);
-            SCENARIO_CHECK(!right || windowsTitled(d, kForm2Title).size() == 1);
+            checkEq(d.takeMessageBoxes().size(), right ? 0u : 1u);
+            check(!right || windowsTitled(d, kForm2Title).size() == 1);
             ++verdicts, whole += right;
         } else if (r < 92) {
             d.letTimerElapse();
@@ -300,19 +300,19 @@ void monkey(Driver& d) {
             d.tab();
         }
         const Names cards = shownBy(d, ImageArray::Imgx);
-        SCENARIO_CHECK(cards == kCovers || isDeal(cards));
+        check(cards == kCovers || isDeal(cards));
         for (const std::string& s : shownBy(d, ImageArray::Slot)) {
-            SCENARIO_CHECK(s == "empty" || std::count(kCovers.begin(), kCovers.end(), s) || std::count(kParts_.begin(), kParts_.end(), s));
+            check(s == "empty" || std::count(kCovers.begin(), kCovers.end(), s) || std::count(kParts_.begin(), kParts_.end(), s));
         }
-        SCENARIO_CHECK(windowsTitled(d, kForm2Title).size() <= 1);
-        SCENARIO_CHECK(!d.outlineShown() || std::count_if(kParts_.begin(), kParts_.end(), [&, k = 0](auto&) mutable {
+        check(windowsTitled(d, kForm2Title).size() <= 1);
+        check(!d.outlineShown() || std::count_if(kParts_.begin(), kParts_.end(), [&, k = 0](auto&) mutable {
                            return d.outline() == rectOf(Slot(k++));
                        }) == 1);
-        for (const MessageBox& box : d.takeMessageBoxes()) SCENARIO_EQ(box.title, "まちがいです。");
+        for (const MessageBox& box : d.takeMessageBoxes()) checkEq(box.title, "まちがいです。");
     }
-    SCENARIO_CHECK(d.failures().empty());
+    check(d.failures().empty());
     std::printf("monkey: %d checks, %d whole faces\n", verdicts, whole);
-    SCENARIO_CHECK(verdicts > 50 && whole > 5);  // the run reached both outcomes, or it proves little
+    check(verdicts > 50 && whole > 5);  // the run reached both outcomes, or it proves little
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <source_location>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,17 +86,14 @@ inline std::string shown(const std::vector<std::string>& names) {
     return "{" + out + "}";
 }
 
-#define SCENARIO_CHECK(cond) \
-    ((cond) ? void() : ::poromea::scenarios::fail(__FILE__, __LINE__, "failed: " #cond))
-#define SCENARIO_EQ(a, b)                                                                                      \
-    do {                                                                                                       \
-        const auto& a_ = (a);                                                                                  \
-        const auto& b_ = (b);                                                                                  \
-        if (!(a_ == b_))                                                                                       \
-            ::poromea::scenarios::fail(__FILE__, __LINE__,                                                     \
-                                       #a " == " #b ": " + ::poromea::scenarios::shown(a_) + " vs " +          \
-                                           ::poromea::scenarios::shown(b_));                                   \
-    } while (0)
+// A check that reports where it stands.
+inline void check(bool ok, std::source_location at = std::source_location::current()) {
+    if (!ok) fail(at.file_name(), static_cast<int>(at.line()), "failed");
+}
+template <typename A, typename B>
+void checkEq(const A& a, const B& b, std::source_location at = std::source_location::current()) {
+    if (!(a == b)) fail(at.file_name(), static_cast<int>(at.line()), shown(a) + " vs " + shown(b));
+}
 
 struct Scenario {
     const char* name;

@@ -72,7 +72,7 @@ public:
         if (host.timer1Interval() == 0) return;
         host.runTimer1Every(1);
         for (DWORD start = GetTickCount(); host.timer1Interval() && GetTickCount() - start < 5000;) pump();
-        SCENARIO_EQ(host.timer1Interval(), 0);
+        checkEq(host.timer1Interval(), 0);
     }
 
     std::string picture(ImageControl c) override { return host.pictureName(host.imageControl(c)); }
@@ -132,7 +132,7 @@ private:
                 if (kind & DLGC_STATIC && !textOf(child).empty()) seen.text = textOf(child);
             }
             const bool report = seen.title == textOf(active_->host.form1());  // the host's failure report
-            if (report) SCENARIO_CHECK(seen.icon);                               // an error box, always
+            if (report) check(seen.icon);  // an error box, always
             report ? active_->reports.push_back(seen.text) : active_->boxes_.push_back(seen);
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         }

@@ -26,14 +26,14 @@ void windowsOnScreen() {
     for (ui::Key key : {ui::Key::Digit4, ui::Key::Left, ui::Key::Left, ui::Key::Return}) d.key(key);
     UnhookWinEvent(hook);
     const auto slot = [&](int k) { return d.host.imageControl(Slot(k)); };
-    SCENARIO_CHECK(heard == (decltype(heard){{EVENT_OBJECT_FOCUS, slot(0)}, {EVENT_OBJECT_FOCUS, slot(5)},
+    check(heard == (decltype(heard){{EVENT_OBJECT_FOCUS, slot(0)}, {EVENT_OBJECT_FOCUS, slot(5)},
                                              {EVENT_OBJECT_FOCUS, slot(4)}, {EVENT_OBJECT_NAMECHANGE, slot(4)}}));
 
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     for (const ui::Control& c : ui::kForm1.controls) {
         if (c.kind == ui::Kind::Label) {
             SelectObject(memory, reinterpret_cast<HFONT>(SendMessageW(d.host.control(c.name), WM_GETFONT, 0, 0)));
-            SCENARIO_EQ(GetTextCharset(memory), SHIFTJIS_CHARSET);
+            checkEq(GetTextCharset(memory), SHIFTJIS_CHARSET);
         }
         const auto image = ui::imageControlOf(c);
         if (!image || c.kind != ui::Kind::Image) continue;
@@ -53,8 +53,8 @@ void windowsOnScreen() {
     const Point p{ui::pixels(card.left) + 100, ui::pixels(card.top) - 50};  // anywhere
     d.press(0, Button::Left);
     d.moveTo(p);
-    SCENARIO_EQ(d.outline(), (Rect{p.x - d.kGrab.x, p.y - d.kGrab.y, ui::pixels(card.width), ui::pixels(card.height)}));
-    SCENARIO_CHECK(GetWindow(d.host.form1(), GW_CHILD) == d.host.dragOutline());
+    checkEq(d.outline(), (Rect{p.x - d.kGrab.x, p.y - d.kGrab.y, ui::pixels(card.width), ui::pixels(card.height)}));
+    check(GetWindow(d.host.form1(), GW_CHILD) == d.host.dragOutline());
 }
 
 // poromea.exe as built, and with a broken picture, in the build folder: its window, titled as the game,
@@ -65,7 +65,7 @@ void theExecutable() {
     HANDLE update = BeginUpdateResourceW(broken, FALSE);
     char bytes[] = "GIF89a not really";
     UpdateResourceW(update, MAKEINTRESOURCEW(10) /* RT_RCDATA */, L"PART3", 0x0411, bytes, sizeof bytes);
-    SCENARIO_CHECK(EndUpdateResourceW(update, FALSE));
+    check(EndUpdateResourceW(update, FALSE));
     for (const auto& [exe, shows, status] : {std::tuple(built, "START", 0ul), std::tuple(broken, "part3.gif", 1ul)}) {
         const auto process = reinterpret_cast<HANDLE>(_wspawnl(_P_NOWAIT, exe, exe, nullptr));
         WaitForInputIdle(process, 30000);  // its window shown
@@ -77,7 +77,7 @@ void theExecutable() {
         DWORD ended = 99;
         if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, ended);
         GetExitCodeProcess(process, &ended);
-        SCENARIO_EQ(ended, status);
+        checkEq(ended, status);
         CloseHandle(process);
     }
     DeleteFileW(broken);
@@ -101,7 +101,7 @@ int main() {
         tests.emplace_back(s.name, [&s] {
             Win32Driver d(s.missingPicture);
             s.play(d);
-            SCENARIO_EQ(d.quitStatus == 1, !d.reports.empty());  // a failure reported ends the program with 1
+            checkEq(d.quitStatus == 1, !d.reports.empty());  // a failure reported ends the program with 1
         });
     }
     tests.insert(tests.end(), {{"WindowsOnScreen", windowsOnScreen}, {"TheExecutable", theExecutable}});
