@@ -108,25 +108,25 @@ private:
         }
     }
 
+    // What differs first from the model, or "".
     std::string compare() const {
         const Form1::State& s = form_->state();
         const Row cards = host_->row(ImageArray::Imgx);
-        if (!std::is_permutation(cards.begin(), cards.end(), kFace.begin()) && cards != kCovers) {
-            return "the cards show neither a deal nor the covers";
-        }
-        if (cards != model_.cards) return "cards differ from the model";
-        if (host_->row(ImageArray::Slot) != model_.slots) return "slots differ from the model";
-        if (host_->row(ImageArray::Imga) != kFace || host_->shown(Imgc()) != "empty") return "a picture store changed";
-        if (!std::equal(s.placed.begin(), s.placed.end(), model_.placed.begin())) return "placed differs from the model";
-        if ((s.canDrag == 1) != model_.canDrag) return "canDrag differs from the model";
-        if ((host_->interval != 0) != model_.timerRunning) return "timer differs from the model";
-        if (host_->drags.size() != model_.drags) return "drags differ from the model";
-        if (host_->messages.size() != model_.messages || host_->form2Shows != model_.congratulations) {
-            return "verdict differs from the model";
-        }
-        if (!host_->messages.empty() && host_->messages.back() != std::pair{std::u16string(kWrongPrompt),
-                                                                              std::u16string(kWrongTitle)}) {
-            return "wrong message texts";
+        const std::pair<std::u16string, std::u16string> wrongBox{kWrongPrompt, kWrongTitle};
+        const std::pair<bool, const char*> checks[] = {
+            {std::is_permutation(cards.begin(), cards.end(), kFace.begin()) || cards == kCovers, "a deal or the covers"},
+            {cards == model_.cards, "cards"},
+            {host_->row(ImageArray::Slot) == model_.slots, "slots"},
+            {host_->row(ImageArray::Imga) == kFace && host_->shown(Imgc()) == "empty", "picture stores"},
+            {std::equal(s.placed.begin(), s.placed.end(), model_.placed.begin()), "placed"},
+            {(s.canDrag == 1) == model_.canDrag, "canDrag"},
+            {(host_->interval != 0) == model_.timerRunning, "timer"},
+            {host_->drags.size() == model_.drags, "drags"},
+            {host_->messages.size() == model_.messages && host_->form2Shows == model_.congratulations, "verdicts"},
+            {host_->messages.empty() || host_->messages.back() == wrongBox, "message texts"},
+        };
+        for (const auto& [ok, what] : checks) {
+            if (!ok) return std::string("the game and its model differ: ") + what;
         }
         return "";
     }

@@ -81,10 +81,9 @@ public:
         const QString description = a->text(QAccessible::Description);
         return (a->text(QAccessible::Name) + (description.isEmpty() ? "" : "、" + description)).toStdString();
     }
-    bool outlineShown() override { return outlineWidget()->isVisible(); }
-    Rect outline() override {
-        const QRect r = outlineWidget()->geometry();
-        return {r.x(), r.y(), r.width(), r.height()};
+    std::optional<Rect> outline() override {
+        const QWidget* o = host_->form1()->findChild<qt::DragOutline*>();
+        return o->isVisible() ? std::optional(Rect{o->x(), o->y(), o->width(), o->height()}) : std::nullopt;
     }
     std::vector<Window> windows() override {
         std::vector<Window> out;
@@ -123,7 +122,6 @@ private:
         QWidget* f = QApplication::focusWidget();
         return f ? f : host_->form1();
     }
-    QWidget* outlineWidget() const { return host_->form1()->findChild<qt::DragOutline*>(); }
     QWidget* window(std::string_view title) const {
         return host_->form1()->windowTitle().toStdString() == title ? host_->form1() : host_->form2();
     }

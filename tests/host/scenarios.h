@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <source_location>
 #include <string>
 #include <string_view>
@@ -55,8 +56,7 @@ public:
     // What the player sees and hears.
     virtual std::string picture(ImageControl control) = 0;  // "cover3", "part0", "empty"
     virtual std::string spoken(ImageControl control) = 0;   // what a screen reader is told it shows
-    virtual bool outlineShown() = 0;
-    virtual Rect outline() = 0;                             // main window client pixels
+    virtual std::optional<Rect> outline() = 0;              // the drag's, in main window client pixels
     virtual std::vector<Window> windows() = 0;              // open windows, main window first
     virtual std::vector<MessageBox> takeMessageBoxes() = 0; // answered since the last call
     virtual std::string focusedButton() = 0;                // "Command1", "Command2" or ""
@@ -80,6 +80,7 @@ inline std::string shown(long long n) { return std::to_string(n); }
 inline std::string shown(const Rect& r) {
     return shown(r.left) + "," + shown(r.top) + " " + shown(r.width) + "x" + shown(r.height);
 }
+inline std::string shown(const std::optional<Rect>& r) { return r ? shown(*r) : "none"; }
 inline std::string shown(const std::vector<std::string>& names) {
     std::string out;
     for (const std::string& n : names) out += n + " ";

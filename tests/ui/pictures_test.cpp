@@ -1,6 +1,5 @@
 // The built-in pictures as the game loads them (:/pictures): each there, at its size, in its format, as a player expects.
 #include <QImageReader>
-#include <QResource>
 
 #include <gtest/gtest.h>
 
@@ -97,21 +96,6 @@ TEST(Pictures, EveryPartJoinsTheFaceAtItsSlot) {
                 worst = std::max(worst, distance(part.pixel(p), face.pixel(at + p)));
             }
         EXPECT_LE(worst, 16) << "part " << k;
-    }
-}
-
-TEST(Pictures, IconHasItsThreeImages) {
-    QImageReader reader(":/pictures/poromea.ico");
-    ASSERT_EQ(reader.imageCount(), 3);
-    const int sizes[] = {32, 32, 16}, colours[] = {2, 16, 16};
-    const QByteArray ico = QResource(":/pictures/poromea.ico").uncompressedData();
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(reader.jumpToImage(i));
-        const QImage img = reader.read().convertToFormat(QImage::Format_ARGB32);
-        EXPECT_EQ(img.size(), QSize(sizes[i], sizes[i]));
-        EXPECT_EQ(quint8(ico[6 + 16 * i + 2]), colours[i]);
-        EXPECT_FALSE(boxOf(img, [](QRgb c, QPoint) { return qAlpha(c) == 0; }).isEmpty()) << "masked";
-        EXPECT_EQ(boxOf(img, [](QRgb c, QPoint) { return c == 0xff00ffff; }).isEmpty(), colours[i] == 2);
     }
 }
 

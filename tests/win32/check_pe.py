@@ -16,6 +16,15 @@ res = {kind.id: {str(e.name) if e.name else e.id: e.directory.entries[0].data.st
        for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries}  # type -> {name: where its data is}
 groups = [pe.get_data(at.OffsetToData, at.Size) for at in res.get(RT_GROUP_ICON, {}).values()]
 listed = [struct.unpack_from("<H", g, 18 + 14 * i)[0] for g in groups for i in range(struct.unpack_from("<H", g, 4)[0])]
+
+
+def icon_image(at):  # width, height, bits a pixel, and whether its mask lets anything through
+    data = pe.get_data(at.OffsetToData, at.Size)
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 4)
+    height //= 2  # the colours' rows, then the mask's
+    return width, height, bits, any(data[len(data) - (width + 31) // 32 * 4 * height:])
+
+
 strings = {t.LangID.decode(): {k.decode(): v.decode() for k, v in t.entries.items()}
            for info in pe.FileInfo[0] if info.Key == b"StringFileInfo" for t in info.StringTable}
 translations = [v.entry.get(b"Translation") for info in pe.FileInfo[0] if info.Key == b"VarFileInfo" for v in info.Var]
@@ -32,6 +41,8 @@ CHECKS = [
         "FileVersion", "ProductVersion", "ProductName")] == ["1.00", "1.00", "ポロメア"]),
     ("one icon of three images",
      lambda: len(groups) == 1 and len(listed) == 3 and sorted(listed) == sorted(res.get(RT_ICON, {}))),
+    ("its images 32x32 in 2 and 16 colours and 16x16 in 16, each masked", lambda: sorted(
+        map(icon_image, res.get(RT_ICON, {}).values())) == [(16, 16, 4, True), (32, 32, 1, True), (32, 32, 4, True)]),
     ("the sixteen pictures", lambda: sorted(res.get(RT_RCDATA, {})) == sorted(PICTURES)),
 ]
 failed = [name for name, check in CHECKS if not check()]

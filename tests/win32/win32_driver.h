@@ -77,8 +77,9 @@ public:
 
     std::string picture(ImageControl c) override { return host.pictureName(host.imageControl(c)); }
     std::string spoken(ImageControl c) override { return textOf(host.imageControl(c)); }
-    bool outlineShown() override { return IsWindowVisible(host.dragOutline()); }
-    Rect outline() override { return rectOf(win32::rectIn(host.dragOutline(), host.form1())); }
+    std::optional<Rect> outline() override {
+        return IsWindowVisible(host.dragOutline()) ? std::optional(rectOf(win32::rectIn(host.dragOutline(), host.form1()))) : std::nullopt;
+    }
     std::vector<Window> windows() override {
         std::vector<Window> out;
         for (HWND w : shownIn(nullptr)) {
