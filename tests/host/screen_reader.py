@@ -37,13 +37,12 @@ def pump(seconds):  # lets the bus deliver its events
         time.sleep(0.01)
 
 
-def wait_for(condition, seconds, what):
+def wait_for(condition, seconds, what):  # what: what was awaited, or a function that says what was seen instead
     end = time.time() + seconds
-    while time.time() < end:
+    while not (result := condition()) and time.time() < end:
         pump(0.05)
-        if result := condition():
-            return result
-    check(False, "timed out waiting for " + what)
+    check(result, what if isinstance(what, str) else what())
+    return result
 
 
 def descendants(node):
@@ -64,10 +63,8 @@ def described(frame, names):
 
 
 def expect(frame, step, cards, slots):  # given a few seconds to get there
-    end = time.time() + 5
-    while (said := (described(frame, CARDS), described(frame, SLOTS))) != (cards, slots) and time.time() < end:
-        pump(0.05)
-    check(said == (cards, slots), f"{step}: the cards and slots say {said}, not {(cards, slots)}")
+    said = lambda: (described(frame, CARDS), described(frame, SLOTS))
+    wait_for(lambda: said() == (cards, slots), 5, lambda: f"{step}: the cards and slots say {said()}, not {(cards, slots)}")
 
 
 def key(*names):  # typed one after another, the bus pumped meanwhile
@@ -93,7 +90,7 @@ def activated(title):
 def main():
     pyatspi.Registry.registerEventListener(on_event, "object:state-changed:focused",
                                            "object:property-change:accessible-description", "window:activate")
-    form1 = wait_for(lambda: window("ポロメア"), 30, "the main window on the accessibility bus")
+    form1 = wait_for(lambda: window("ポロメア"), 30, "the main window shown on the accessibility bus")
     if not form1:
         return
     focus_main_window()
