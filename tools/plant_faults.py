@@ -31,6 +31,9 @@ FAULTS = [
     ("rule: covers in the wrong order", "native", [("game/form1.cpp", "{0, 2, 4, 1, 3, 5}", "{0, 1, 2, 3, 4, 5}")]),
     ("rule: shuffle never deals part 5 first", "native", [("game/form1.cpp", "drawn = std::floor(r * 6.0f);",
                                                             "drawn = std::floor(r * 6.0f);\n        if (state_.filled == 0 && drawn == 5.0f) drawn = 4.0f;")]),
+    ("rule: a repeated draw takes the next free part", "native", [("game/form1.cpp", "        if (state_.hits == 1) ++state_.filled;",
+        "        for (float other = 0; state_.hits != 1; ++other) {\n            drawn = other, state_.hits = 0;\n"
+        "            for (float entry : state_.order) state_.hits += entry == drawn;\n        }\n        ++state_.filled;")]),
     ("text: wrong title of the message box", "native", [("game/form1.h", 'u"まちがいです。"', 'u"まちがいです"')]),
     ("text: a label's wording", "native", [("ui/forms.cpp", '"ドラッグ＆ドロップ！！"', '"ドラッグ＆ドロップ！"')]),
     ("layout: a slot moved by a pixel", "native", [("ui/forms.cpp", '"Image13",  -1, Kind::Image, 8760', '"Image13",  -1, Kind::Image, 8775')]),
@@ -49,6 +52,9 @@ FAULTS = [
         ("host/qt/*.cpp", "form2_ = std::make_unique<QWidget>();", "form2_ = std::make_unique<QWidget>(); form2_->setAttribute(Qt::WA_QuitOnClose, false);")]),
     ("qt: keypad digits ignored", "native", [("host/qt/*.cpp", "    case Qt::Key_1: return ui::Key::Digit1;",
                                               "    case Qt::Key_1: return e->modifiers() & Qt::KeypadModifier ? ui::Key::Other : ui::Key::Digit1;")]),
+    ("qt: the congratulation window not activated", "native", [("host/qt/qt_host.cpp", "    form2_->activateWindow();", "")]),
+    ("qt: a new picture not told to screen readers", "native", [
+        ("host/qt/widgets.cpp", "QAccessibleEvent changed(this, QAccessible::DescriptionChanged);\n        QAccessible::updateAccessibility(&changed);", "")]),
     ("keys: Left does not wrap round", "native", [("ui/access.cpp", "(heldSlot + kCount - 1) % kCount", "heldSlot > 0 ? heldSlot - 1 : 0")]),
     ("access: empty slots not described", "native", [("ui/access.cpp", 'if (picture == "empty") return "空き";', "")]),
     ("app: a failed start reports success", "native", [("app/main.cpp", "        return EXIT_FAILURE;\n    }\n}", "        return EXIT_SUCCESS;\n    }\n}")]),
