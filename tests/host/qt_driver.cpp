@@ -13,6 +13,8 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <memory>
+
 #include "host/qt/picture_library.h"
 #include "host/qt/qt_host.h"
 #include "tests/host/scenarios.h"
@@ -144,18 +146,14 @@ void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.nam
 namespace {
 
 TEST_P(HostScenario, Plays) {
-    std::unique_ptr<Driver> driver = makeDriver(GetParam().missingPicture);
-    GetParam().play(*driver);
+    QtDriver driver(GetParam().missingPicture);
+    GetParam().play(driver);
 }
 
 INSTANTIATE_TEST_SUITE_P(Qt, HostScenario, ::testing::ValuesIn(all()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-
-std::unique_ptr<Driver> makeDriver(std::string_view missingPicture) {
-    return std::make_unique<QtDriver>(missingPicture);
-}
 
 void fail(const char* file, int line, const std::string& message) {
     ADD_FAILURE_AT(file, line) << message;

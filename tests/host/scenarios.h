@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <source_location>
 #include <string>
@@ -67,10 +66,6 @@ public:
     virtual std::vector<std::string> failures() = 0;    // errors reported to the player
 };
 
-// A driver on fresh windows; `missingPicture` names a picture the host cannot
-// find at run time ("" for none).
-std::unique_ptr<Driver> makeDriver(std::string_view missingPicture);
-
 // --- checks, reported through the runner of the test program ---
 
 void fail(const char* file, int line, const std::string& message);  // provided by the runner
@@ -99,7 +94,7 @@ void checkEq(const A& a, const B& b, std::source_location at = std::source_locat
 struct Scenario {
     const char* name;
     void (*play)(Driver&);
-    std::string_view missingPicture = {};
+    std::string_view missingPicture = {};  // a picture the host cannot find at run time, played on fresh windows
 };
 
 const std::vector<Scenario>& all();
