@@ -65,6 +65,15 @@ FAULTS = [
                                                             "OffsetRect(&frame, 1, 0);\n    AdjustWindowRectEx(&frame, kForm2Style, FALSE, 0);")]),
     ("win32: the message box shows an icon", "win32", [("host/win32/*.cpp", "caption.c_str(), MB_OK)", "caption.c_str(), MB_OK | MB_ICONINFORMATION)")]),
     ("win32: a failure is swallowed", "win32", [("host/win32/*.cpp", "    reportAndQuit(form1(), L\"「\"", "    (void)(L\"「\"")]),
+    ("win32: keypad digits ignored", "win32", [("host/win32/win32_host.cpp",
+        "    if (virtualKey >= VK_NUMPAD1 && virtualKey <= VK_NUMPAD6) return digit(virtualKey - VK_NUMPAD1);\n", "")]),
+    ("win32: a held card's slot not told to screen readers", "win32", [
+        ("host/win32/win32_host.cpp", "    NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);", "")]),
+    ("win32: a failed start ends with status 0", "win32", [
+        ("host/win32/main.cpp", "MB_OK | MB_ICONERROR);\n        status = 1;", "MB_OK | MB_ICONERROR);\n        status = 0;")]),
+    ("win32: a picture drawn a pixel to the right", "win32", [
+        ("host/win32/widgets.cpp", "BitBlt(dc, 0, 0, p.width, p.height, memory, 0, 0, SRCCOPY);",
+         "BitBlt(dc, 1, 0, p.width, p.height, memory, 0, 0, SRCCOPY);")]),
     ("win32: a drag survives Escape", "win32", [
         ("host/win32/*.cpp", "    case A::PutBack:\n        endDrag();", "    case A::PutBack:"),
         ("host/win32/*.cpp", "if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) endDrag();", "")]),
