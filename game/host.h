@@ -6,6 +6,7 @@
 // failure ends the handler that met it and reaches the host's dispatcher.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -28,7 +29,8 @@ struct ImageControl {
     ImageArray array;
     std::int16_t index;  // 0 for Imgc
 
-    friend bool operator==(const ImageControl&, const ImageControl&) = default;
+    // Ordered, so hosts can keep their controls in maps by it.
+    friend auto operator<=>(const ImageControl&, const ImageControl&) = default;
 };
 
 // Windows the rules open on demand.

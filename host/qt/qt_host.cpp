@@ -14,7 +14,6 @@
 namespace poromea::qt {
 namespace {
 
-std::pair<int, int> key(ImageControl c) { return {static_cast<int>(c.array), c.index}; }
 
 // Mouse buttons and modifier keys as the rules' handlers receive them.
 std::int16_t buttonCode(Qt::MouseButton b) {
@@ -67,9 +66,9 @@ QtHost::QtHost(PictureLibrary& pictures)
         const auto control = ui::imageControlOf(c);
         if (!control) continue;
         if (c.kind == ui::Kind::Store) {
-            stores_[key(*control)] = pictures_.get(toQString(c.picture));
+            stores_[*control] = pictures_.get(toQString(c.picture));
         } else {
-            boxes_[key(*control)] = static_cast<PictureBox*>(form1Controls_.control(c.name, c.index));
+            boxes_[*control] = static_cast<PictureBox*>(form1Controls_.control(c.name, c.index));
         }
     }
 
@@ -107,7 +106,7 @@ void QtHost::showForm1() {
 }
 
 PictureBox* QtHost::imageControl(ImageControl control) const {
-    auto it = boxes_.find(key(control));
+    auto it = boxes_.find(control);
     return it == boxes_.end() ? nullptr : it->second;
 }
 
@@ -127,7 +126,7 @@ void QtHost::dispatch(const char* what, const std::function<void()>& handler) {
 // --- Host ---
 
 PictureRef QtHost::picture(ImageControl control) {
-    if (auto it = stores_.find(key(control)); it != stores_.end()) return it->second;
+    if (auto it = stores_.find(control); it != stores_.end()) return it->second;
     if (PictureBox* box = imageControl(control)) return box->picture();
     throw std::out_of_range("no such image control");
 }

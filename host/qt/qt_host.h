@@ -75,8 +75,8 @@ private:
     std::unique_ptr<QWidget> form1_;
     std::unique_ptr<QWidget> form2_;
     BuiltForm form1Controls_;
-    std::map<std::pair<int, int>, PictureBox*> boxes_;   // shown image controls
-    std::map<std::pair<int, int>, PictureRef> stores_;   // picture stores
+    std::map<ImageControl, PictureBox*> boxes_;  // shown image controls
+    std::map<ImageControl, PictureRef> stores_;  // picture stores
     DragOutline* outline_ = nullptr;
     QTimer timer1_;
     ClockSeededRandom random_;

@@ -127,12 +127,12 @@ QFont fontOf(const ui::Font& f) {
     return font;
 }
 
-}  // namespace
-
+// Makes image controls known to screen readers as images that say what they show.
 void installAccessibility() {
-    static const bool installed = (QAccessible::installFactory(accessibleFactory), true);
-    (void)installed;
+    [[maybe_unused]] static const bool installed = (QAccessible::installFactory(accessibleFactory), true);
 }
+
+}  // namespace
 
 BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictures) {
     installAccessibility();

@@ -69,9 +69,6 @@ QString controlKey(std::string_view name, int index);
 QString toQString(std::string_view utf8);
 QRect pixelRect(const ui::Control& c);
 
-// Makes image controls known to screen readers as images that say what they show.
-void installAccessibility();
-
 // Sizes `window` to the layout's client area and fills it with the layout's controls.
 BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictures);
 

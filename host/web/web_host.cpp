@@ -24,7 +24,6 @@ namespace {
 
 val observePaints() { return val::take_ownership(observePaintsHandle()); }
 
-std::pair<int, int> key(ImageControl c) { return {static_cast<int>(c.array), c.index}; }
 
 // The congratulation window's frame around its client area, in pixels.
 constexpr int kBorder = 1;
@@ -186,7 +185,7 @@ void WebHost::buildForm(const ui::Form& form, val client, bool mainWindow) {
                               "\" aria-description=\"" + escape(ui::pictureDescription(c.picture)) + "\"";
             }
             if (!c.accessibleName.empty()) attributes += " role=\"img\"";
-            if (control) boxes_[key(*control)] = ImageBox{val::undefined(), picture, false};
+            if (control) boxes_[*control] = ImageBox{val::undefined(), picture, false};
             break;
         }
         case ui::Kind::Label:
@@ -202,7 +201,7 @@ void WebHost::buildForm(const ui::Form& form, val client, bool mainWindow) {
         }
         case ui::Kind::Store:
             if (const auto control = ui::imageControlOf(c); control && mainWindow) {
-                stores_[key(*control)] = pictures_.get(c.picture);
+                stores_[*control] = pictures_.get(c.picture);
             }
             continue;
         case ui::Kind::Timer:
@@ -221,7 +220,7 @@ void WebHost::buildForm(const ui::Form& form, val client, bool mainWindow) {
         if (c.kind == ui::Kind::Store || c.kind == ui::Kind::Timer) continue;
         val e = children[at++];
         if (const auto control = mainWindow ? ui::imageControlOf(c) : std::nullopt; control && c.kind == ui::Kind::Image) {
-            ImageBox& b = boxes_.at(key(*control));
+            ImageBox& b = boxes_.at(*control);
             b.element = e;
             b.described = control->array == ImageArray::Imgx || control->array == ImageArray::Slot;
         } else if (c.kind == ui::Kind::Button) {
@@ -343,12 +342,12 @@ val WebHost::handlerTimes() const {
 // --- Host ---
 
 WebHost::ImageBox* WebHost::box(ImageControl control) {
-    auto it = boxes_.find(key(control));
+    auto it = boxes_.find(control);
     return it == boxes_.end() ? nullptr : &it->second;
 }
 
 PictureRef WebHost::picture(ImageControl control) {
-    if (auto it = stores_.find(key(control)); it != stores_.end()) return it->second;
+    if (auto it = stores_.find(control); it != stores_.end()) return it->second;
     if (ImageBox* b = box(control)) return b->picture;
     throw std::out_of_range("no such image control");
 }

@@ -114,8 +114,8 @@ private:
     emscripten::val messageBox_;  // null until the first wrong answer
     std::map<std::string, emscripten::val> buttons_;  // "Command1", "Command2"
     std::vector<emscripten::val> tabOrder_;
-    std::map<std::pair<int, int>, ImageBox> boxes_;     // the rules' shown image controls
-    std::map<std::pair<int, int>, PictureRef> stores_;  // picture stores
+    std::map<ImageControl, ImageBox> boxes_;     // the rules' shown image controls
+    std::map<ImageControl, PictureRef> stores_;  // picture stores
     double scale_ = 1;
     double form1Left_ = 0, form1Top_ = 0;  // the windows' client areas on the desk
     double form2Left_ = 0, form2Top_ = 0;

@@ -14,13 +14,12 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr DWORD kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kForm2Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-std::pair<int, int> key(ImageControl c) { return {static_cast<int>(c.array), c.index}; }
 
-std::map<std::pair<int, int>, PictureRef> loadStores(PictureLibrary& pictures) {
-    std::map<std::pair<int, int>, PictureRef> stores;
+std::map<ImageControl, PictureRef> loadStores(PictureLibrary& pictures) {
+    std::map<ImageControl, PictureRef> stores;
     for (const ui::Control& c : ui::kForm1.controls) {
         const auto control = ui::imageControlOf(c);
-        if (control && c.kind == ui::Kind::Store) stores[key(*control)] = pictures.get(c.picture);
+        if (control && c.kind == ui::Kind::Store) stores[*control] = pictures.get(c.picture);
     }
     return stores;
 }
@@ -88,7 +87,7 @@ Win32Host::Win32Host(PictureLibrary& pictures)
         const auto control = ui::imageControlOf(c);
         if (!control || c.kind != ui::Kind::Image) continue;
         ImageBox* image = form1_->image(form1_->control(c.name, c.index));
-        boxes_[key(*control)] = image;
+        boxes_[*control] = image;
         if (control->array == ImageArray::Imgx) {
             image->onMouse([this, card = c.index](UINT m, WPARAM w, LPARAM l) {
                 dispatch("ウィンドウ", [&] { cardMessage(card, m, w, l); });
@@ -100,12 +99,12 @@ Win32Host::Win32Host(PictureLibrary& pictures)
 Win32Host::~Win32Host() = default;
 
 HWND Win32Host::imageControl(ImageControl control) const {
-    auto it = boxes_.find(key(control));
+    auto it = boxes_.find(control);
     return it == boxes_.end() ? nullptr : it->second->window();
 }
 
 ImageBox& Win32Host::box(ImageControl control) const {
-    auto it = boxes_.find(key(control));
+    auto it = boxes_.find(control);
     if (it == boxes_.end()) throw std::out_of_range("no shown image control there");
     return *it->second;
 }
@@ -239,7 +238,7 @@ void Win32Host::fail(const char* what, const std::string& why) {
 // --- Host ---
 
 PictureRef Win32Host::picture(ImageControl control) {
-    if (auto it = stores_.find(key(control)); it != stores_.end()) return it->second;
+    if (auto it = stores_.find(control); it != stores_.end()) return it->second;
     return box(control).picture();
 }
 

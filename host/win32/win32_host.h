@@ -92,11 +92,11 @@ private:
     int slotAt(POINT screen) const;
 
     PictureLibrary& pictures_;
-    std::map<std::pair<int, int>, PictureRef> stores_;  // picture stores
+    std::map<ImageControl, PictureRef> stores_;  // picture stores
     std::unique_ptr<BuiltForm> form1_;
     std::unique_ptr<BuiltForm> form2_;
     DragOutline outline_;
-    std::map<std::pair<int, int>, ImageBox*> boxes_;  // shown image controls of the rules
+    std::map<ImageControl, ImageBox*> boxes_;  // shown image controls of the rules
     HWND lastFocus_ = nullptr;  // the button that had the focus when Form1 was last active
     std::int32_t timerInterval_ = 0;
     ClockSeededRandom random_;

@@ -28,20 +28,20 @@ public:
     explicit FakeHost(std::uint32_t seed = 1) : rng_(seed) {
         const int digitOfStore[kParts] = {1, 4, 2, 5, 3, 6};
         const auto empty = std::make_shared<NamedPicture>("empty");
-        shown_[key(Imgc())] = empty;
+        shown_[Imgc()] = empty;
         for (int k = 0; k < kParts; ++k) {
-            shown_[key(Imga(k))] = std::make_shared<NamedPicture>("part" + std::to_string(k));
-            shown_[key(Imgb(k))] = std::make_shared<NamedPicture>("cover" + std::to_string(digitOfStore[k]));
-            shown_[key(Imgx(digitOfStore[k] - 1))] = shown_[key(Imgb(k))];
-            shown_[key(Slot(k))] = empty;
+            shown_[Imga(k)] = std::make_shared<NamedPicture>("part" + std::to_string(k));
+            shown_[Imgb(k)] = std::make_shared<NamedPicture>("cover" + std::to_string(digitOfStore[k]));
+            shown_[Imgx(digitOfStore[k] - 1)] = shown_[Imgb(k)];
+            shown_[Slot(k)] = empty;
         }
     }
 
-    PictureRef picture(ImageControl c) override { return fault("picture"), shown_.at(key(c)); }
+    PictureRef picture(ImageControl c) override { return fault("picture"), shown_.at(c); }
     void setPicture(ImageControl c, PictureRef p) override {
         fault("setPicture");
         if (!p) throw std::invalid_argument("null picture");
-        shown_.at(key(c)) = std::move(p);
+        shown_.at(c) = std::move(p);
     }
     void beginDrag(std::int16_t card) override { fault("beginDrag"), drags.push_back(card); }
     void setTimerInterval(std::int32_t ms) override { fault("setTimerInterval"), interval = ms; }
@@ -57,7 +57,7 @@ public:
     }
     void showWindow(WindowName) override { fault("showWindow"), ++form2Shows; }
 
-    std::string shown(ImageControl c) const { return static_cast<const NamedPicture&>(*shown_.at(key(c))).name; }
+    std::string shown(ImageControl c) const { return static_cast<const NamedPicture&>(*shown_.at(c)).name; }
     std::vector<std::string> row(ImageArray array) const {
         std::vector<std::string> out;
         for (int i = 0; i < kParts; ++i) out.push_back(shown({array, static_cast<std::int16_t>(i)}));
@@ -74,14 +74,13 @@ public:
     long long draws = 0;
 
 private:
-    static std::pair<int, int> key(ImageControl c) { return {static_cast<int>(c.array), c.index}; }
     void fault(const char* op) {
         if (op != failOp_) return;
         failOp_.clear();
         throw std::runtime_error(std::string("host failure in ") + op);
     }
 
-    std::map<std::pair<int, int>, PictureRef> shown_;
+    std::map<ImageControl, PictureRef> shown_;
     std::mt19937 rng_;
     std::string failOp_;
 };
