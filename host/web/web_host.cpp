@@ -24,7 +24,6 @@ namespace {
 
 val observePaints() { return val::take_ownership(observePaintsHandle()); }
 
-
 // The congratulation window's frame around its client area, in pixels.
 constexpr int kBorder = 1;
 constexpr int kTitleBar = 23;
@@ -356,7 +355,6 @@ void WebHost::setPicture(ImageControl control, PictureRef picture) {
     ImageBox* b = box(control);
     if (!b) throw std::out_of_range("the rules may only change shown image controls");
     if (!picture) throw std::invalid_argument("an image control cannot show nothing");
-    if (picture == b->picture) return;
     b->show(std::move(picture));
 }
 
