@@ -72,6 +72,34 @@ std::string pictureDescription(std::string_view picture) {
     return {};
 }
 
+std::string words(const Told& told) {
+    using K = Told::Kind;
+    switch (told.kind) {
+    case K::Dealt: {
+        std::string out;
+        for (int card = 0; card < kCount; ++card) {
+            if (card) out += "。";
+            out += std::string(cardName(card)) + "、" + std::string(partName(told.parts[static_cast<std::size_t>(card)]));
+        }
+        return out;
+    }
+    case K::Covered:
+        return "カードを裏返しました。数字キーで取れます";
+    case K::PickedUp: {
+        std::string out = std::string(cardName(told.card)) + "を持っています";
+        if (told.slot >= 0) out += "。" + spokenText(slotName(told.slot), told.shown);
+        return out;
+    }
+    case K::MovedOver:
+        return spokenText(slotName(told.slot), told.shown);
+    case K::Dropped:
+        return std::string(cardName(told.card)) + "を" + std::string(slotName(told.slot)) + "に置きました";
+    case K::PutBack:
+        return std::string(cardName(told.card)) + "を戻しました";
+    }
+    return {};
+}
+
 std::string spokenText(std::string_view name, std::string_view picture) {
     const std::string description = pictureDescription(picture);
     return description.empty() ? std::string(name) : std::string(name) + "、" + description;

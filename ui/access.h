@@ -6,6 +6,7 @@
 // Texts are UTF-8.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -57,6 +58,26 @@ std::string_view cardName(int card);   // カード 1 .. カード 6
 // "empty"): 右目（ほくろ）, カード 2 の裏, 空き. Empty for pictures that are
 // not a part, a cover or the empty-slot picture.
 std::string pictureDescription(std::string_view picture);
+
+// What the player is told as it happens, whatever the screen reader.
+struct Told {
+    enum class Kind : std::uint8_t {
+        Dealt,      // the cards are face up: `parts` says which part each card shows
+        Covered,    // the cards are covered and can be taken
+        PickedUp,   // card `card` is held; by the keys, over slot `slot` showing `shown`
+        MovedOver,  // the card held by the keys is over slot `slot`, which shows `shown`
+        Dropped,    // card `card` was dropped on slot `slot`
+        PutBack,    // card `card` was let go without a drop
+    };
+    Kind kind;
+    int card = -1;
+    int slot = -1;
+    std::string shown;                // a picture's name, as in the layouts
+    std::array<int, 6> parts{};       // Dealt only
+};
+
+// The words for it, short enough to be heard within the memorising time.
+std::string words(const Told& told);
 
 // One line for hosts whose screen readers read a control's text only:
 // the control's name and what it shows ("口の場所、空き").

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "game/host.h"
@@ -29,13 +30,16 @@ struct Font {
     double points;
 };
 
-enum class Kind : std::uint8_t {
-    Image,    // shows a picture; an image control the rules may reach
-    Store,    // holds a picture for the rules; never shown
-    Label,
-    Button,
-    Timer,
+enum class Kind : std::uint8_t { Image, Label, Button };
+
+// A rectangle in the main window's client pixels.
+struct PixelRect {
+    int left, top, width, height;
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
+
+// The name of a control on every host: "Command1", "Imgx(3)".
+std::string controlKey(std::string_view name, int index = -1);
 
 struct Control {
     std::string_view name;  // "Imgx" for all elements of a control array
@@ -47,6 +51,20 @@ struct Control {
     bool stretch = false;          // scale the picture to the control
     const Font* font = nullptr;    // labels only; buttons use the system's
     std::string_view accessibleName = {};
+    std::string_view description = {};  // told to a screen reader after the name
+    std::optional<ImageControl> reached = {};  // the image control the rules know it as
+
+    // One name for the control on every host: "Command1", "Imgx(3)".
+    std::string key() const { return controlKey(name, index); }
+    PixelRect pixelRect() const {
+        return {pixels(left), pixels(top), pixels(width), pixels(height)};
+    }
+};
+
+// A picture the rules read and never show (Imga, Imgb, Imgc).
+struct Store {
+    ImageControl control;
+    std::string_view picture;
 };
 
 struct Form {
@@ -55,16 +73,15 @@ struct Form {
     int clientWidth, clientHeight;        // twips
     std::optional<Rgb> background;        // nullopt: the window system's default
     std::optional<int> left, top;         // client area position in twips; nullopt: centred
-    std::span<const Control> controls;    // in stacking order, bottom first
+    std::span<const Control> controls;    // the visible ones, in stacking order, bottom first
     std::span<const std::string_view> tabOrder;  // names of the controls that take focus
+    std::span<const Store> stores = {};
 };
 
 extern const Form kForm1;
 extern const Form kForm2;
 
-// The control that the rules know as `control`, in kForm1.
+// The shown control that the rules know as `control`, in kForm1.
 const Control& controlFor(ImageControl control);
-// The image control of the rules that a kForm1 control stands for, if any.
-std::optional<ImageControl> imageControlOf(const Control& control);
 
 }  // namespace poromea::ui

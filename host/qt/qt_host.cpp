@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <exception>
+#include <stdexcept>
 
 #include "ui/access.h"
 
@@ -16,18 +16,17 @@ namespace {
 
 
 // Mouse buttons and modifier keys as the rules' handlers receive them.
-std::int16_t buttonCode(Qt::MouseButton b) {
+int buttonCode(Qt::MouseButton b) {
     switch (b) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
+    case Qt::LeftButton: return ui::kLeftButton;
+    case Qt::RightButton: return ui::kRightButton;
+    case Qt::MiddleButton: return ui::kMiddleButton;
     default: return 0;
     }
 }
 
-std::int16_t shiftCode(Qt::KeyboardModifiers m) {
-    return static_cast<std::int16_t>((m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
-                                     (m & Qt::AltModifier ? 4 : 0));
+int shiftCode(Qt::KeyboardModifiers m) {
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
 }
 
 ui::Key keyOf(const QKeyEvent* e) {
@@ -58,33 +57,37 @@ void reportAndQuit(const QString& message) {
 }  // namespace
 
 QtHost::QtHost(PictureLibrary& pictures)
-    : pictures_(pictures), form1_(std::make_unique<QWidget>()), game_(*this), fatal_(reportAndQuit) {
+    : pictures_(pictures), form1_(std::make_unique<QWidget>()), game_(*this), hand_(game_, *this),
+      fatal_(reportAndQuit) {
     form1_->setWindowIcon(QIcon(QStringLiteral(":/pictures/poromea.ico")));
     form1Controls_ = buildForm(ui::kForm1, form1_.get(), pictures_);
-
+    for (const ui::Store& s : ui::kForm1.stores) stores_[s.control] = pictures_.get(toQString(s.picture));
     for (const ui::Control& c : ui::kForm1.controls) {
-        const auto control = ui::imageControlOf(c);
-        if (!control) continue;
-        if (c.kind == ui::Kind::Store) {
-            stores_[*control] = pictures_.get(toQString(c.picture));
-        } else {
-            boxes_[*control] = static_cast<PictureBox*>(form1Controls_.control(c.name, c.index));
-        }
+        if (c.reached) boxes_[*c.reached] = static_cast<PictureBox*>(form1Controls_.control(c.name, c.index));
     }
 
     for (int i = 0; i < kParts; ++i) {
         PictureBox* card = imageControl(Imgx(i));
-        connect(card, &PictureBox::pressed, this, [this, i](QMouseEvent* e) { cardPressed(i, e); });
-        connect(card, &PictureBox::moved, this, [this](QMouseEvent* e) { cardMoved(e); });
-        connect(card, &PictureBox::released, this, [this](QMouseEvent* e) { cardReleased(e); });
+        connect(card, &PictureBox::pressed, this, [this, i](QMouseEvent* e) {
+            hand_.cardPressed(i, {0, buttonCode(e->button()), shiftCode(e->modifiers()),
+                                  {e->position().x(), e->position().y()}});
+        });
+        connect(card, &PictureBox::moved, this,
+                [this](QMouseEvent* e) { hand_.pointerMoved(0, inForm1(e->globalPosition())); });
+        connect(card, &PictureBox::released, this, [this](QMouseEvent* e) {
+            hand_.pointerReleased(0, buttonCode(e->button()), inForm1(e->globalPosition()));
+        });
     }
+    using Button = ui::Interaction::Button;
     auto* start = static_cast<QPushButton*>(form1Controls_.control("Command1"));
     auto* check = static_cast<QPushButton*>(form1Controls_.control("Command2"));
-    connect(start, &QPushButton::clicked, this, [this] { dispatch("START", [this] { game_.Command1_Click(); }); });
-    connect(check, &QPushButton::clicked, this, [this] { dispatch("O  K", [this] { game_.Command2_Click(); }); });
-    connect(&timer1_, &QTimer::timeout, this, [this] { dispatch("Timer1", [this] { game_.Timer1_Timer(); }); });
+    connect(start, &QPushButton::clicked, this, [this] { hand_.buttonClicked(Button::Start); });
+    connect(check, &QPushButton::clicked, this, [this] { hand_.buttonClicked(Button::Check); });
+    connect(&timer1_, &QTimer::timeout, this, [this] { hand_.timerElapsed(); });
 
     outline_ = new DragOutline(form1_.get());
+    const ui::PixelRect card = ui::controlFor(Imgx(0)).pixelRect();  // every card has the same size
+    outline_->resize(card.width, card.height);
     // The game's keys work wherever the focus is in the main window.
     qApp->installEventFilter(this);
 }
@@ -110,19 +113,6 @@ PictureBox* QtHost::imageControl(ImageControl control) const {
     return it == boxes_.end() ? nullptr : it->second;
 }
 
-void QtHost::dispatch(const char* what, const std::function<void()>& handler) {
-    if (failed_) return;  // the program is ending; the game's state is no longer trusted
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        failed_ = true;
-        endDrag();
-        timer1_.stop();
-        fatal_(QStringLiteral("「%1」の処理でエラーが発生しました。\n%2\nゲームを終了します。")
-                   .arg(QString::fromUtf8(what), QString::fromUtf8(e.what())));
-    }
-}
-
 // --- Host ---
 
 PictureRef QtHost::picture(ImageControl control) {
@@ -137,15 +127,7 @@ void QtHost::setPicture(ImageControl control, PictureRef picture) {
     box->setPicture(std::move(picture));
 }
 
-void QtHost::beginDrag(std::int16_t card) {
-    if (pendingPress_.card != card) throw std::logic_error("a drag begins only from the card being pressed");
-    drag_ = pendingPress_;
-    PictureBox* box = imageControl(Imgx(card));
-    outline_->setGeometry(QRect(box->pos(), box->size()));
-    outline_->raise();
-    outline_->show();
-    if (drag_.slot >= 0) moveKeyboardOutline(drag_.slot);
-}
+void QtHost::beginDrag(std::int16_t card) { hand_.beginDrag(card); }
 
 void QtHost::setTimerInterval(std::int32_t milliseconds) {
     if (milliseconds < 0) throw std::invalid_argument("negative timer interval");
@@ -184,125 +166,80 @@ void QtHost::showWindow(WindowName window) {
     form2_->activateWindow();  // as a new window is, so that it is read out as it opens
 }
 
-// --- the drag ---
+// --- the surface of the shared interaction ---
 
-// A press on a card, by the mouse or by a key, goes to the rules, which
-// call beginDrag if a card may be picked up now.
-void QtHost::pressCard(const Drag& press, std::int16_t button, std::int16_t shift) {
-    pendingPress_ = press;
-    const QPointF twips = QPointF(press.grabOffset) * ui::kTwipsPerPixel;
-    dispatch(press.slot >= 0 ? "キー" : "マウス", [&] {
-        game_.Imgx_MouseDown(press.card, button, shift, static_cast<float>(twips.x()), static_cast<float>(twips.y()));
-    });
-    pendingPress_ = {};
+ui::Point QtHost::inForm1(const QPointF& global) const {
+    const QPointF p = form1_->mapFromGlobal(global);
+    return {p.x(), p.y()};
 }
 
-void QtHost::cardPressed(int card, QMouseEvent* event) {
-    if (drag_.card >= 0) return;  // another button while dragging
-    pressCard({static_cast<std::int16_t>(card), event->button(), event->position().toPoint()},
-              buttonCode(event->button()), shiftCode(event->modifiers()));
+void QtHost::showOutline(ui::Point topLeft) {
+    outline_->move(static_cast<int>(topLeft.x), static_cast<int>(topLeft.y));
+    outline_->raise();
+    outline_->show();
 }
 
-bool QtHost::keyPressed(QKeyEvent* event) {
-    using A = ui::KeyCommand::Action;
-    const bool mouseDrag = drag_.card >= 0 && drag_.slot < 0;
-    const ui::KeyCommand command = ui::keyCommand(keyOf(event), drag_.slot, mouseDrag);
-    switch (command.action) {
-    case A::PassOn:
-        return false;
-    case A::Swallow:
-        return true;
-    case A::PickUp: {
-        endDrag();
-        const PictureBox* card = imageControl(Imgx(command.target));
-        pressCard({static_cast<std::int16_t>(command.target), Qt::LeftButton, card->rect().center(),
-                   ui::kFirstKeyboardSlot},
-                  1, 0);
-        return true;
-    }
-    case A::Move:
-        moveKeyboardOutline(command.target);
-        return true;
-    case A::Drop:
-        endDrag();
-        dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(command.target))(); });
-        return true;
-    case A::PutBack:
-        endDrag();
-        return true;
-    case A::Click:
-        if (auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
-            button && button->window() == form1_.get()) {
-            button->click();
-            return true;
-        }
-        return false;
-    }
-    return true;
-}
+void QtHost::hideOutline() { outline_->hide(); }
 
-void QtHost::moveKeyboardOutline(int slot) {
-    if (drag_.slot >= 0) imageControl(Slot(drag_.slot))->setKeyboardTarget(false);
-    drag_.slot = slot;
-    PictureBox* box = imageControl(Slot(slot));
-    outline_->move(box->pos());
-    box->setKeyboardTarget(true);
-}
-
-void QtHost::cardMoved(QMouseEvent* event) {
-    if (drag_.card < 0) return;
-    const QPoint pointer = form1_->mapFromGlobal(event->globalPosition().toPoint());
-    outline_->move(pointer - drag_.grabOffset);
-}
-
-void QtHost::cardReleased(QMouseEvent* event) {
-    if (drag_.card < 0 || event->button() != drag_.button) return;
-    endDrag();
-    const int slot = slotAt(event->globalPosition().toPoint());
-    if (slot < 0) return;  // released anywhere but a slot: nothing happens
-    dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(slot))(); });
-}
-
-void QtHost::endDrag() {
-    if (drag_.card < 0) return;
-    if (drag_.slot >= 0) imageControl(Slot(drag_.slot))->setKeyboardTarget(false);
-    drag_ = {};
-    outline_->hide();
-}
-
-int QtHost::slotAt(const QPoint& globalPos) const {
+int QtHost::slotAt(ui::Point at) {
     // The topmost widget there: a slot hidden by another window takes no drop.
-    QWidget* hit = QApplication::widgetAt(globalPos);
-    if (!hit) {
-        if (!form1_->rect().contains(form1_->mapFromGlobal(globalPos))) return -1;
-        hit = form1_->childAt(form1_->mapFromGlobal(globalPos));
-    }
+    const QPoint local(static_cast<int>(at.x), static_cast<int>(at.y));
+    QWidget* hit = QApplication::widgetAt(form1_->mapToGlobal(local));
+    if (!hit && form1_->rect().contains(local)) hit = form1_->childAt(local);
     for (int k = 0; k < kParts; ++k) {
         if (hit && hit == imageControl(Slot(k))) return k;
     }
     return -1;
 }
 
-bool QtHost::eventFilter(QObject* watched, QEvent* event) {
-    const bool dragging = drag_.card >= 0;
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        // Keys reach the game from the main window, or from anywhere while a
-        // card is held: until the drag ends, keys belong to it.
-        if (failed_) return dragging;
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (!dragging && (!widget || widget->window() != form1_.get())) return false;
-        return keyPressed(static_cast<QKeyEvent*>(event));
+bool QtHost::pressFocusedButton() {
+    auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    if (!button || button->window() != form1_.get()) return false;
+    button->click();
+    return true;
+}
+
+std::string QtHost::pictureName(ImageControl control) {
+    const PictureBox* box = imageControl(control);
+    return box ? box->pictureName().toStdString() : std::string();
+}
+
+void QtHost::announce(const ui::Told& told, std::string_view) {
+    // A screen reader follows the card held by the keys: the slot under it has the focus.
+    using K = ui::Told::Kind;
+    if (told.kind == K::PickedUp || told.kind == K::MovedOver || told.kind == K::Dropped || told.kind == K::PutBack) {
+        if (keyTarget_) keyTarget_->setKeyboardTarget(false);
+        keyTarget_ = nullptr;
     }
+    if ((told.kind == K::PickedUp || told.kind == K::MovedOver) && told.slot >= 0) {
+        keyTarget_ = imageControl(Slot(told.slot));
+        keyTarget_->setKeyboardTarget(true);
+    }
+}
+
+void QtHost::reportFailure(std::string_view message) {
+    timer1_.stop();
+    fatal_(toQString(message));
+}
+
+bool QtHost::eventFilter(QObject* watched, QEvent* event) {
+    const bool holding = hand_.holding();
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const bool inForm1 = widget && widget->window() == form1_.get();
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        // Keys reach the game from the main window, or from anywhere while a
+        // card is held: until the hold ends, keys belong to it.
+        if (!holding && !inForm1) return false;
+        return hand_.keyPressed(keyOf(static_cast<QKeyEvent*>(event)));
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
-        return dragging;
+        return holding;
     case QEvent::MouseButtonPress:
-        // A press of the mouse ends a keyboard drag first, as Escape would.
-        if (drag_.slot >= 0) endDrag();
+        if (inForm1) hand_.pointerDown();
         return false;
     case QEvent::WindowDeactivate:
-        if (dragging && watched == form1_.get()) endDrag();
+        if (watched == form1_.get()) hand_.windowDeactivated();
         return false;
     default:
         return false;

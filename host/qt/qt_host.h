@@ -1,24 +1,28 @@
 // The game's host on Qt Widgets: builds both windows from their layouts,
-// turns widget events into the rules' handlers and carries out what the rules
-// ask for. It decides no rule of its own.
+// hands widget events to the shared interaction and carries out what the
+// rules and the interaction ask for. It decides no rule of its own.
 #pragma once
 
 #include <QObject>
-#include <QPointer>
+#include <QString>
 #include <QTimer>
+#include <QWidget>
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "game/form1.h"
 #include "game/host.h"
 #include "host/random.h"
 #include "host/qt/picture_library.h"
 #include "host/qt/widgets.h"
+#include "ui/interaction.h"
 
 namespace poromea::qt {
 
-class QtHost final : public QObject, public Host {
+class QtHost final : public QObject, public Host, private ui::Surface {
     Q_OBJECT
 public:
     // Builds the main window (not shown yet). Throws if a picture is missing.
@@ -30,7 +34,7 @@ public:
     const BuiltForm& form1Controls() const { return form1Controls_; }
     PictureBox* imageControl(ImageControl control) const;
     QTimer& timer1() { return timer1_; }
-    const Form1& game() const { return game_; }
+    const Form1& game() const { return game_; }  // for the benchmarks' checks
 
     // Shows the main window centred on its screen, START holding the focus.
     void showForm1();
@@ -53,23 +57,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Drag {
-        std::int16_t card = -1;
-        Qt::MouseButton button = Qt::NoButton;
-        QPoint grabOffset;  // pointer position inside the card when pressed
-        int slot = -1;      // held by the keyboard: the slot under the outline
-    };
+    // ui::Surface
+    void showOutline(ui::Point topLeft) override;
+    void hideOutline() override;
+    void capturePointer(int, int) override {}  // a pressed widget has the mouse until its release
+    void releasePointer(int, int) override {}
+    int slotAt(ui::Point at) override;
+    bool pressFocusedButton() override;
+    std::string pictureName(ImageControl control) override;
+    void announce(const ui::Told& told, std::string_view words) override;
+    void reportFailure(std::string_view message) override;
 
-    // Runs one handler of the rules; a failure is reported and ends the game.
-    void dispatch(const char* what, const std::function<void()>& handler);
-    void pressCard(const Drag& press, std::int16_t button, std::int16_t shift);
-    void cardPressed(int card, QMouseEvent* event);
-    bool keyPressed(QKeyEvent* event);
-    void moveKeyboardOutline(int slot);
-    void cardMoved(QMouseEvent* event);
-    void cardReleased(QMouseEvent* event);
-    void endDrag();
-    int slotAt(const QPoint& globalPos) const;
+    ui::Point inForm1(const QPointF& global) const;
 
     PictureLibrary& pictures_;
     std::unique_ptr<QWidget> form1_;
@@ -78,12 +77,11 @@ private:
     std::map<ImageControl, PictureBox*> boxes_;  // shown image controls
     std::map<ImageControl, PictureRef> stores_;  // picture stores
     DragOutline* outline_ = nullptr;
+    PictureBox* keyTarget_ = nullptr;  // the slot under a card held by the keys
     QTimer timer1_;
     ClockSeededRandom random_;
     Form1 game_;
-    Drag drag_;
-    Drag pendingPress_;  // the press being handled, for beginDrag
-    bool failed_ = false;
+    ui::Interaction hand_;
     std::function<void(const QString&)> fatal_;
 };
 

@@ -4,7 +4,11 @@
 #include <QAccessibleWidget>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QPainter>
+#include <stdexcept>
 
 #include "ui/access.h"
 
@@ -67,22 +71,12 @@ void DragOutline::paintEvent(QPaintEvent*) {
     painter.drawRect(rect().adjusted(2, 2, -3, -3));
 }
 
-QString controlKey(std::string_view name, int index) {
-    QString key = toQString(name);
-    if (index >= 0) key += QStringLiteral("(%1)").arg(index);
-    return key;
-}
-
 QWidget* BuiltForm::control(std::string_view name, int index) const {
-    return controls.value(controlKey(name, index), nullptr);
+    return controls.value(toQString(ui::controlKey(name, index)), nullptr);
 }
 
 QString toQString(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-QRect pixelRect(const ui::Control& c) {
-    return {ui::pixels(c.left), ui::pixels(c.top), ui::pixels(c.width), ui::pixels(c.height)};
 }
 
 namespace {
@@ -170,13 +164,12 @@ BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictu
             widget = button;
             break;
         }
-        case ui::Kind::Store:
-        case ui::Kind::Timer:
-            continue;
         }
-        widget->setObjectName(controlKey(c.name, c.index));
-        widget->setGeometry(pixelRect(c));
+        const ui::PixelRect r = c.pixelRect();
+        widget->setObjectName(toQString(c.key()));
+        widget->setGeometry(r.left, r.top, r.width, r.height);
         if (!c.accessibleName.empty()) widget->setAccessibleName(toQString(c.accessibleName));
+        if (!c.description.empty()) widget->setAccessibleDescription(toQString(c.description));
         widget->setFocusPolicy(Qt::NoFocus);
         built.controls.insert(widget->objectName(), widget);
     }

@@ -2,10 +2,11 @@
 #pragma once
 
 #include <QHash>
-#include <QLabel>
 #include <QPixmap>
-#include <QPushButton>
+#include <QString>
 #include <QWidget>
+
+#include <string_view>
 
 #include "game/host.h"
 #include "host/qt/picture_library.h"
@@ -59,15 +60,13 @@ protected:
     void paintEvent(QPaintEvent*) override;
 };
 
-// A window's controls, built from its layout. Picture stores get no widget.
+// A window's controls, built from its layout.
 struct BuiltForm {
-    QHash<QString, QWidget*> controls;  // "Image2", "Imgx(3)", "Command1", ...
+    QHash<QString, QWidget*> controls;  // by their keys: "Image2", "Imgx(3)", "Command1", ...
     QWidget* control(std::string_view name, int index = -1) const;
 };
 
-QString controlKey(std::string_view name, int index);
 QString toQString(std::string_view utf8);
-QRect pixelRect(const ui::Control& c);
 
 // Sizes `window` to the layout's client area and fills it with the layout's controls.
 BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictures);

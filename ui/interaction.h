@@ -1,0 +1,143 @@
+// How the player handles the main window, decided once for every host: who
+// holds a card (a pointer with one of its buttons, or the keys), how a press
+// becomes the rules' mouse-down and their beginDrag, how a held card moves,
+// drops and is put back, what the keys do, what a screen reader is told at
+// each step, and how a failure ends the game.
+//
+// A host turns its window system's events into the calls below and carries
+// out the few things asked of it through `Surface`. It decides nothing else.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "game/form1.h"
+#include "game/host.h"
+#include "ui/access.h"
+
+namespace poromea::ui {
+
+// A point in the main window's client area, in pixels.
+struct Point {
+    double x = 0, y = 0;
+};
+
+// Mouse buttons as the rules receive them; they are also bits of a mask of
+// the buttons held.
+enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+
+// What the host's window system does for the game.
+class Surface {
+public:
+    virtual ~Surface() = default;
+
+    // The outline of the held card, with its top left corner at `topLeft`:
+    // shown if hidden, moved if shown.
+    virtual void showOutline(Point topLeft) = 0;
+    virtual void hideOutline() = 0;
+    // Moves and the release of `pointer` go to `card` wherever it goes.
+    virtual void capturePointer(int card, int pointer) = 0;
+    virtual void releasePointer(int card, int pointer) = 0;
+    // The slot whose control is on top at `at` (another window may hide
+    // it), or -1.
+    virtual int slotAt(Point at) = 0;
+    // Presses the main window's focused button; false if none has the focus.
+    virtual bool pressFocusedButton() = 0;
+    // The name of the picture a control shows ("cover3", "empty").
+    virtual std::string pictureName(ImageControl control) = 0;
+    // Tells a screen reader what happened.
+    virtual void announce(const Told& told, std::string_view words) = 0;
+    // The game has ended: stop the timer, show `message` and end as the
+    // host's programs end after a failure. Called once.
+    virtual void reportFailure(std::string_view message) = 0;
+};
+
+// Measures the handling of events, for the benchmarks.
+class Probe {
+public:
+    virtual ~Probe() = default;
+    virtual void began(std::string_view what) = 0;
+    virtual void ended(std::string_view what) = 0;
+};
+
+// A press of a pointer on a card.
+struct Press {
+    int pointer = 0;        // which pointer, for hosts with several
+    int button = kLeftButton;
+    int shift = 0;          // 1 shift, 2 control, 4 alt, as the rules receive it
+    Point inCard;           // where in the card it was pressed
+};
+
+class Interaction {
+public:
+    enum class Button : std::uint8_t { Start, Check };  // Command1, Command2
+
+    Interaction(Form1& game, Surface& surface) : game_(game), surface_(surface) {}
+    Interaction(const Interaction&) = delete;
+    Interaction& operator=(const Interaction&) = delete;
+
+    // --- the events of the main window ---
+    // Any pointer pressed anywhere in the main window, before the press
+    // reaches what is under it: it ends a carry by the keys.
+    void pointerDown();
+    void cardPressed(int card, const Press& press);
+    // `buttons` is the mask of the buttons still held, or -1 where the
+    // window system tells only by the release.
+    void pointerMoved(int pointer, Point at, int buttons = -1);
+    void pointerReleased(int pointer, int button, Point at);
+    // The pointer was taken away (a cancelled gesture, a lost capture).
+    void pointerLost(int pointer);
+    // True when the key was the game's; otherwise the window handles it.
+    bool keyPressed(Key key);
+    void buttonClicked(Button button);
+    void timerElapsed();
+    // The main window lost the keyboard and the pointer.
+    void windowDeactivated();
+
+    // Host::beginDrag, called by the rules during a press.
+    void beginDrag(int card);
+
+    // Runs a host's own handling under the same failure rule as the game's.
+    void run(std::string_view what, const std::function<void()>& handler);
+    // A failure met outside `run` (the page's own errors).
+    void fail(std::string_view what, std::string_view why);
+
+    bool failed() const { return failed_; }
+    bool holding() const { return held_.card >= 0; }
+    bool heldByKeys() const { return held_.card >= 0 && held_.byKeys; }
+    // What is being handled now, empty between events.
+    std::string_view handling() const { return handling_; }
+    void setProbe(Probe* probe) { probe_ = probe; }
+
+private:
+    struct Held {
+        int card = -1;
+        bool byKeys = false;
+        int pointer = -1;
+        int button = 0;
+        Point inCard;   // where the pointer holds the card
+        int slot = -1;  // held by the keys: the slot under it
+    };
+
+    void press(const Held& how, int button, int shift);
+    void holdOver(int slot);
+    void drop(int slot);
+    void putBack();
+    Held letGo();
+    void tell(const Told& told);
+
+    Form1& game_;
+    Surface& surface_;
+    Probe* probe_ = nullptr;
+    Held held_;
+    Held pressing_;  // the press the rules are handling, until they begin a drag or not
+    bool failed_ = false;
+    std::string_view handling_;
+};
+
+// The failure report, the same on every host.
+std::string failureMessage(std::string_view what, std::string_view why);
+
+}  // namespace poromea::ui
