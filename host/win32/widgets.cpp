@@ -51,14 +51,8 @@ T* owner(HWND window, UINT message, LPARAM lParam) {
 }
 
 RECT pixelRect(const ui::Control& c) {
-    const int left = ui::pixels(c.left), top = ui::pixels(c.top);
-    return {left, top, left + ui::pixels(c.width), top + ui::pixels(c.height)};
-}
-
-std::string controlKey(std::string_view name, int index) {
-    std::string key(name);
-    if (index >= 0) key += "(" + std::to_string(index) + ")";
-    return key;
+    const ui::PixelRect r = c.pixelRect();
+    return {r.left, r.top, r.left + r.width, r.top + r.height};
 }
 
 LRESULT CALLBACK outlineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -102,7 +96,9 @@ RECT rectIn(HWND window, HWND parent) {
 // --- image controls ---
 
 ImageBox::ImageBox(HWND parent, const ui::Control& c, PictureRef picture, COLORREF background)
-    : name_(c.accessibleName), picture_(std::move(picture)), stretch_(c.stretch), background_(background) {
+    : name_(c.accessibleName), picture_(std::move(picture)), stretch_(c.stretch),
+      background_(CreateSolidBrush(background)) {
+    if (!background_) throw std::runtime_error("ブラシを作成できません。");
     registerClass(kImageClass, &ImageBox::proc);
     createWindow(kImageClass, widen(ui::spokenText(name_, pictureName())), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                  pixelRect(c), parent, this);
@@ -110,15 +106,13 @@ ImageBox::ImageBox(HWND parent, const ui::Control& c, PictureRef picture, COLORR
 
 ImageBox::~ImageBox() {
     if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    if (scaled_) DeleteObject(scaled_);
 }
 
 void ImageBox::setPicture(PictureRef picture) {
     if (!picture) throw std::invalid_argument("an image control cannot show nothing");
     if (picture == picture_) return;
     picture_ = std::move(picture);
-    if (scaled_) DeleteObject(scaled_);
-    scaled_ = nullptr;
+    scaled_.reset();
     InvalidateRect(window_, nullptr, FALSE);
     // The window text is only read, never drawn: the control paints its picture alone.
     SetWindowTextW(window_, widen(ui::spokenText(name_, pictureName())).c_str());
@@ -165,8 +159,8 @@ void ImageBox::paint(HDC dc) {
     if (stretch_) {
         if (!scaled_) {
             HDC scaledDc = CreateCompatibleDC(dc);
-            scaled_ = CreateCompatibleBitmap(dc, client.right, client.bottom);
-            HGDIOBJ oldScaled = SelectObject(scaledDc, scaled_);
+            scaled_.reset(CreateCompatibleBitmap(dc, client.right, client.bottom));
+            HGDIOBJ oldScaled = SelectObject(scaledDc, scaled_.get());
             HGDIOBJ old = SelectObject(memory, p.bitmap);
             SetStretchBltMode(scaledDc, HALFTONE);
             SetBrushOrgEx(scaledDc, 0, 0, nullptr);
@@ -175,7 +169,7 @@ void ImageBox::paint(HDC dc) {
             SelectObject(scaledDc, oldScaled);
             DeleteDC(scaledDc);
         }
-        HGDIOBJ old = SelectObject(memory, scaled_);
+        HGDIOBJ old = SelectObject(memory, scaled_.get());
         BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
         SelectObject(memory, old);
     } else {
@@ -183,7 +177,7 @@ void ImageBox::paint(HDC dc) {
         BitBlt(dc, 0, 0, p.width, p.height, memory, 0, 0, SRCCOPY);
         SelectObject(memory, old);
         // A picture smaller than its control leaves the background showing.
-        HBRUSH background = CreateSolidBrush(background_);
+        const auto background = static_cast<HBRUSH>(background_.get());
         if (p.width < client.right) {
             RECT rest{p.width, 0, client.right, client.bottom};
             FillRect(dc, &rest, background);
@@ -192,7 +186,6 @@ void ImageBox::paint(HDC dc) {
             RECT rest{0, p.height, std::min<LONG>(p.width, client.right), client.bottom};
             FillRect(dc, &rest, background);
         }
-        DeleteObject(background);
     }
     DeleteDC(memory);
 }
@@ -211,17 +204,12 @@ void DragOutline::show(RECT r) {
     if (current.right != width || current.bottom != height) {
         // Only a frame three pixels wide is part of the outline window.
         HRGN frame = CreateRectRgn(0, 0, width, height);
-        HRGN inside = CreateRectRgn(3, 3, width - 3, height - 3);
-        CombineRgn(frame, frame, inside, RGN_DIFF);
-        DeleteObject(inside);
+        const GdiObject inside(CreateRectRgn(3, 3, width - 3, height - 3));
+        CombineRgn(frame, frame, static_cast<HRGN>(inside.get()), RGN_DIFF);
         SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         SetWindowRgn(window_, frame, FALSE);  // the window owns the region now
     }
     SetWindowPos(window_, HWND_TOP, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-}
-
-void DragOutline::moveTo(POINT topLeft) {
-    SetWindowPos(window_, HWND_TOP, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // --- windows built from their layouts ---
@@ -255,13 +243,10 @@ BuiltForm::BuiltForm(const ui::Form& form, DWORD style, PictureLibrary& pictures
             child = createWindow(L"BUTTON", widen(c.text), kChild | BS_PUSHBUTTON, pixelRect(c), window());
             SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
             break;
-        case ui::Kind::Store:
-        case ui::Kind::Timer:
-            continue;
         }
         // Stacking order is the layout's order, bottom first.
         SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        controls_[controlKey(c.name, c.index)] = child;
+        controls_[c.key()] = child;
     }
     // Only the controls of the tab order take the focus.
     for (std::string_view name : form.tabOrder) {
@@ -277,7 +262,7 @@ BuiltForm::~BuiltForm() {
 }
 
 HWND BuiltForm::control(std::string_view name, int index) const {
-    auto it = controls_.find(controlKey(name, index));
+    auto it = controls_.find(ui::controlKey(name, index));
     return it == controls_.end() ? nullptr : it->second;
 }
 

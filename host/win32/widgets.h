@@ -18,6 +18,12 @@
 
 namespace poromea::win32 {
 
+// A pen, brush, bitmap, font or region of this program, deleted with its owner.
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+using GdiObject = std::unique_ptr<void, DeleteGdiObject>;
+
 // An image control: shows its picture at natural size from its top left
 // corner (clipped by the control), or scaled to fill the control. Its window
 // text is what a screen reader reads: the control's name and what it shows.
@@ -45,8 +51,8 @@ private:
     std::string_view name_;
     PictureRef picture_;
     bool stretch_;
-    COLORREF background_;      // what shows where the picture does not reach
-    HBITMAP scaled_ = nullptr;  // the stretched picture, scaled once per picture
+    GdiObject background_;  // the brush for where the picture does not reach
+    GdiObject scaled_;      // the stretched picture, scaled once per picture
     MouseHandler mouse_;
 };
 
@@ -57,24 +63,18 @@ class DragOutline {
 public:
     explicit DragOutline(HWND parent);
     HWND window() const { return window_; }
-    void show(RECT r);  // parent client coordinates
-    void moveTo(POINT topLeft);
+    void show(RECT r);  // shown or moved there, in parent client coordinates
     void hide() { ShowWindow(window_, SW_HIDE); }
 
 private:
     HWND window_ = nullptr;
 };
 
-struct DeleteGdiObject {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
 struct DestroyWindowOf {
     void operator()(HWND window) const { DestroyWindow(window); }
 };
-using GdiObject = std::unique_ptr<void, DeleteGdiObject>;
 
-// A top-level window and its controls, built from its layout. Picture stores
-// get no window.
+// A top-level window and its controls, built from its layout.
 class BuiltForm {
 public:
     // What the host makes of the window's messages; nullopt leaves a message to the window.

@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include <exception>
 #include <stdexcept>
 
 #include "ui/access.h"
@@ -17,34 +16,28 @@ constexpr DWORD kForm2Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPC
 
 std::map<ImageControl, PictureRef> loadStores(PictureLibrary& pictures) {
     std::map<ImageControl, PictureRef> stores;
-    for (const ui::Control& c : ui::kForm1.controls) {
-        const auto control = ui::imageControlOf(c);
-        if (control && c.kind == ui::Kind::Store) stores[*control] = pictures.get(c.picture);
-    }
+    for (const ui::Store& s : ui::kForm1.stores) stores[s.control] = pictures.get(s.picture);
     return stores;
 }
 
 // Mouse buttons and modifier keys as the rules' handlers receive them.
-std::int16_t buttonCode(UINT message) {
+// Mouse buttons and modifier keys as the rules' handlers receive them.
+int buttonCode(UINT message) {
     switch (message) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: return 1;
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: return 2;
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: return 4;
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: return ui::kLeftButton;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: return ui::kRightButton;
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: return ui::kMiddleButton;
     default: return 0;
     }
 }
 
-UINT releaseOf(UINT press) {
-    switch (press) {
-    case WM_LBUTTONDOWN: return WM_LBUTTONUP;
-    case WM_RBUTTONDOWN: return WM_RBUTTONUP;
-    default: return WM_MBUTTONUP;
-    }
+int buttonsHeld(WPARAM keys) {
+    return (keys & MK_LBUTTON ? ui::kLeftButton : 0) | (keys & MK_RBUTTON ? ui::kRightButton : 0) |
+           (keys & MK_MBUTTON ? ui::kMiddleButton : 0);
 }
 
-std::int16_t shiftCode(WPARAM keys) {
-    return static_cast<std::int16_t>((keys & MK_SHIFT ? 1 : 0) | (keys & MK_CONTROL ? 2 : 0) |
-                                     (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+int shiftCode(WPARAM keys) {
+    return (keys & MK_SHIFT ? 1 : 0) | (keys & MK_CONTROL ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
 }
 
 ui::Key keyOf(WPARAM virtualKey) {
@@ -82,15 +75,15 @@ Win32Host::Win32Host(PictureLibrary& pictures)
       stores_(loadStores(pictures)),
       form1_(std::make_unique<BuiltForm>(ui::kForm1, kForm1Style, pictures, handlerFor(&Win32Host::form1Message))),
       outline_(form1_->window()),
-      game_(*this) {
+      game_(*this),
+      hand_(game_, *this) {
     for (const ui::Control& c : ui::kForm1.controls) {
-        const auto control = ui::imageControlOf(c);
-        if (!control || c.kind != ui::Kind::Image) continue;
+        if (!c.reached) continue;
         ImageBox* image = form1_->image(form1_->control(c.name, c.index));
-        boxes_[*control] = image;
-        if (control->array == ImageArray::Imgx) {
+        boxes_[*c.reached] = image;
+        if (c.reached->array == ImageArray::Imgx) {
             image->onMouse([this, card = c.index](UINT m, WPARAM w, LPARAM l) {
-                dispatch("ウィンドウ", [&] { cardMessage(card, m, w, l); });
+                hand_.run("ウィンドウ", [&] { cardMessage(card, m, w, l); });
             });
         }
     }
@@ -139,7 +132,9 @@ BuiltForm::Handler Win32Host::handlerFor(MessageHandler member) {
         try {
             return (this->*member)(message, wParam, lParam);
         } catch (const std::exception& e) {
-            fail("ウィンドウ", e.what());
+            hand_.fail("ウィンドウ", e.what());
+        } catch (...) {
+            hand_.fail("ウィンドウ", "不明なエラーです。");
         }
         return 0;
     };
@@ -150,18 +145,18 @@ std::optional<LRESULT> Win32Host::form1Message(UINT message, WPARAM wParam, LPAR
     case WM_COMMAND: {
         const auto button = reinterpret_cast<HWND>(lParam);
         if (HIWORD(wParam) != BN_CLICKED || !button) break;
-        if (button == control("Command1")) dispatch("START", [this] { game_.Command1_Click(); });
-        if (button == control("Command2")) dispatch("O  K", [this] { game_.Command2_Click(); });
+        if (button == control("Command1")) hand_.buttonClicked(ui::Interaction::Button::Start);
+        if (button == control("Command2")) hand_.buttonClicked(ui::Interaction::Button::Check);
         return 0;
     }
     case WM_TIMER:
         if (wParam != kTimer1) break;
-        if (timerInterval_ != 0) dispatch("Timer1", [this] { game_.Timer1_Timer(); });
+        if (timerInterval_ != 0) hand_.timerElapsed();
         return 0;
     case WM_ACTIVATE:
         if (HIWORD(wParam)) break;  // minimised
         if (LOWORD(wParam) == WA_INACTIVE) {
-            endDrag();  // a drag ends when the window loses the pointer
+            hand_.windowDeactivated();  // a hold ends when the window loses the pointer
             if (HWND focus = GetFocus(); focus && IsChild(form1(), focus)) lastFocus_ = focus;
             break;
         }
@@ -169,7 +164,7 @@ std::optional<LRESULT> Win32Host::form1Message(UINT message, WPARAM wParam, LPAR
         SetFocus(lastFocus_ && IsChild(form1(), lastFocus_) ? lastFocus_ : control("Command1"));
         return 0;
     case WM_CLOSE:
-        endDrag();
+        hand_.windowDeactivated();
         return closeWindow(form1());
     default:
         break;
@@ -186,53 +181,29 @@ LRESULT Win32Host::closeWindow(HWND window) {
     // Closing hides: the window object lives until the program ends, which
     // is when its last open window is closed.
     ShowWindow(window, SW_HIDE);
-    if (!IsWindowVisible(form1()) && !(form2() && IsWindowVisible(form2()))) PostQuitMessage(failed_ ? 1 : 0);
+    if (!IsWindowVisible(form1()) && !(form2() && IsWindowVisible(form2()))) PostQuitMessage(hand_.failed() ? 1 : 0);
     return 0;
 }
 
 bool Win32Host::preTranslateMessage(MSG& m) {
     const auto inForm1 = [&] { return m.hwnd == form1() || IsChild(form1(), m.hwnd); };
     if (isMousePress(m.message)) {
-        // A press of the mouse ends a keyboard drag first, as Escape would.
-        if (drag_.slot >= 0 && inForm1()) endDrag();
+        if (inForm1()) hand_.pointerDown();
         return false;
     }
     if (m.message < WM_KEYFIRST || m.message > WM_KEYLAST) return false;
     // Keys reach the game from the main window, or from anywhere while a
-    // card is held: until the drag ends, every key belongs to it.
-    const bool dragging = drag_.card >= 0;
-    if (m.message != WM_KEYDOWN || failed_) return dragging;
-    if (!dragging && !inForm1()) return false;
-    if (keyPressed(m.wParam)) return true;
+    // card is held: until the hold ends, every key belongs to it.
+    const bool holding = hand_.holding();
+    if (m.message != WM_KEYDOWN) return holding;
+    if (!holding && !inForm1()) return false;
+    if (hand_.keyPressed(keyOf(m.wParam))) return true;
     if (m.wParam == VK_TAB && IsChild(form1(), m.hwnd)) {
         // Tab moves between the two buttons, as in a dialog.
         if (HWND next = GetNextDlgTabItem(form1(), m.hwnd, GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
         return true;
     }
     return false;
-}
-
-// --- dispatch and failures ---
-
-void Win32Host::dispatch(const char* what, const std::function<void()>& handler) {
-    if (failed_) return;  // the program is ending; the game's state is no longer trusted
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        fail(what, e.what());
-    } catch (...) {
-        fail(what, "unknown error");
-    }
-}
-
-void Win32Host::fail(const char* what, const std::string& why) {
-    if (failed_) return;
-    failed_ = true;
-    endDrag();
-    KillTimer(form1(), kTimer1);
-    timerInterval_ = 0;
-    // Reported in a message box; the message loop then ends with status 1.
-    reportAndQuit(form1(), L"「" + widen(what) + L"」の処理でエラーが発生しました。\n" + widen(why) + L"\nゲームを終了します。");
 }
 
 // --- Host ---
@@ -244,17 +215,7 @@ PictureRef Win32Host::picture(ImageControl control) {
 
 void Win32Host::setPicture(ImageControl control, PictureRef picture) { box(control).setPicture(std::move(picture)); }
 
-void Win32Host::beginDrag(std::int16_t card) {
-    if (pendingPress_.card != card) throw std::logic_error("a drag begins only from the card being pressed");
-    HWND image = box(Imgx(card)).window();
-    drag_ = pendingPress_;
-    outline_.show(rectIn(image, form1()));
-    if (drag_.slot >= 0) {
-        moveKeyboardOutline(drag_.slot);
-    } else {
-        SetCapture(image);  // the pointer belongs to the drag until the release
-    }
-}
+void Win32Host::beginDrag(std::int16_t card) { hand_.beginDrag(card); }
 
 void Win32Host::setTimerInterval(std::int32_t milliseconds) {
     if (milliseconds < 0) throw std::invalid_argument("negative timer interval");
@@ -300,108 +261,75 @@ void Win32Host::showWindow(WindowName window) {
     ShowWindow(form2(), SW_SHOW);
 }
 
-// --- the drag ---
-
-// A press on a card, by the mouse or by a key, goes to the rules, which
-// call beginDrag if a card may be picked up now.
-void Win32Host::pressCard(const Drag& press, std::int16_t button, std::int16_t shift) {
-    pendingPress_ = press;
-    dispatch(press.slot >= 0 ? "キー" : "マウス", [&] {
-        game_.Imgx_MouseDown(press.card, button, shift, static_cast<float>(press.grabOffset.x * ui::kTwipsPerPixel),
-                             static_cast<float>(press.grabOffset.y * ui::kTwipsPerPixel));
-    });
-    pendingPress_ = {};
-}
+// --- the surface of the shared interaction ---
 
 void Win32Host::cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam) {
     POINT pointer{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    HWND image = box(Imgx(card)).window();
-    const bool mouseDrag = drag_.card == card && drag_.slot < 0;
+    const auto inForm1 = [&] {
+        MapWindowPoints(box(Imgx(card)).window(), form1(), &pointer, 1);
+        return ui::Point{static_cast<double>(pointer.x), static_cast<double>(pointer.y)};
+    };
     switch (message) {
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-        if (drag_.card >= 0) return;  // another button while dragging
-        pressCard({static_cast<std::int16_t>(card), releaseOf(message), pointer}, buttonCode(message),
-                  shiftCode(wParam));
+        hand_.cardPressed(card, {0, buttonCode(message), shiftCode(wParam),
+                                 {static_cast<double>(pointer.x), static_cast<double>(pointer.y)}});
         return;
     case WM_MOUSEMOVE:
-        if (!mouseDrag) return;  // a card held by the keyboard ignores the pointer
-        MapWindowPoints(image, form1(), &pointer, 1);
-        outline_.moveTo({pointer.x - drag_.grabOffset.x, pointer.y - drag_.grabOffset.y});
+        hand_.pointerMoved(0, inForm1(), buttonsHeld(wParam));
         return;
     case WM_CAPTURECHANGED:
-        if (mouseDrag) endDrag();  // capture taken away: cancelled
+        hand_.pointerLost(0);
         return;
     default:  // a release
-        if (!mouseDrag || message != drag_.upMessage) return;
-        ClientToScreen(image, &pointer);
-        endDrag();
-        if (const int slot = slotAt(pointer); slot >= 0) {  // released anywhere else: nothing happens
-            dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(slot))(); });
-        }
+        hand_.pointerReleased(0, buttonCode(message), inForm1());
     }
 }
 
-bool Win32Host::keyPressed(WPARAM virtualKey) {
-    using A = ui::KeyCommand::Action;
-    const bool mouseDrag = drag_.card >= 0 && drag_.slot < 0;
-    const ui::KeyCommand command = ui::keyCommand(keyOf(virtualKey), drag_.slot, mouseDrag);
-    switch (command.action) {
-    case A::PassOn:
-        return false;
-    case A::Swallow:
-        return true;
-    case A::PickUp: {
-        endDrag();
-        RECT r;
-        GetClientRect(box(Imgx(command.target)).window(), &r);
-        pressCard({static_cast<std::int16_t>(command.target), 0, {r.right / 2, r.bottom / 2}, ui::kFirstKeyboardSlot},
-                  1, 0);
-        return true;
-    }
-    case A::Move:
-        moveKeyboardOutline(command.target);
-        return true;
-    case A::Drop:
-        endDrag();
-        dispatch("ドロップ", [&] { (game_.*kSlotDrops.at(command.target))(); });
-        return true;
-    case A::PutBack:
-        endDrag();
-        return true;
-    case A::Click:
-        if (HWND focus = GetFocus(); focus && (focus == control("Command1") || focus == control("Command2"))) {
-            SendMessageW(focus, BM_CLICK, 0, 0);
-            return true;
-        }
-        return false;
-    }
-    return true;
+void Win32Host::showOutline(ui::Point topLeft) {
+    const auto left = static_cast<LONG>(topLeft.x), top = static_cast<LONG>(topLeft.y);
+    const ui::PixelRect card = ui::controlFor(Imgx(0)).pixelRect();  // every card has the same size
+    outline_.show({left, top, left + card.width, top + card.height});
 }
 
-void Win32Host::moveKeyboardOutline(int slot) {
-    drag_.slot = slot;
-    HWND target = box(Slot(slot)).window();
-    const RECT r = rectIn(target, form1());
-    outline_.moveTo({r.left, r.top});
-    // A screen reader follows the held card: the slot under it has the focus.
-    NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);
+void Win32Host::capturePointer(int card, int) { SetCapture(box(Imgx(card)).window()); }
+
+void Win32Host::releasePointer(int card, int) {
+    if (GetCapture() == box(Imgx(card)).window()) ReleaseCapture();
 }
 
-void Win32Host::endDrag() {
-    if (drag_.card < 0) return;
-    HWND card = imageControl(Imgx(drag_.card));
-    drag_ = {};  // first, so that losing the capture below is not taken for a cancel
-    outline_.hide();
-    if (card && GetCapture() == card) ReleaseCapture();
-}
-
-int Win32Host::slotAt(POINT screen) const {
+int Win32Host::slotAt(ui::Point at) {
     // The topmost window there: a slot hidden by another window takes no drop.
+    POINT screen{static_cast<LONG>(at.x), static_cast<LONG>(at.y)};
+    ClientToScreen(form1(), &screen);
     HWND hit = WindowFromPoint(screen);
     for (int k = 0; k < kParts; ++k) {
         if (hit && hit == imageControl(Slot(k))) return k;
     }
     return -1;
+}
+
+bool Win32Host::pressFocusedButton() {
+    HWND focus = GetFocus();
+    if (!focus || (focus != control("Command1") && focus != control("Command2"))) return false;
+    SendMessageW(focus, BM_CLICK, 0, 0);
+    return true;
+}
+
+std::string Win32Host::pictureName(ImageControl control) { return box(control).pictureName(); }
+
+void Win32Host::announce(const ui::Told& told, std::string_view) {
+    // A screen reader follows the card held by the keys: the slot under it has the focus.
+    using K = ui::Told::Kind;
+    if ((told.kind == K::PickedUp || told.kind == K::MovedOver) && told.slot >= 0) {
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, box(Slot(told.slot)).window(), OBJID_CLIENT, CHILDID_SELF);
+    }
+}
+
+void Win32Host::reportFailure(std::string_view message) {
+    KillTimer(form1(), kTimer1);
+    timerInterval_ = 0;
+    // Reported in a message box; the message loop then ends with status 1.
+    reportAndQuit(form1(), widen(message));
 }
 
 }  // namespace poromea::win32

@@ -1,7 +1,7 @@
 // The game's host on the Win32 API alone: builds both windows from their
-// layouts, turns window messages and keys into the rules' handlers and carries
-// out what the rules ask for. It decides no rule of its own; it behaves as the
-// Qt host does (host/qt/qt_host.h).
+// layouts, hands window messages and keys to the shared interaction and
+// carries out what the rules and the interaction ask for. It decides no rule
+// of its own.
 #pragma once
 
 #include <windows.h>
@@ -13,17 +13,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "game/form1.h"
 #include "game/host.h"
 #include "host/random.h"
 #include "host/win32/picture_library.h"
 #include "host/win32/widgets.h"
+#include "ui/interaction.h"
 
 namespace poromea::win32 {
 
-class Win32Host final : public Host {
+class Win32Host final : public Host, private ui::Surface {
 public:
     // Builds the main window (not shown yet). Throws if a picture is missing
     // or cannot be decoded, or a window cannot be created.
@@ -36,12 +36,10 @@ public:
     HWND form2() const { return form2_ ? form2_->window() : nullptr; }  // null until the first correct answer
     // A control of the main window by its layout name: "Image2", "Imgx" with index 3, "Command1", ...
     HWND control(std::string_view name, int index = -1) const { return form1_->control(name, index); }
-    HWND form2Control(std::string_view name) const { return form2_ ? form2_->control(name) : nullptr; }
     HWND imageControl(ImageControl control) const;
     HWND dragOutline() const { return outline_.window(); }
     // The name of the picture an image control of either window shows ("cover3"), empty if none.
     std::string pictureName(HWND imageControl) const;
-    const Form1& game() const { return game_; }
 
     // Shows the main window centred on the screen's work area, START holding the focus.
     void showForm1();
@@ -67,12 +65,16 @@ public:
     void showWindow(WindowName window) override;
 
 private:
-    struct Drag {
-        std::int16_t card = -1;
-        UINT upMessage = 0;  // the mouse release that ends the drag; 0 when held by the keyboard
-        POINT grabOffset{};  // pointer position inside the card when pressed
-        int slot = -1;       // held by the keyboard: the slot under the outline
-    };
+    // ui::Surface
+    void showOutline(ui::Point topLeft) override;
+    void hideOutline() override { outline_.hide(); }
+    void capturePointer(int card, int pointer) override;
+    void releasePointer(int card, int pointer) override;
+    int slotAt(ui::Point at) override;
+    bool pressFocusedButton() override;
+    std::string pictureName(ImageControl control) override;
+    void announce(const ui::Told& told, std::string_view words) override;
+    void reportFailure(std::string_view message) override;
 
     using MessageHandler = std::optional<LRESULT> (Win32Host::*)(UINT, WPARAM, LPARAM);
     BuiltForm::Handler handlerFor(MessageHandler member);
@@ -80,16 +82,7 @@ private:
     std::optional<LRESULT> form2Message(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT closeWindow(HWND window);
     ImageBox& box(ImageControl control) const;
-
-    // Runs one handler of the rules; a failure is reported and ends the game.
-    void dispatch(const char* what, const std::function<void()>& handler);
-    void fail(const char* what, const std::string& why);
-    void pressCard(const Drag& press, std::int16_t button, std::int16_t shift);
     void cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam);
-    bool keyPressed(WPARAM virtualKey);
-    void moveKeyboardOutline(int slot);
-    void endDrag();
-    int slotAt(POINT screen) const;
 
     PictureLibrary& pictures_;
     std::map<ImageControl, PictureRef> stores_;  // picture stores
@@ -101,9 +94,7 @@ private:
     std::int32_t timerInterval_ = 0;
     ClockSeededRandom random_;
     Form1 game_;
-    Drag drag_;
-    Drag pendingPress_;  // the press being handled, for beginDrag
-    bool failed_ = false;
+    ui::Interaction hand_;
 };
 
 }  // namespace poromea::win32

@@ -95,7 +95,7 @@ public:
         }
         return out;
     }
-    std::vector<MessageBox> takeMessageBoxes() override { return std::exchange(boxes_, {}); }
+    std::vector<MessageWindow> takeMessageBoxes() override { return std::exchange(boxes_, {}); }
     std::string focusedButton() override {
         QWidget* f = QApplication::focusWidget();
         return f && qobject_cast<QPushButton*>(f) ? f->objectName().toStdString() : "";
@@ -131,7 +131,7 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<qt::PictureLibrary> pictures_;
     std::unique_ptr<qt::QtHost> host_;
-    std::vector<MessageBox> boxes_;
+    std::vector<MessageWindow> boxes_;
     qt::PictureBox* pressed_ = nullptr;
     Qt::MouseButton button_ = Qt::LeftButton;
     std::vector<std::string> failures_;

@@ -82,9 +82,9 @@ void placeAll(Driver& d, const Names& faceUp, std::array<int, kParts> slotOf = {
 }
 
 void expectWrongAnswer(Driver& d) {
-    const std::vector<MessageBox> boxes = d.takeMessageBoxes();
+    const std::vector<MessageWindow> boxes = d.takeMessageBoxes();
     checkEq(boxes.size(), 1u);
-    for (const MessageBox& box : boxes) {
+    for (const MessageWindow& box : boxes) {
         checkEq(box.title + " " + box.text, "まちがいです。 残念、スタートボタンからやりなおし。");
         check(box.buttons == 1 && !box.icon);
     }
@@ -305,7 +305,7 @@ void monkey(Driver& d) {
         check(windowsTitled(d, kForm2Title).size() <= 1);
         const std::optional<Rect> outline = d.outline();  // a card held by the keys, on a slot
         check(!outline || std::ranges::any_of(std::views::iota(0, kParts), [&](int k) { return outline == rectOf(Slot(k)); }));
-        for (const MessageBox& box : d.takeMessageBoxes()) checkEq(box.title, "まちがいです。");
+        for (const MessageWindow& box : d.takeMessageBoxes()) checkEq(box.title, "まちがいです。");
     }
     check(d.failures().empty());
     std::printf("monkey: %d checks, %d whole faces\n", verdicts, whole);

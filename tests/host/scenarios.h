@@ -29,7 +29,7 @@ struct Window {
     Rect client;  // on the screen
 };
 
-struct MessageBox {
+struct MessageWindow {
     std::string title, text;
     int buttons = 0;
     bool icon = false;
@@ -57,7 +57,7 @@ public:
     virtual std::string spoken(ImageControl control) = 0;   // what a screen reader is told it shows
     virtual std::optional<Rect> outline() = 0;              // the drag's, in main window client pixels
     virtual std::vector<Window> windows() = 0;              // open windows, main window first
-    virtual std::vector<MessageBox> takeMessageBoxes() = 0; // answered since the last call
+    virtual std::vector<MessageWindow> takeMessageBoxes() = 0; // answered since the last call
     virtual std::string focusedButton() = 0;                // "Command1", "Command2" or ""
 
     virtual void moveWindow(std::string_view title, Point screen) = 0;

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <windows.h>
-#undef MessageBox  // the scenarios' own, not the API's macro
 
+#include <optional>
+#include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "host/win32/win32_host.h"
 #include "tests/host/scenarios.h"
@@ -90,7 +93,7 @@ public:
         }
         return out;
     }
-    std::vector<MessageBox> takeMessageBoxes() override { return std::exchange(boxes_, {}); }
+    std::vector<MessageWindow> takeMessageBoxes() override { return std::exchange(boxes_, {}); }
     std::string focusedButton() override {
         for (const char* button : {"Command1", "Command2"}) if (GetFocus() == host.control(button)) return button;
         return "";
@@ -125,7 +128,7 @@ private:
 
     static void CALLBACK answerBoxes(HWND, UINT, UINT_PTR, DWORD) {  // reads each message box open, presses OK
         for (HWND box : shownIn(nullptr, MAKEINTATOM(32770) /* the dialog class */)) {
-            MessageBox seen{textOf(box), ""};
+            MessageWindow seen{textOf(box), ""};
             for (HWND child : shownIn(box)) {
                 const LRESULT kind = SendMessageW(child, WM_GETDLGCODE, 0, 0);
                 seen.buttons += (kind & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
@@ -150,7 +153,7 @@ private:
     }
     HWND window(std::string_view title) { return textOf(host.form1()) == title ? host.form1() : host.form2(); }
 
-    std::vector<MessageBox> boxes_;
+    std::vector<MessageWindow> boxes_;
     std::pair<UINT, WPARAM> button_ = kButtons[0];
     UINT_PTR answerTimer_ = SetTimer(nullptr, 0, 20, &Win32Driver::answerBoxes);
 };

@@ -35,8 +35,8 @@ void windowsOnScreen() {
             SelectObject(memory, reinterpret_cast<HFONT>(SendMessageW(d.host.control(c.name), WM_GETFONT, 0, 0)));
             checkEq(GetTextCharset(memory), SHIFTJIS_CHARSET);
         }
-        const auto image = ui::imageControlOf(c);
-        if (!image || c.kind != ui::Kind::Image) continue;
+        const auto image = c.reached;
+        if (!image) continue;
         const auto& p = win32::win32Picture(d.host.picture(*image));
         POINT shown{ui::pixels(c.left), ui::pixels(c.top)};
         ClientToScreen(d.host.form1(), &shown);
