@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/web/picture_library.h"
+#include "host/web/probes.h"
 #include "host/web/web_host.h"
 
 using emscripten::val;
@@ -14,6 +15,7 @@ namespace {
 
 poromea::web::PictureLibrary pictures;
 poromea::web::WebHost* host = nullptr;
+poromea::web::Probes probes;
 
 // The page's listeners: each hands its event to the one host.
 void onCardPointerDown(val e) { host->cardPointerDown(std::move(e)); }
@@ -23,14 +25,14 @@ void onPointerCancel(val e) { host->pointerCancel(std::move(e)); }
 void onButtonClick(val e) { host->buttonClick(std::move(e)); }
 void onTitlePointerDown(val e) { host->titlePointerDown(std::move(e)); }
 void onWindowPointerDown(val e) { host->windowPointerDown(std::move(e)); }
-void onPicturesPainted(val entries) { host->picturesPainted(std::move(entries)); }
+void onPicturesPainted(val entries) { probes.picturesPainted(std::move(entries)); }
 void onPageError(val e) { host->pageError(std::move(e)); }
 void preventDefault(val e) { e.call<void>("preventDefault"); }
 void keepFocus(val e) {
     if (e["target"].call<val>("closest", val("button")).isNull()) e.call<void>("preventDefault");
 }
-// For measuring: how long the handlers took (see WebHost::handlerTimes).
-val handlerTimes() { return host ? host->handlerTimes() : val::object(); }
+// For measuring: how long the handlers took.
+val handlerTimes() { return probes.handlerTimes(); }
 
 }  // namespace
 
@@ -53,7 +55,9 @@ int main() {
     try {
         static poromea::web::WebHost instance(pictures);
         host = &instance;
+        instance.setProbe(&probes);
         instance.start();
+        probes.watchFirstPaint();
     } catch (const std::exception& e) {
         val document = val::global("document");
         val report = document.call<val>("createElement", val("div"));

@@ -158,7 +158,7 @@ play('a whole game with the keys alone, told to a screen reader', {}, async (gam
   for (let part = 0; part < 6; ++part) {
     const card = faceUp.indexOf(`part${part}`) + 1, steps = part <= 3 ? part : part - 6;
     await game.keys(...(part ? [] : [`Digit${(card % 6) + 1}`]), `${part % 2 ? 'Numpad' : 'Digit'}${card}`);
-    if (!part) assert.equal(await game.page.locator('[aria-live]').textContent(), '口の場所、空き');
+    if (!part) assert.equal(await game.page.locator('[aria-live]').textContent(), `カード ${card}を持っています。口の場所、空き`);
     await game.keys(...Array(Math.abs(steps)).fill(steps > 0 ? 'ArrowDown' : 'ArrowLeft'), part % 2 ? 'Space' : 'Enter');
   }
   assert.deepEqual(await game.seen(), { cards: COVERS, slots: PARTS.map((part) => COVERS[faceUp.indexOf(part)]), form2: [], message: [] },

@@ -1,0 +1,44 @@
+// The windows' controls as elements of the page, built from the layouts.
+#pragma once
+
+#include <emscripten/val.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game/host.h"
+#include "host/web/picture_library.h"
+#include "ui/layout.h"
+
+namespace poromea::web {
+
+using emscripten::val;
+
+std::string px(double value);  // "12.50px"
+val element(const char* tag, const char* cls = nullptr);
+// Calls the module's function `handler` for every `type` event of `target`.
+void listen(const val& target, const char* type, const char* handler, bool capture = false);
+
+// An image control: shows its picture as its background, at natural size
+// from the top left corner (clipped by the control) or stretched to it.
+struct ImageBox {
+    val element = val::undefined();
+    PictureRef picture;
+    bool described = false;  // a card or slot: says what it shows
+    void show(PictureRef shown);
+};
+
+struct BuiltForm {
+    std::map<ImageControl, ImageBox> images;        // the rules' image controls
+    std::map<std::string, val, std::less<>> buttons;  // by their keys: "Command1", ...
+    std::vector<val> tabOrder;
+};
+
+// Sizes `client` to the layout's client area and fills it with the layout's
+// controls; the buttons call the module's onButtonClick.
+BuiltForm buildForm(const ui::Form& form, val client, PictureLibrary& pictures);
+
+}  // namespace poromea::web

@@ -1,0 +1,185 @@
+#include "host/web/windows.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace poromea::web {
+namespace {
+
+// The congratulation window's frame around its client area, in pixels.
+constexpr int kBorder = 1;
+constexpr int kTitleBar = 23;
+
+}  // namespace
+
+Desk::Desk(PictureLibrary& pictures) : desk_(element("div")), form1_(element("main", "window client")) {
+    val document = val::global("document");
+    document.set("title", val(std::string(ui::kForm1.caption)));
+    desk_.set("id", val("desk"));
+    form1_.set("id", val("Form1"));
+    form1_.call<void>("setAttribute", val("aria-label"), val(std::string(ui::kForm1.caption)));
+    form1Controls_ = buildForm(ui::kForm1, form1_, pictures);
+    desk_.call<void>("appendChild", form1_);
+    document["body"].call<void>("appendChild", desk_);
+    // A press anywhere reaches the host before what is under it.
+    listen(desk_, "pointerdown", "onWindowPointerDown", true);
+    // No menu from a right click or a long touch on the game.
+    listen(desk_, "contextmenu", "preventDefault");
+    // Only the buttons take the focus, as on the desktop: a press elsewhere
+    // leaves it where it was.
+    listen(desk_, "mousedown", "keepFocus");
+}
+
+void Desk::layOut() {
+    // Scaled down, proportions kept, where the page is smaller than the main
+    // window; never up. Both windows stand on the desk and scale with it.
+    const double width = val::global("innerWidth").as<double>();
+    const double height = val::global("innerHeight").as<double>();
+    const double w1 = ui::pixels(ui::kForm1.clientWidth), h1 = ui::pixels(ui::kForm1.clientHeight);
+    scale_ = std::min({1.0, width / w1, height / h1});
+    deskWidth_ = width / scale_;
+    deskHeight_ = height / scale_;
+    val style = desk_["style"];
+    style.set("width", val(px(deskWidth_)));
+    style.set("height", val(px(deskHeight_)));
+    style.set("transform", val("scale(" + std::to_string(scale_) + ")"));
+    form1Left_ = static_cast<int>((deskWidth_ - w1) / 2);
+    form1Top_ = static_cast<int>((deskHeight_ - h1) / 2);
+    form1_["style"].set("left", val(px(form1Left_)));
+    form1_["style"].set("top", val(px(form1Top_)));
+    if (!form2_.isNull() && !form2_["hidden"].as<bool>()) placeForm2(form2Left_, form2Top_);
+}
+
+ui::Point Desk::inForm1(double clientX, double clientY) const {
+    return {clientX / scale_ - form1Left_, clientY / scale_ - form1Top_};
+}
+
+bool Desk::form2Covers(ui::Point p) const {
+    if (form2_.isNull() || form2_["hidden"].as<bool>() || form2Z_ < form1Z_) return false;
+    const double x = p.x + form1Left_, y = p.y + form1Top_;  // on the desk
+    return x >= form2Left_ - kBorder && x < form2Left_ + ui::pixels(ui::kForm2.clientWidth) + kBorder &&
+           y >= form2Top_ - kBorder - kTitleBar && y < form2Top_ + ui::pixels(ui::kForm2.clientHeight) + kBorder;
+}
+
+void Desk::showForm2(PictureLibrary& pictures) {
+    const ui::Form& f = ui::kForm2;
+    if (form2_.isNull()) {
+        val frame = element("section", "window frame");
+        frame.set("id", val("Form2"));
+        frame.set("hidden", val(true));
+        frame.call<void>("setAttribute", val("role"), val("dialog"));
+        frame.call<void>("setAttribute", val("aria-labelledby"), val("Form2-title"));
+        val title = element("div", "titlebar");
+        val caption = element("span");
+        caption.set("id", val("Form2-title"));
+        caption.set("textContent", val(std::string(f.caption)));
+        val close = element("button", "close");
+        close.set("type", val("button"));
+        close.set("tabIndex", val(-1));
+        close.set("textContent", val(std::string("×")));  // val(const char*) reads Latin-1
+        close.call<void>("setAttribute", val("aria-label"), val(std::string("閉じる")));
+        close.call<void>("setAttribute", val("data-control"), val("close"));
+        title.call<void>("appendChild", caption);
+        title.call<void>("appendChild", close);
+        val client = element("div", "client");
+        buildForm(f, client, pictures);
+        frame.call<void>("appendChild", title);
+        frame.call<void>("appendChild", client);
+        listen(close, "click", "onButtonClick");
+        listen(title, "pointerdown", "onTitlePointerDown");
+        listen(title, "pointermove", "onPointerMove");
+        listen(title, "pointerup", "onPointerUp");
+        listen(title, "pointercancel", "onPointerCancel");
+        desk_.call<void>("appendChild", frame);
+        form2_ = frame;
+    }
+    if (!form2_["hidden"].as<bool>()) return;
+    // Opened again, it is back at its designed place even if the player moved it.
+    form2_.set("hidden", val(false));
+    placeForm2(ui::pixels(*f.left), ui::pixels(*f.top));
+    raise(form2_);
+}
+
+void Desk::hideForm2() {
+    if (!form2_.isNull()) form2_.set("hidden", val(true));
+}
+
+// Puts Form2's client area at (left, top) of the desk, keeping its whole frame
+// on the desk, so its title bar and close button can always be reached.
+void Desk::placeForm2(double left, double top) {
+    const double frameWidth = ui::pixels(ui::kForm2.clientWidth) + 2 * kBorder;
+    const double frameHeight = ui::pixels(ui::kForm2.clientHeight) + kTitleBar + 2 * kBorder;
+    form2Left_ = std::clamp(left, double{kBorder}, std::max(double{kBorder}, deskWidth_ - frameWidth + kBorder));
+    form2Top_ = std::clamp(top, double{kBorder + kTitleBar},
+                           std::max(double{kBorder + kTitleBar}, deskHeight_ - frameHeight + kBorder + kTitleBar));
+    val style = form2_["style"];
+    style.set("left", val(px(form2Left_ - kBorder)));
+    style.set("top", val(px(form2Top_ - kBorder - kTitleBar)));
+}
+
+// A page cannot wait for the player inside a handler, so this shows the box
+// and returns at once. That is the same to the player as the desktop's box:
+// the only caller, Command2_Click, ends with this call, so nothing the rules
+// do waits on the box being closed. The box is modal (showModal makes the
+// rest of the page inert, and keys go to it), so the main window takes no
+// input until it is closed, as on the desktop.
+void Desk::showMessage(std::u16string_view prompt, std::u16string_view title) {
+    if (messageBox_.isNull()) {
+        messageBox_ = element("dialog", "message");
+        messageBox_.call<void>("setAttribute", val("role"), val("alertdialog"));
+        messageBox_.call<void>("setAttribute", val("aria-labelledby"), val("message-title"));
+        messageBox_.call<void>("setAttribute", val("aria-describedby"), val("message-text"));
+        messageBox_.set("innerHTML", val("<div class=\"titlebar\" id=\"message-title\"></div>"
+                                         "<p id=\"message-text\"></p>"
+                                         "<form method=\"dialog\"><button autofocus>OK</button></form>"));
+        val::global("document")["body"].call<void>("appendChild", messageBox_);
+    }
+    if (messageOpen()) throw std::logic_error("a message box is already open");
+    messageBox_.call<val>("querySelector", val(".titlebar")).set("textContent", val(std::u16string(title)));
+    messageBox_.call<val>("querySelector", val("p")).set("textContent", val(std::u16string(prompt)));
+    messageBox_.call<void>("showModal");
+}
+
+bool Desk::messageOpen() const { return !messageBox_.isNull() && messageBox_["open"].as<bool>(); }
+
+void Desk::pressed(val event) {
+    val window = event["target"].call<val>("closest", val(".window"));
+    if (!window.isNull()) raise(window);
+}
+
+void Desk::raise(val window) {
+    // The window last pressed stands in front, as on a desktop.
+    (window.strictlyEquals(form1_) ? form1Z_ : form2Z_) = ++front_;
+    window["style"].set("zIndex", val(front_));
+}
+
+void Desk::titlePointerDown(val event) {
+    if (!event["target"].call<val>("closest", val("button")).isNull()) return;  // the close button
+    event.call<void>("preventDefault");
+    movingPointer_ = event["pointerId"].as<int>();
+    grabX_ = event["clientX"].as<double>() / scale_ - form2Left_;
+    grabY_ = event["clientY"].as<double>() / scale_ - form2Top_;
+    event["currentTarget"].call<void>("setPointerCapture", val(movingPointer_));
+}
+
+bool Desk::titlePointerMove(val event) {
+    if (movingPointer_ < 0 || event["pointerId"].as<int>() != movingPointer_) return false;
+    placeForm2(event["clientX"].as<double>() / scale_ - grabX_, event["clientY"].as<double>() / scale_ - grabY_);
+    return true;
+}
+
+bool Desk::titlePointerEnd(val event) {
+    if (movingPointer_ < 0 || event["pointerId"].as<int>() != movingPointer_) return false;
+    movingPointer_ = -1;
+    return true;
+}
+
+void Desk::showFailure(std::string_view message) {
+    desk_.set("inert", val(true));
+    val report = element("div", "failure");
+    report.call<void>("setAttribute", val("role"), val("alert"));
+    report.set("textContent", val(std::string(message)));
+    val::global("document")["body"].call<void>("appendChild", report);
+}
+
+}  // namespace poromea::web
