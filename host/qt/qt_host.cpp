@@ -83,6 +83,8 @@ QtHost::QtHost(PictureLibrary& pictures)
     auto* check = static_cast<QPushButton*>(form1Controls_.control("Command2"));
     connect(start, &QPushButton::clicked, this, [this] { hand_.buttonClicked(Button::Start); });
     connect(check, &QPushButton::clicked, this, [this] { hand_.buttonClicked(Button::Check); });
+    // A coarse timer may end the memorising time a twentieth early.
+    timer1_.setTimerType(Qt::PreciseTimer);
     connect(&timer1_, &QTimer::timeout, this, [this] { hand_.timerElapsed(); });
 
     outline_ = new DragOutline(form1_.get());

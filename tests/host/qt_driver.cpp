@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -74,6 +75,12 @@ public:
         EXPECT_TRUE(QTest::qWaitFor([&] { return !host_->timer1().isActive(); }));
     }
 
+    void wait(int milliseconds) override { QTest::qWait(milliseconds); }
+    double now() override { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
+    std::string caption(std::string_view button) override {
+        return static_cast<QPushButton*>(host_->form1Controls().control(button))->text().toStdString();
+    }
+
     std::string picture(ImageControl control) override {
         return host_->imageControl(control)->pictureName().toStdString();
     }
@@ -128,6 +135,7 @@ private:
         return host_->form1()->windowTitle().toStdString() == title ? host_->form1() : host_->form2();
     }
 
+    QElapsedTimer clock_ = [] { QElapsedTimer t; t.start(); return t; }();
     QTemporaryDir dir_;
     std::unique_ptr<qt::PictureLibrary> pictures_;
     std::unique_ptr<qt::QtHost> host_;

@@ -51,6 +51,9 @@ public:
     virtual void tab() = 0;
     // Lets Timer1 elapse once if it runs (the memorise time, shortened).
     virtual void letTimerElapse() = 0;
+    // Lets `milliseconds` pass, as the player waits, and the time now in milliseconds.
+    virtual void wait(int milliseconds) = 0;
+    virtual double now() = 0;
 
     // What the player sees and hears.
     virtual std::string picture(ImageControl control) = 0;  // "cover3", "part0", "empty"
@@ -59,10 +62,12 @@ public:
     virtual std::vector<Window> windows() = 0;              // open windows, main window first
     virtual std::vector<MessageWindow> takeMessageBoxes() = 0; // answered since the last call
     virtual std::string focusedButton() = 0;                // "Command1", "Command2" or ""
+    virtual std::string caption(std::string_view button) = 0;  // what a button shows
 
     virtual void moveWindow(std::string_view title, Point screen) = 0;
     virtual void closeWindow(std::string_view title) = 0;
     virtual bool running() = 0;                         // the program has not ended
+    virtual bool windowsClose() { return true; }        // false where the main window cannot be closed (a page)
     virtual std::vector<std::string> failures() = 0;    // errors reported to the player
 };
 

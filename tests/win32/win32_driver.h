@@ -78,6 +78,17 @@ public:
         checkEq(host.timer1Interval(), 0);
     }
 
+    void wait(int milliseconds) override {
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < static_cast<DWORD>(milliseconds);) pump();
+    }
+    double now() override {
+        LARGE_INTEGER count, frequency;
+        QueryPerformanceCounter(&count);
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+    }
+    std::string caption(std::string_view button) override { return textOf(host.control(button)); }
+
     std::string picture(ImageControl c) override { return host.pictureName(host.imageControl(c)); }
     std::string spoken(ImageControl c) override { return textOf(host.imageControl(c)); }
     std::optional<Rect> outline() override {
