@@ -1,0 +1,88 @@
+// The page in headless Chromium, as the tests open it: served from the build
+// folder by the browser context itself, on a fake clock, with every console
+// error, page error and request beyond the page's origin counted as a problem.
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+import { chromium } from 'playwright-core';
+
+export const root = process.env.POROMEA_WEB ?? new URL('../../build-web', import.meta.url).pathname;
+const origin = 'http://poromea.test';
+export const PARTS = [0, 1, 2, 3, 4, 5].map((k) => `part${k}`), COVERS = PARTS.map((_, k) => `cover${k + 1}`);
+export const EMPTY = Array(6).fill('empty');
+
+let browser;
+before(async () => { browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--disable-gpu'] }); });
+after(() => browser?.close());
+
+export const play = (name, options, body) => test(name, { timeout: options.timeout ?? 120_000 }, async (t) => body(await Game.open(options, t)));
+
+export class Game {
+  static async open({ phone = false } = {}, t) {
+    const context = await browser.newContext({ viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone });
+    await context.route(`${origin}/**`, (route) => route.fulfill({ path: root + new URL(route.request().url()).pathname.replace(/\/$/, '/index.html') }));
+    const game = Object.assign(new Game(), { context, page: await context.newPage(), phone, problems: [], failures: [] });
+    t?.after(() => game.close());
+    game.page.on('console', (m) => ['error', 'warning'].includes(m.type()) && game.problems.push(m.text()));
+    game.page.on('pageerror', (e) => game.problems.push(e.message));
+    game.page.on('request', (r) => [origin, 'null'].includes(new URL(r.url()).origin) || game.problems.push(r.url()));
+    await game.page.clock.install();
+    game.cdp = await context.newCDPSession(game.page);
+    await game.page.goto(origin);
+    await game.page.waitForSelector('html[data-drawn-ms]', { state: 'attached' });  // every picture painted
+    return game;
+  }
+
+  // Only the failure reports the test expects, no console error, no request beyond the page's origin.
+  async close() {
+    const failures = await this.page.locator('.failure[role=alert]').allTextContents();
+    await this.context.close();
+    assert.deepEqual({ failures, problems: this.problems }, { failures: this.failures, problems: [] });
+  }
+
+  control(name, form = 'Form1') { return this.page.locator(`#${form} [data-control="${name}"]`); }
+
+  async point(locator, at) { const b = await locator.boundingBox(); return { x: b.x + (at?.x ?? b.width / 2), y: b.y + (at?.y ?? b.height / 2) }; }
+
+  async keys(...names) { for (const name of names) await this.page.keyboard.press(name); }
+  // Forced: a click that a modal box takes is a player's click too.
+  async press(...buttons) { for (const button of buttons) await this.control(button)[this.phone ? 'tap' : 'click']({ force: true }); }
+
+  // START, then the memorise time; returns the parts dealt face up, by card.
+  async deal() {
+    const { cards: faceUp } = await this.press('Command1').then(() => this.seen());
+    await this.page.clock.runFor(5000);
+    assert.deepEqual([[...faceUp].sort(), (await this.seen()).cards], [PARTS, COVERS]);
+    return faceUp;
+  }
+
+  // Holds `from` (a card's number or an element); lets go over `target` (at `at`), or `target` {x, y} away.
+  async drag(from, target, { at, between } = {}) {
+    from = await this.point(typeof from === 'number' ? this.control(`Imgx(${from})`) : from);
+    const to = 'x' in target ? { x: from.x + target.x, y: from.y + target.y } : await this.point(target, at), { mouse } = this.page;
+    const touch = (type, ...touchPoints) => this.cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
+    const move = (p) => (this.phone ? touch('touchMove', p) : mouse.move(p.x, p.y));
+    await (this.phone ? touch('touchStart', from) : mouse.move(from.x, from.y).then(() => mouse.down()));
+    for (let i = 1; i <= 4; ++i) await move({ x: from.x + ((to.x - from.x) * i) / 4, y: from.y + ((to.y - from.y) * i) / 4 });
+    // A finger rests before it lifts: the browser takes a flick for a fling and swallows the tap that stops it.
+    if (this.phone) await this.page.waitForTimeout(100).then(() => move(to));
+    await between?.();
+    await (this.phone ? touch('touchEnd') : mouse.up());
+  }
+
+  async placeAll(faceUp, slotOfPart = [0, 1, 2, 3, 4, 5]) {
+    for (let part = 0; part < 6; ++part) await this.drag(faceUp.indexOf(`part${part}`), this.control(`Image1${slotOfPart[part]}`));
+  }
+
+  // What the player sees: cards, slots, congratulation windows' client areas, message boxes (role, modal, texts, icons).
+  seen() {
+    return this.page.evaluate(() => {
+      const all = (selector, within = document) => [...within.querySelectorAll(selector)];
+      const pictures = (which) => all(`#Form1 [data-${which}]`).sort((a, b) => a.dataset[which] - b.dataset[which]).map((e) => e.dataset.picture);
+      return { cards: pictures('card'), slots: pictures('slot'),
+        form2: all('#Form2:not([hidden]) .client').map((e) => e.getBoundingClientRect()).map((r) => [r.x, r.y, r.width, r.height].map(Math.round)),
+        message: all('dialog[open]').map((d) => [d.getAttribute('role'), d.matches(':modal'),
+          ...all('.titlebar, p, button, img', d).map((e) => e.textContent || e.tagName)]) };
+    });
+  }
+}
+

@@ -1,0 +1,130 @@
+// The host scenarios the desktop hosts play, by name, on the page: the
+// scenario player (web_scenarios, built with the game's tests) asks for each
+// step, and this driver carries it out in Chromium with the real mouse and
+// keys, reading back what the page shows.
+import assert from 'node:assert/strict';
+import { execFileSync, spawn } from 'node:child_process';
+import { createInterface } from 'node:readline';
+import { play } from './game.mjs';
+
+const player = process.env.POROMEA_SCENARIOS ?? new URL('../../build/tests/web/web_scenarios', import.meta.url).pathname;
+const scenarios = execFileSync(player, ['--list']).toString().trim().split('\n').map((line) => line.split('\t'));
+
+const BUTTONS = { left: 'left', right: 'right', middle: 'middle' };
+
+// The driver's side of one scenario.
+class Steps {
+  constructor(game) { Object.assign(this, { game, page: game.page, boxes: [], button: 'left' }); }
+
+  form1() { return this.page.locator('#Form1').boundingBox(); }
+  async at(x, y) { const f = await this.form1(); return { x: f.x + x, y: f.y + y }; }
+
+  // A modal box that opened is read and answered with its own button, as a player would.
+  async answerBoxes() {
+    for (;;) {
+      const box = await this.page.evaluate(() => {
+        const d = document.querySelector('dialog[open]');
+        return d && [d.querySelector('.titlebar')?.textContent ?? '', d.querySelector('p')?.textContent ?? '',
+          d.querySelectorAll('button').length, d.querySelectorAll('img, [role=img]').length ? 'icon' : ''].join('\t');
+      });
+      if (!box) return;
+      this.boxes.push(box);
+      await this.page.locator('dialog[open] button').click();
+    }
+  }
+
+  async run(line) {
+    const [command, ...args] = line.split('\t');
+    const { page } = this, { mouse } = page;
+    const query = (f, ...a) => page.evaluate(f, a);
+    switch (command) {
+      case 'click': await this.game.control(args[0]).click({ force: true }); break;
+      case 'press': {
+        const card = await this.game.control(`Imgx(${args[0]})`).boundingBox();
+        this.button = BUTTONS[args[1]];
+        await mouse.move(card.x + 12, card.y + 30);
+        await mouse.down({ button: this.button });
+        break;
+      }
+      case 'release': {
+        const to = await this.at(Number(args[0]), Number(args[1]));
+        await mouse.move(to.x, to.y, { steps: 4 });
+        await mouse.up({ button: this.button });
+        break;
+      }
+      case 'key': await page.keyboard.press(args[0]); break;
+      case 'timer': await page.clock.runFor(5000); break;
+      case 'wait': await page.clock.runFor(Number(args[0])); break;
+      case 'now': return String(await query(() => performance.now()));
+      case 'picture': return this.game.control(args[0]).getAttribute('data-picture');
+      case 'spoken': return query(([key]) => {
+        const e = document.querySelector(`#Form1 [data-control="${key}"]`), description = e.getAttribute('aria-description');
+        return e.getAttribute('aria-label') + (description ? `、${description}` : '');
+      }, args[0]);
+      case 'outline': return query(() => {
+        const o = document.querySelector('#Form1 .outline');
+        return getComputedStyle(o).display === 'none' ? 'none' : [o.offsetLeft, o.offsetTop, o.offsetWidth, o.offsetHeight].join(' ');
+      });
+      case 'windows': return query(() => {
+        const rect = (e) => { const r = e.getBoundingClientRect(); return [r.x, r.y, r.width, r.height].map(Math.round).join(' '); };
+        const form2 = document.querySelector('#Form2:not([hidden])');
+        return [`${document.querySelector('#Form1').getAttribute('aria-label')}\t${rect(document.querySelector('#Form1'))}`,
+          ...(form2 ? [`${form2.querySelector('#Form2-title').textContent}\t${rect(form2.querySelector('.client'))}`] : [])].join('|');
+      });
+      case 'boxes': return this.boxes.splice(0).join('|');
+      case 'focused': return query(() => {
+        const f = document.activeElement;
+        return f?.tagName === 'BUTTON' && f.closest('#Form1') ? f.dataset.control : '';
+      });
+      case 'caption': return this.game.control(args[0]).textContent();
+      case 'move': {
+        // The congratulation window by its title bar; the main window fills the page and stays.
+        if (!(await page.locator('#Form2:not([hidden])').count()) || args[0] !== await page.locator('#Form2-title').textContent()) break;
+        const client = await page.locator('#Form2 .client').boundingBox(), bar = await page.locator('#Form2 .titlebar').boundingBox();
+        const from = { x: bar.x + bar.width / 3, y: bar.y + bar.height / 2 };
+        await mouse.move(from.x, from.y);
+        await mouse.down();
+        await mouse.move(from.x + Number(args[1]) - client.x, from.y + Number(args[2]) - client.y, { steps: 4 });
+        await mouse.up();
+        break;
+      }
+      case 'close':
+        if (await page.locator('#Form2:not([hidden])').count() && args[0] === await page.locator('#Form2-title').textContent()) {
+          await this.game.control('close', 'Form2').click();
+        }
+        break;
+      case 'failures': return (await page.locator('.failure[role=alert]').allTextContents()).join('|');
+      case 'end': return 'ok';
+      default: throw new Error(`no such step: ${line}`);
+    }
+    await this.answerBoxes();
+    return 'ok';
+  }
+}
+
+for (const [name, missing] of scenarios) {
+  play(`scenario ${name}`, { timeout: 600_000 }, async (game) => {
+    if (missing) {
+      // The page cannot show that picture: the window that holds it fails to be built.
+      await game.page.evaluate((picture) => {
+        const { set } = Object.getOwnPropertyDescriptor(Element.prototype, 'innerHTML');
+        Object.defineProperty(Element.prototype, 'innerHTML', { set(html) {
+          if (html.includes(`data-picture="${picture}"`)) throw new Error(`画像「${picture}」を表示できません`);
+          set.call(this, html);
+        } });
+      }, missing);
+    }
+    const child = spawn(player, [name], { stdio: ['ignore', 'inherit', 'pipe', 'pipe', 'pipe'] });
+    let errors = '';
+    child.stderr.on('data', (d) => { errors += d; });
+    const exited = new Promise((resolve) => child.on('exit', resolve));
+    const steps = new Steps(game);
+    for await (const line of createInterface({ input: child.stdio[3] })) {
+      const answer = String(await steps.run(line) ?? '');
+      child.stdio[4].write(`${answer.replace(/\n/g, '\\n')}\n`);
+      if (line === 'end') break;
+    }
+    assert.equal(await exited, 0, errors);
+    game.failures = await game.page.locator('.failure[role=alert]').allTextContents();  // the scenario judged them
+  });
+}

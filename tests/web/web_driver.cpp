@@ -1,0 +1,151 @@
+// The host scenarios on the page: this program plays them, and a browser
+// driver (tests/web/scenarios.test.mjs) carries out each step in Chromium
+// with real input and reads back what the page shows. They talk in lines,
+// this program writing commands to descriptor 3 and reading each answer
+// from descriptor 4, so the scenarios stay as synchronous as on a desktop.
+//
+//   web_scenarios --list    the scenarios' names, one a line
+//   web_scenarios NAME      plays one; exit status 0 when every check held
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/host/scenarios.h"
+
+namespace poromea::scenarios {
+namespace {
+
+int failures = 0;
+
+std::vector<std::string> split(const std::string& text, char by) {
+    std::vector<std::string> out;
+    if (text.empty()) return out;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(by, from)) != std::string::npos; from = at + 1) out.push_back(text.substr(from, at - from));
+    out.push_back(text.substr(from));
+    return out;
+}
+
+Rect rectFrom(const std::string& text) {
+    Rect r{};
+    std::sscanf(text.c_str(), "%d %d %d %d", &r.left, &r.top, &r.width, &r.height);
+    return r;
+}
+
+std::string controlOf(ImageControl c) {
+    return (c.array == ImageArray::Imgx ? "Imgx(" + std::to_string(c.index) + ")" : "Image1" + std::to_string(c.index));
+}
+
+class WebDriver final : public Driver {
+public:
+    WebDriver(std::FILE* out, std::FILE* in) : out_(out), in_(in) {}
+
+    // One command, one answer: the browser has handled the input when it answers.
+    std::string ask(const std::string& command) {
+        std::fprintf(out_, "%s\n", command.c_str());
+        std::fflush(out_);
+        std::string answer;
+        for (int ch; (ch = std::fgetc(in_)) != EOF && ch != '\n';) answer += static_cast<char>(ch);
+        // Newlines inside an answer come escaped.
+        std::string text;
+        for (std::size_t i = 0; i < answer.size(); ++i) {
+            if (answer[i] == '\\' && i + 1 < answer.size() && answer[i + 1] == 'n') {
+                text += '\n';
+                ++i;
+            } else {
+                text += answer[i];
+            }
+        }
+        return text;
+    }
+
+    void click(std::string_view button) override { ask("click\t" + std::string(button)); }
+    void press(int card, Button button) override {
+        static constexpr const char* kNames[] = {"left", "right", "middle"};
+        ask("press\t" + std::to_string(card) + "\t" + kNames[static_cast<int>(button)]);
+    }
+    void releaseAt(Point p) override { ask("release\t" + std::to_string(p.x) + "\t" + std::to_string(p.y)); }
+    void key(ui::Key key, bool keypad) override {
+        static constexpr const char* kKeys[] = {"KeyA", "1", "2", "3", "4", "5", "6", "ArrowLeft", "ArrowRight",
+                                                "ArrowUp", "ArrowDown", "Enter", "Space", "Escape"};  // in ui::Key's order
+        std::string name = kKeys[static_cast<int>(key)];
+        if (name.size() == 1) name = (keypad ? "Numpad" : "Digit") + name;
+        if (keypad && key == ui::Key::Return) name = "NumpadEnter";
+        ask("key\t" + name);
+    }
+    void tab() override { ask("key\tTab"); }
+    void letTimerElapse() override { ask("timer"); }
+    void wait(int milliseconds) override { ask("wait\t" + std::to_string(milliseconds)); }
+    double now() override { return std::atof(ask("now").c_str()); }
+
+    std::string picture(ImageControl c) override { return ask("picture\t" + controlOf(c)); }
+    std::string spoken(ImageControl c) override { return ask("spoken\t" + controlOf(c)); }
+    std::optional<Rect> outline() override {
+        const std::string r = ask("outline");
+        return r == "none" ? std::nullopt : std::optional(rectFrom(r));
+    }
+    std::vector<Window> windows() override {
+        std::vector<Window> out;
+        for (const std::string& w : split(ask("windows"), '|')) {
+            const auto fields = split(w, '\t');
+            out.push_back({fields.at(0), rectFrom(fields.at(1))});
+        }
+        return out;
+    }
+    std::vector<MessageWindow> takeMessageBoxes() override {
+        std::vector<MessageWindow> out;
+        for (const std::string& b : split(ask("boxes"), '|')) {
+            const auto f = split(b, '\t');
+            out.push_back({f.at(0), f.at(1), std::atoi(f.at(2).c_str()), f.at(3) == "icon"});
+        }
+        return out;
+    }
+    std::string focusedButton() override { return ask("focused"); }
+    std::string caption(std::string_view button) override { return ask("caption\t" + std::string(button)); }
+    void moveWindow(std::string_view title, Point at) override {
+        ask("move\t" + std::string(title) + "\t" + std::to_string(at.x) + "\t" + std::to_string(at.y));
+    }
+    void closeWindow(std::string_view title) override { ask("close\t" + std::string(title)); }
+    bool running() override { return true; }  // a page is closed by its browser, not by the game
+    bool windowsClose() override { return false; }
+    std::vector<std::string> failures() override { return split(ask("failures"), '|'); }
+
+private:
+    std::FILE* out_;
+    std::FILE* in_;
+};
+
+}  // namespace
+
+void fail(const char* file, int line, const std::string& message) {
+    ++failures;
+    std::fprintf(stderr, "%s:%d: %s\n", file, line, message.c_str());
+}
+
+}  // namespace poromea::scenarios
+
+int main(int argc, char** argv) {
+    using namespace poromea::scenarios;
+    const std::string_view wanted = argc > 1 ? argv[1] : "--list";
+    for (const Scenario& s : all()) {
+        if (wanted == "--list") {
+            std::printf("%s\t%.*s\n", s.name, static_cast<int>(s.missingPicture.size()), s.missingPicture.data());
+        } else if (wanted == s.name) {
+            std::FILE* out = fdopen(3, "w");
+            std::FILE* in = fdopen(4, "r");
+            if (!out || !in) {
+                std::fprintf(stderr, "web_scenarios: run by the browser driver, which answers on descriptors 3 and 4\n");
+                return 2;
+            }
+            WebDriver driver(out, in);
+            s.play(driver);
+            driver.ask("end");
+            return failures == 0 ? 0 : 1;
+        }
+    }
+    if (wanted == "--list") return 0;
+    std::fprintf(stderr, "web_scenarios: no scenario called %.*s\n", static_cast<int>(wanted.size()), wanted.data());
+    return 2;
+}
