@@ -10,14 +10,18 @@ WEB_PORT ?= 8000
 JOBS    ?= $(shell nproc)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-# Debian packages the build, the game and the tests need (the install tests
-# check the desktop files and the package, and find the window with xwininfo).
-PACKAGES := cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libgl-dev \
-            fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth valgrind \
-            dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool \
-            lintian dpkg-dev desktop-file-utils appstream file x11-utils
+# Debian packages building and running the game need (make run, make build):
+# the compiler, Qt and the fonts its labels ask for.
+PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-ipafont-mincho fonts-ipafont-gothic
 # Building and checking the Debian package (make package).
 PACKAGE_PACKAGES := lintian dpkg-dev desktop-file-utils appstream file
+# The tests (make test): GoogleTest and Google Benchmark, a private X display,
+# valgrind, the accessibility bus a screen reader listens on, synthetic input,
+# xwininfo to find the window, and the packaging tools, with which the install
+# tests check the desktop files and the package.
+TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth valgrind \
+            dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils \
+            $(PACKAGE_PACKAGES)
 # Taking the README's screenshot (make screenshot).
 SCREENSHOT_PACKAGES := xvfb xauth xdotool imagemagick
 # The cross build of the 32-bit Windows executable (make win32).
@@ -44,18 +48,29 @@ define ensure
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	    echo "Installing:" $$missing; \
-	    $(SUDO) apt-get update -qq && \
-	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	    $(SUDO) apt-get -o DPkg::Lock::Timeout=900 update -qq && \
+	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends $$missing; \
 	fi
 endef
 
-.PHONY: all deps build run test install package screenshot bench pictures clean \
+# $(call configure,FOLDER,OPTIONS): a new build folder, or the folder configured
+# again, so that it builds the tests and benchmarks whose packages came after it
+# was made (make run leaves them out).
+define configure
+	@if [ -f $(1)/CMakeCache.txt ]; then cmake -S . -B $(1) $(2) >/dev/null; \
+	else cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(2); fi
+endef
+
+.PHONY: all deps test-deps build run test install package screenshot bench pictures clean \
         win32 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web
 
 all: build
 
 deps:
 	$(call ensure,$(PACKAGES))
+
+test-deps: deps
+	$(call ensure,$(TEST_PACKAGES))
 
 build: deps
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -67,12 +82,14 @@ run: build
 # Every test, then every test again in a build with AddressSanitizer,
 # UndefinedBehaviorSanitizer and leak detection, then the Windows executable's
 # tests under Wine (test-win32), then the page's tests in Chromium (test-web).
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	@[ -f $(BUILD)-asan/CMakeCache.txt ] || \
-	    cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOROMEA_SANITIZE=ON
+# A build without a single test fails (a test package missing).
+test: test-deps
+	$(call configure,$(BUILD))
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
+	$(call configure,$(BUILD)-asan,-DPOROMEA_SANITIZE=ON)
 	cmake --build $(BUILD)-asan -j $(JOBS)
-	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD)-asan && ctest --output-on-failure --no-tests=error -j $(JOBS)
 	$(MAKE) test-win32
 	$(MAKE) test-web
 
@@ -144,8 +161,10 @@ bench-web: web
 
 # Start-up and memory against an empty Qt window, and the handlers' costs.
 # Takes a few minutes; not part of `make test`.
-bench: build
+bench: deps
 	$(call ensure,$(BENCH_PACKAGES))
+	$(call configure,$(BUILD))
+	cmake --build $(BUILD) -j $(JOBS)
 	bench/run.sh $(BUILD)
 
 # Redraws every built-in picture into ui/pictures/ (the results are committed).

@@ -683,14 +683,18 @@ def write_icon_pngs(out):
 
 # ---------------------------------------------------------------- main
 
+# The one list of the built-in pictures, which the builds compile in.
+LIST = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "ui", "pictures", "pictures.txt"))
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: draw_pictures.py OUTPUT_DIR")
     out = sys.argv[1]
-    os.makedirs(out, exist_ok=True)
+    drawn = {}  # file name -> how to write it there
 
     def put(name, img, keys=()):
-        save_gif(img, os.path.join(out, name), keys)
+        drawn[name] = lambda path: save_gif(img, path, keys)
 
     put("part0.gif", draw_mouth(), [SKIN])
     put("part1.gif", draw_nose(), [SKIN])
@@ -708,10 +712,20 @@ def main():
     put("empty.gif", draw_empty(), [EMPTY_BG])
     put("face.gif", draw_face(), [LAVENDER, SKIN, NAVY, NECK, HAIR])
     put("title.gif", draw_title(), [PINK])
-    draw_banner().save(os.path.join(out, "banner.jpg"), format="JPEG",
-                       quality=95, subsampling=0, dpi=(96, 96),
-                       progressive=False, optimize=False)
-    write_icon(os.path.join(out, "poromea.ico"))
+    banner = draw_banner()
+    drawn["banner.jpg"] = lambda path: banner.save(path, format="JPEG", quality=95, subsampling=0, dpi=(96, 96),
+                                                   progressive=False, optimize=False)
+    drawn["poromea.ico"] = write_icon
+
+    # Nothing is written unless what is drawn is what the builds compile in.
+    with open(LIST, encoding="utf-8") as f:
+        listed = [line.strip() for line in f if line.strip() and not line.startswith("#")]
+    if sorted(drawn) != sorted(listed):
+        sys.exit(f"draw_pictures: {LIST} and this program disagree; listed, not drawn: "
+                 f"{sorted(set(listed) - set(drawn))}; drawn, not listed: {sorted(set(drawn) - set(listed))}")
+    os.makedirs(out, exist_ok=True)
+    for name in listed:
+        drawn[name](os.path.join(out, name))
     write_icon_pngs(os.path.join(out, "icons"))
 
 

@@ -2,13 +2,14 @@
 """Plants faults a player or a packager would notice, one at a time, in a
 scratch copy of the game, and says which ones the test suite catches.
 
-    tools/plant_faults.py [--rev REV] [--only NAME ...] [--suite native|win32|web]
+    tools/plant_faults.py [--rev REV] [--only NAME ...] [--suite native|win32|web] [--check]
 
 For every fault: apply it to the scratch copy, rebuild, run the suite that
 covers that code (the Linux suite with ctest, the Windows suite under Wine,
 or the page's suite in Chromium), undo it. A fault is "caught" when the suite fails, "missed" when it
-passes, "not built" when the code no longer compiles (the compiler caught it),
-and "n/a" when the copy has no code of that shape (an older revision).
+passes, and "not built" when the code no longer compiles (the compiler caught it).
+Before building anything it checks that every chosen fault still fits the code
+(its text stands exactly once in its file) and stops, naming those that do not.
 Needs what `make test` needs; `make test-win32`'s packages for win32 faults,
 `make test-web`'s for web faults.
 """
@@ -22,7 +23,8 @@ import tempfile
 import time
 
 # name, suite, what a player would see, then alternatives: (files, old, new).
-# The first alternative whose text stands in one of its files is applied.
+# The first alternative whose text stands exactly once in one of its files is applied; a fault none of
+# whose alternatives fit stops the run before anything is planted.
 FAULTS = [
     ("rule: covers never allow dragging", "native", [("game/form1.cpp", "state_.canDrag = 1;", "state_.canDrag = 0;")]),
     ("rule: last slot not judged", "native", [("game/form1.cpp", "for (int k = 0; k < kParts; ++k) {\n        correct",
@@ -103,32 +105,52 @@ def run(cmd, cwd, log, timeout=3600):
             return 124
 
 
-def apply(tree, alternatives):
-    """Applies the first alternative that fits; returns an undo function or None."""
+def where(tree, alternatives):
+    """The first alternative that fits the copy, as (undo-able) apply function, or the reason none does."""
+    reasons = []
     for files, old, new in alternatives:
         if files == "swap":
             a, b = os.path.join(tree, old), os.path.join(tree, new)
-            if not (os.path.exists(a) and os.path.exists(b)):
-                continue
-            def swap(a=a, b=b):
-                tmp = a + ".swap"
-                os.replace(a, tmp)
-                os.replace(b, a)
-                os.replace(tmp, b)
-                os.utime(a)  # a swap keeps the files' times: make the build see it
-                os.utime(b)
-            swap()
-            return swap
-        for path in sorted(glob.glob(os.path.join(tree, files))):
-            text = open(path, encoding="utf-8").read()
-            if text.count(old) == 1:
-                with open(path, "w", encoding="utf-8") as f:
-                    f.write(text.replace(old, new))
-                def undo(path=path, text=text):
-                    with open(path, "w", encoding="utf-8") as f:
-                        f.write(text)
-                return undo
-    return None
+            if os.path.exists(a) and os.path.exists(b):
+                return lambda: swap(a, b), None
+            reasons.append(f"{old} or {new} is missing")
+            continue
+        paths = sorted(glob.glob(os.path.join(tree, files)))
+        counts = {path: open(path, encoding="utf-8").read().count(old) for path in paths}
+        for path, count in counts.items():
+            if count == 1:
+                return lambda path=path: replace(path, old, new), None
+        if not paths:
+            reasons.append(f"no file {files}")
+        elif any(counts.values()):
+            reasons.append(f"its text stands more than once in {files}")
+        else:
+            reasons.append(f"its text stands nowhere in {files}")
+    return None, "; ".join(reasons)
+
+
+def swap(a, b):
+    """Swaps two files; returns the undo (the same swap)."""
+    def once():
+        tmp = a + ".swap"
+        os.replace(a, tmp)
+        os.replace(b, a)
+        os.replace(tmp, b)
+        os.utime(a)  # a swap keeps the files' times: make the build see it
+        os.utime(b)
+    once()
+    return once
+
+
+def replace(path, old, new):
+    """Replaces the one occurrence of old in path; returns the undo."""
+    text = open(path, encoding="utf-8").read()
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text.replace(old, new))
+    def undo():
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+    return undo
 
 
 def suite(kind, tree, log):
@@ -152,6 +174,7 @@ def main():
     parser.add_argument("--only", nargs="*", help="faults whose names contain one of these words")
     parser.add_argument("--suite", choices=["native", "win32", "web"], help="only faults of this suite")
     parser.add_argument("--keep", action="store_true", help="keep the scratch copy")
+    parser.add_argument("--check", action="store_true", help="only check that every fault fits the code")
     args = parser.parse_args()
 
     faults = [f for f in FAULTS if (not args.suite or f[1] == args.suite)
@@ -161,6 +184,25 @@ def main():
     log = os.path.join(tree, "faults.log")
     subprocess.run(f"git -C {top} archive {args.rev} | tar -x -C {tree}", shell=True, check=True)
     print(f"scratch copy of {args.rev} in {tree}; log {log}", flush=True)
+
+    # A fault whose code has changed would otherwise be skipped and the run look clean: every fault must
+    # fit the copy before anything is built or planted.
+    planters = []
+    stale = []
+    for name, kind, alternatives in faults:
+        plant, why = where(tree, alternatives)
+        planters.append(plant)
+        if not plant:
+            stale.append(f"  {name}: {why}")
+    if stale:
+        if not args.keep:
+            shutil.rmtree(tree, ignore_errors=True)
+        sys.exit(f"{len(stale)} fault(s) do not fit the code of {args.rev} (change them here to fit it):\n"
+                 + "\n".join(stale))
+    if args.check:
+        shutil.rmtree(tree, ignore_errors=True)
+        print(f"every one of the {len(faults)} faults fits the code of {args.rev}")
+        return
 
     kinds = sorted({f[1] for f in faults})
     if "native" in kinds:
@@ -180,20 +222,17 @@ def main():
             sys.exit(f"the {kind} suite does not pass without a fault; see {log}")
 
     results = []
-    for name, kind, alternatives in faults:
+    for (name, kind, _), plant in zip(faults, planters):
         start = time.time()
-        undo = apply(tree, alternatives)
-        if not undo:
-            outcome = "n/a"
-        else:
-            outcome = {"fail": "caught", "pass": "MISSED", "not built": "not built"}[suite(kind, tree, log)]
-            undo()
+        undo = plant()
+        outcome = {"fail": "caught", "pass": "MISSED", "not built": "not built"}[suite(kind, tree, log)]
+        undo()
         results.append((name, outcome))
         print(f"{outcome:9} {name} ({time.time() - start:.0f} s)", flush=True)
 
     caught = sum(o == "caught" for _, o in results)
     missed = sum(o == "MISSED" for _, o in results)
-    print(f"{caught} caught, {missed} missed, {len(results) - caught - missed} not applicable or not built")
+    print(f"{caught} caught, {missed} missed, {len(results) - caught - missed} not built")
     if not args.keep:
         shutil.rmtree(tree, ignore_errors=True)
     sys.exit(1 if missed else 0)

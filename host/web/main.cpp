@@ -27,6 +27,7 @@ void onTitlePointerDown(val e) { host->titlePointerDown(std::move(e)); }
 void onWindowPointerDown(val e) { host->windowPointerDown(std::move(e)); }
 void onPicturesPainted(val entries) { probes.picturesPainted(std::move(entries)); }
 void onPageError(val e) { host->pageError(std::move(e)); }
+void onTimer1() { host->timerElapsed(); }
 void preventDefault(val e) { e.call<void>("preventDefault"); }
 void keepFocus(val e) {
     if (e["target"].call<val>("closest", val("button")).isNull()) e.call<void>("preventDefault");
@@ -46,6 +47,7 @@ EMSCRIPTEN_BINDINGS(poromea) {
     emscripten::function("onWindowPointerDown", &onWindowPointerDown);
     emscripten::function("onPicturesPainted", &onPicturesPainted);
     emscripten::function("onPageError", &onPageError);
+    emscripten::function("onTimer1", &onTimer1);
     emscripten::function("preventDefault", &preventDefault);
     emscripten::function("keepFocus", &keepFocus);
     emscripten::function("handlerTimes", &handlerTimes);

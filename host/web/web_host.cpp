@@ -1,10 +1,17 @@
 #include "host/web/web_host.h"
 
-#include <emscripten/eventloop.h>
+#include <emscripten/em_js.h>
 
 #include <stdexcept>
 
 #include "ui/access.h"
+
+// Timer1 on the page's own interval timer. Its id stays in the page: a
+// browser may give ids that do not fit the program's integers.
+EM_JS(void, setTimer1, (int milliseconds), {
+    if (Module.timer1 !== undefined) clearInterval(Module.timer1);
+    Module.timer1 = milliseconds > 0 ? setInterval(() => Module.onTimer1(), milliseconds) : undefined;
+});
 
 namespace poromea::web {
 namespace {
@@ -190,14 +197,11 @@ void WebHost::beginDrag(std::int16_t card) { hand_.beginDrag(card); }
 
 void WebHost::setTimerInterval(std::int32_t milliseconds) {
     if (milliseconds < 0) throw std::invalid_argument("negative timer interval");
-    if (timer_) emscripten_clear_interval(timer_);
-    timer_ = 0;
     // Setting it again starts the countdown anew.
-    if (milliseconds > 0) {
-        timer_ = emscripten_set_interval([](void* host) { static_cast<WebHost*>(host)->hand_.timerElapsed(); },
-                                         milliseconds, this);
-    }
+    setTimer1(milliseconds);
 }
+
+void WebHost::timerElapsed() { hand_.timerElapsed(); }
 
 void WebHost::messageBox(std::u16string_view prompt, std::u16string_view title) { desk_.showMessage(prompt, title); }
 

@@ -42,6 +42,7 @@ public:
     void windowPointerDown(val event);
     bool keyDown(const EmscriptenKeyboardEvent& event);
     void pageError(val event);
+    void timerElapsed();
     void layOut() { desk_.layOut(); }
 
     // Host
@@ -74,7 +75,6 @@ private:
     val outline_;
     val announcer_;
     std::map<ImageControl, PictureRef> stores_;  // picture stores
-    long timer_ = 0;
     ClockSeededRandom random_;
     Form1 game_;
     ui::Interaction hand_;

@@ -3,20 +3,20 @@
 #include <ocidl.h>
 #include <olectl.h>
 
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 namespace poromea::win32 {
 namespace {
 
 // The files built in by poromea.rc, each as an RCDATA resource named by its
-// stem in capitals (PART0, ..., BANNER).
-constexpr std::array<std::string_view, 16> kFiles{
-    "part0.gif",  "part1.gif",  "part2.gif",  "part3.gif",  "part4.gif", "part5.gif",
-    "cover1.gif", "cover2.gif", "cover3.gif", "cover4.gif", "cover5.gif", "cover6.gif",
-    "empty.gif",  "face.gif",   "title.gif",  "banner.jpg"};
+// stem in capitals (PART0, ..., BANNER): those of ui/pictures/pictures.txt,
+// listed by the build.
+constexpr std::string_view kFiles[] = {
+#include "picture_files.inc"
+};
 
 std::string hresultText(HRESULT hr) {
     char text[16];

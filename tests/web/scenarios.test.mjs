@@ -82,6 +82,8 @@ class Steps {
         if (!(await page.locator('#Form2:not([hidden])').count()) || args[0] !== await page.locator('#Form2-title').textContent()) break;
         const client = await page.locator('#Form2 .client').boundingBox(), bar = await page.locator('#Form2 .titlebar').boundingBox();
         const from = { x: bar.x + bar.width / 3, y: bar.y + bar.height / 2 };
+        // A title bar the main window hides cannot be taken.
+        if (!(await query(([x, y]) => !!document.elementFromPoint(x, y)?.closest('#Form2'), from.x, from.y))) break;
         await mouse.move(from.x, from.y);
         await mouse.down();
         await mouse.move(from.x + Number(args[1]) - client.x, from.y + Number(args[2]) - client.y, { steps: 4 });
@@ -90,7 +92,8 @@ class Steps {
       }
       case 'close':
         if (await page.locator('#Form2:not([hidden])').count() && args[0] === await page.locator('#Form2-title').textContent()) {
-          await this.game.control('close', 'Form2').click();
+          // As a desktop's window manager closes it, in front or not.
+          await this.game.control('close', 'Form2').dispatchEvent('click');
         }
         break;
       case 'failures': return (await page.locator('.failure[role=alert]').allTextContents()).join('|');

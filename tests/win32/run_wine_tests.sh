@@ -6,7 +6,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build-win32}" && pwd)
 source "$here/wine_env.sh"
 cd "$build"  # where the tests find poromea.exe
-/usr/bin/python3 "$here/check_pe.py" "$build/poromea.exe" | tee "$work/results" || true
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' CMakeCache.txt)  # the version the build was made for
+/usr/bin/python3 "$here/check_pe.py" "$build/poromea.exe" "$version" | tee "$work/results" || true
 timeout 1800 "$wine32" "$build/win32_host_tests.exe" 2>&1 | tee -a "$work/results" || true
 echo "== the Wine tests took ${SECONDS}s, the prefix's set-up included"
 awk '/^[0-9]+ passed, [0-9]+ failed/ { p += $1; f += $3; n++ }  # a program that printed none did not finish
