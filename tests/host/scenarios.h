@@ -68,6 +68,7 @@ public:
     virtual void closeWindow(std::string_view title) = 0;
     virtual bool running() = 0;                         // the program has not ended
     virtual bool windowsClose() { return true; }        // false where the main window cannot be closed (a page)
+    virtual int monkeySteps() { return 1500; }          // fewer where every step is a round trip to a browser
     virtual std::vector<std::string> failures() = 0;    // errors reported to the player
 };
 

@@ -56,7 +56,8 @@ class Steps {
       case 'timer': await page.clock.runFor(5000); break;
       case 'wait': await page.clock.runFor(Number(args[0])); break;
       case 'now': return String(await query(() => performance.now()));
-      case 'picture': return this.game.control(args[0]).getAttribute('data-picture');
+      case 'pictures': return query(() => ['card', 'slot'].flatMap((which) => [...document.querySelectorAll(`#Form1 [data-${which}]`)]
+        .sort((a, b) => a.dataset[which] - b.dataset[which]).map((e) => e.dataset.picture)).join('|'));
       case 'spoken': return query(([key]) => {
         const e = document.querySelector(`#Form1 [data-control="${key}"]`), description = e.getAttribute('aria-description');
         return e.getAttribute('aria-label') + (description ? `、${description}` : '');

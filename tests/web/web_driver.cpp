@@ -44,6 +44,7 @@ public:
 
     // One command, one answer: the browser has handled the input when it answers.
     std::string ask(const std::string& command) {
+        if (command.rfind("picture", 0) != 0) pictures_.clear();  // anything but a look may change them
         std::fprintf(out_, "%s\n", command.c_str());
         std::fflush(out_);
         std::string answer;
@@ -80,7 +81,11 @@ public:
     void wait(int milliseconds) override { ask("wait\t" + std::to_string(milliseconds)); }
     double now() override { return std::atof(ask("now").c_str()); }
 
-    std::string picture(ImageControl c) override { return ask("picture\t" + controlOf(c)); }
+    // The pictures of the cards and slots, read in one look and kept until the next step.
+    std::string picture(ImageControl c) override {
+        if (pictures_.empty()) pictures_ = split(ask("pictures"), '|');
+        return pictures_.at(static_cast<std::size_t>((c.array == ImageArray::Imgx ? 0 : 6) + c.index));
+    }
     std::string spoken(ImageControl c) override { return ask("spoken\t" + controlOf(c)); }
     std::optional<Rect> outline() override {
         const std::string r = ask("outline");
@@ -110,11 +115,13 @@ public:
     void closeWindow(std::string_view title) override { ask("close\t" + std::string(title)); }
     bool running() override { return true; }  // a page is closed by its browser, not by the game
     bool windowsClose() override { return false; }
+    int monkeySteps() override { return 500; }
     std::vector<std::string> failures() override { return split(ask("failures"), '|'); }
 
 private:
     std::FILE* out_;
     std::FILE* in_;
+    std::vector<std::string> pictures_;  // cards 1..6, then slots Image10..Image15
 };
 
 }  // namespace
