@@ -146,11 +146,14 @@ run-web: web
 	@echo "ポロメア: http://127.0.0.1:$(WEB_PORT)/  (Ctrl+C to stop)"
 	/usr/bin/python3 -m http.server --bind 127.0.0.1 $(WEB_PORT) --directory $(WEB_BUILD)
 
-# The page driven in headless Chromium with real input (tests/web).
-test-web: web
+# The page driven in headless Chromium with real input (tests/web); the host
+# scenarios are played by web_scenarios, built natively with the other tests.
+test-web: web test-deps
 	$(call ensure,$(WEB_TEST_PACKAGES))
+	$(call configure,$(BUILD))
+	cmake --build $(BUILD) --target web_scenarios -j $(JOBS)
 	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
-	cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) node --test
+	cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) POROMEA_SCENARIOS=$(CURDIR)/$(BUILD)/tests/web/web_scenarios node --test
 
 # The page's size, start-up and handler times in headless Chromium (bench/web.mjs),
 # with the browser driver the page's tests install.

@@ -113,7 +113,13 @@ void correctGames(Driver& d) {
     d.click("Command2");  // the same answer again: still one window
     expectCongratulations(d);
 
+    // Moved, it stays where the player put it when the answer is checked again.
     d.moveWindow(kForm2Title, {400, 300});
+    const auto moved = windowsTitled(d, kForm2Title);
+    check(moved.size() == 1 && moved[0].client != kForm2Client);
+    d.click("Command2");
+    const auto again = windowsTitled(d, kForm2Title);
+    check(again.size() == 1 && moved.size() == 1 && again[0].client == moved[0].client);
     d.closeWindow(kForm2Title);
     check(windowsTitled(d, kForm2Title).empty());
     placeAll(d, deal(d));
