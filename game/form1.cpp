@@ -64,7 +64,7 @@ void Form1::Command1_Click() {
     for (int i = 0; i < kParts; ++i) {
         host_.setPicture(Imgx(i), host_.picture(Imga(toInt16(state_.order[i]))));
     }
-    host_.setTimerInterval(kMemoriseMs);
+    host_.setTimerInterval(memoriseMs_);
 }
 
 void Form1::Timer1_Timer() {

@@ -32,7 +32,8 @@ public:
                                                 kNothing, kNothing, kNothing};
     };
 
-    explicit Form1(Host& host) : host_(host) {}
+    // `memoriseMs`: how long the cards stay face up; a player may ask for longer.
+    explicit Form1(Host& host, std::int32_t memoriseMs = kMemoriseMs) : host_(host), memoriseMs_(memoriseMs) {}
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -59,6 +60,7 @@ private:
     void ShowSuccess();
 
     Host& host_;
+    std::int32_t memoriseMs_;
     State state_;
 };
 

@@ -100,6 +100,17 @@ std::string words(const Told& told) {
     return {};
 }
 
+std::optional<std::int32_t> memoriseMs(std::string_view seconds) {
+    if (seconds.empty() || seconds.size() > 3) return std::nullopt;
+    int value = 0;
+    for (char c : seconds) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 5 || value > 600) return std::nullopt;
+    return value * 1000;
+}
+
 std::string spokenText(std::string_view name, std::string_view picture) {
     const std::string description = pictureDescription(picture);
     return description.empty() ? std::string(name) : std::string(name) + "、" + description;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -78,6 +79,13 @@ struct Told {
 
 // The words for it, short enough to be heard within the memorising time.
 std::string words(const Told& told);
+
+// The time to memorise the cards, lengthened at the player's asking: a whole
+// number of seconds from the game's five up to ten minutes, as written in the
+// command line's --memorise=SECONDS or the page's ?memorise=SECONDS.
+// Milliseconds, or nothing when the text is not such a number.
+std::optional<std::int32_t> memoriseMs(std::string_view seconds);
+inline constexpr std::string_view kMemoriseError = "--memorise には 5 から 600 までの秒数を指定してください。";
 
 // One line for hosts whose screen readers read a control's text only:
 // the control's name and what it shows ("口の場所、空き").

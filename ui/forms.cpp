@@ -15,6 +15,8 @@ constexpr Rgb kYellow{255, 255, 0};
 constexpr ImageControl Card(std::int16_t i) { return {ImageArray::Imgx, i}; }
 constexpr ImageControl Slot(std::int16_t k) { return {ImageArray::Slot, k}; }
 
+// A button is named by what it shows, so that a voice that says its caption
+// is understood; what it does is its description.
 // clang-format off
 constexpr std::array kForm1Controls{
     Control{"Image1",   -1, Kind::Image,  240,  240, 4770, 3885, {}, "title", true, nullptr, "ポロメア"},
@@ -28,14 +30,14 @@ constexpr std::array kForm1Controls{
     Control{"Label1",   -1, Kind::Label,  240, 4320, 4455,  375, "しっかり見て、しっかり覚えて", {}, false, &kMincho},
     Control{"Label2",   -1, Kind::Label, 1080, 4800, 3135,  375, "ドラッグ＆ドロップ！！", {}, false, &kMincho},
     Control{"Label3",   -1, Kind::Label, 5520, 4920, 4095,  255, "(ヒント\u3000右目にほくろがあるよ。)", {}, false, &kGothic},
-    Control{"Command1", -1, Kind::Button, 240, 5520, 1335,  735, "START", {}, false, nullptr, "スタート"},
+    Control{"Command1", -1, Kind::Button, 240, 5520, 1335,  735, "START", {}, false, nullptr, "START", "スタート"},
     Control{"Imgx",      0, Kind::Image, 1920, 5520,  750,  750, {}, "cover1", false, nullptr, "カード 1", {}, Card(0)},
     Control{"Imgx",      1, Kind::Image, 3000, 5520,  750,  750, {}, "cover2", false, nullptr, "カード 2", {}, Card(1)},
     Control{"Imgx",      2, Kind::Image, 4080, 5520,  750,  750, {}, "cover3", false, nullptr, "カード 3", {}, Card(2)},
     Control{"Imgx",      3, Kind::Image, 5160, 5520,  750,  750, {}, "cover4", false, nullptr, "カード 4", {}, Card(3)},
     Control{"Imgx",      4, Kind::Image, 6240, 5520,  750,  750, {}, "cover5", false, nullptr, "カード 5", {}, Card(4)},
     Control{"Imgx",      5, Kind::Image, 7320, 5520,  750,  750, {}, "cover6", false, nullptr, "カード 6", {}, Card(5)},
-    Control{"Command2", -1, Kind::Button, 8400, 5520, 1215, 735, "O  K", {}, false, nullptr, "答え合わせ"},
+    Control{"Command2", -1, Kind::Button, 8400, 5520, 1215, 735, "O  K", {}, false, nullptr, "OK", "答え合わせ"},
 };
 
 // The pictures the rules read: the parts, the covers and the empty slot.

@@ -56,8 +56,8 @@ void reportAndQuit(const QString& message) {
 
 }  // namespace
 
-QtHost::QtHost(PictureLibrary& pictures)
-    : pictures_(pictures), form1_(std::make_unique<QWidget>()), game_(*this), hand_(game_, *this),
+QtHost::QtHost(PictureLibrary& pictures, std::int32_t memoriseMs)
+    : pictures_(pictures), form1_(std::make_unique<QWidget>()), game_(*this, memoriseMs), hand_(game_, *this),
       fatal_(reportAndQuit) {
     form1_->setWindowIcon(QIcon(QStringLiteral(":/pictures/poromea.ico")));
     form1Controls_ = buildForm(ui::kForm1, form1_.get(), pictures_);

@@ -26,7 +26,7 @@ class QtHost final : public QObject, public Host, private ui::Surface {
     Q_OBJECT
 public:
     // Builds the main window (not shown yet). Throws if a picture is missing.
-    explicit QtHost(PictureLibrary& pictures);
+    explicit QtHost(PictureLibrary& pictures, std::int32_t memoriseMs = kMemoriseMs);
     ~QtHost() override;
 
     QWidget* form1() const { return form1_.get(); }

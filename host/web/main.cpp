@@ -8,6 +8,7 @@
 #include "host/web/picture_library.h"
 #include "host/web/probes.h"
 #include "host/web/web_host.h"
+#include "ui/access.h"
 
 using emscripten::val;
 
@@ -55,7 +56,10 @@ EMSCRIPTEN_BINDINGS(poromea) {
 
 int main() {
     try {
-        static poromea::web::WebHost instance(pictures);
+        // ?memorise=SECONDS lengthens the time to memorise; a value that is not one is not taken.
+        const val asked = val::global("URLSearchParams").new_(val::global("location")["search"]).call<val>("get", val("memorise"));
+        const auto memoriseMs = asked.isString() ? poromea::ui::memoriseMs(asked.as<std::string>()) : std::nullopt;
+        static poromea::web::WebHost instance(pictures, memoriseMs.value_or(poromea::kMemoriseMs));
         host = &instance;
         instance.setProbe(&probes);
         instance.start();

@@ -53,12 +53,12 @@ ui::Key keyOf(const EmscriptenKeyboardEvent& e) {
 
 }  // namespace
 
-WebHost::WebHost(PictureLibrary& pictures)
+WebHost::WebHost(PictureLibrary& pictures, std::int32_t memoriseMs)
     : pictures_(pictures),
       desk_(pictures),
       outline_(element("div", "outline")),
       announcer_(element("div", "announcer")),
-      game_(*this),
+      game_(*this, memoriseMs),
       hand_(game_, *this) {
     for (const ui::Store& s : ui::kForm1.stores) stores_[s.control] = pictures_.get(s.picture);
     // The outline has a card's size (every card has the same).

@@ -24,7 +24,7 @@ namespace poromea::web {
 class WebHost final : public Host, private ui::Surface {
 public:
     // Builds the main window into the page. Throws if a picture is missing.
-    explicit WebHost(PictureLibrary& pictures);
+    explicit WebHost(PictureLibrary& pictures, std::int32_t memoriseMs = kMemoriseMs);
     WebHost(const WebHost&) = delete;
     WebHost& operator=(const WebHost&) = delete;
 

@@ -70,12 +70,12 @@ void reportAndQuit(HWND owner, const std::wstring& message) {
 
 }  // namespace
 
-Win32Host::Win32Host(PictureLibrary& pictures)
+Win32Host::Win32Host(PictureLibrary& pictures, std::int32_t memoriseMs)
     : pictures_(pictures),
       stores_(loadStores(pictures)),
       form1_(std::make_unique<BuiltForm>(ui::kForm1, kForm1Style, pictures, handlerFor(&Win32Host::form1Message))),
       outline_(form1_->window()),
-      game_(*this),
+      game_(*this, memoriseMs),
       hand_(game_, *this) {
     for (const ui::Control& c : ui::kForm1.controls) {
         if (!c.reached) continue;

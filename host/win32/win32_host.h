@@ -27,7 +27,7 @@ class Win32Host final : public Host, private ui::Surface {
 public:
     // Builds the main window (not shown yet). Throws if a picture is missing
     // or cannot be decoded, or a window cannot be created.
-    explicit Win32Host(PictureLibrary& pictures);
+    explicit Win32Host(PictureLibrary& pictures, std::int32_t memoriseMs = kMemoriseMs);
     ~Win32Host() override;
     Win32Host(const Win32Host&) = delete;
     Win32Host& operator=(const Win32Host&) = delete;

@@ -34,7 +34,7 @@ TEST(Rules, AWholeGameAndOnlyThisGamesDropsCount) {
     form.Command1_Click();
     const Row faceUp = host.row(ImageArray::Imgx);
     EXPECT_TRUE(std::is_permutation(faceUp.begin(), faceUp.end(), kFace.begin()));
-    EXPECT_EQ(host.interval, kMemoriseMs);
+    EXPECT_EQ(host.interval, 5000) << "five seconds to memorise";
     EXPECT_EQ(host.reseeds, 1);
     EXPECT_FALSE(press(0)) << "face-up cards cannot be dragged";
     form.Timer1_Timer();
@@ -98,6 +98,13 @@ TEST(ClockSeededRandom, GivesTwentyFourBitFractionsOverTheWholeRange) {
     }
     EXPECT_LT(low, 0.01f);
     EXPECT_GT(high, 0.99f);
+}
+
+TEST(Rules, APlayerMayAskForLongerToMemorise) {
+    test::FakeHost host;
+    Form1 form{host, 12000};
+    form.Command1_Click();
+    EXPECT_EQ(host.interval, 12000);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ after(() => browser?.close());
 export const play = (name, options, body) => test(name, { timeout: options.timeout ?? 120_000 }, async (t) => body(await Game.open(options, t)));
 
 export class Game {
-  static async open({ phone = false } = {}, t) {
+  static async open({ phone = false, query = '' } = {}, t) {
     const context = await browser.newContext({ viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone });
     await context.route(`${origin}/**`, (route) => route.fulfill({ path: root + new URL(route.request().url()).pathname.replace(/\/$/, '/index.html') }));
     const game = Object.assign(new Game(), { context, page: await context.newPage(), phone, problems: [], failures: [] });
@@ -27,7 +27,7 @@ export class Game {
     game.page.on('request', (r) => [origin, 'null'].includes(new URL(r.url()).origin) || game.problems.push(r.url()));
     await game.page.clock.install();
     game.cdp = await context.newCDPSession(game.page);
-    await game.page.goto(origin);
+    await game.page.goto(origin + query);
     await game.page.waitForSelector('html[data-drawn-ms]', { state: 'attached' });  // every picture painted
     return game;
   }

@@ -70,6 +70,9 @@ play('a whole game with the keys alone, told to a screen reader', {}, async (gam
     .map((n) => [n.name.value, n.description.value]));
   assert.deepEqual(await described(), Object.fromEntries([1, 2, 3, 4, 5, 6].map((i) => [`カード ${i}`, `カード ${i} の裏`])
     .concat(['口', '鼻', '右耳', '左耳', '右目', '左目'].map((part) => [`${part}の場所`, '空き']))));
+  // The buttons are named by what they show, so a voice that says it is understood; their meaning is their description.
+  assert.deepEqual((await tree()).filter((n) => n.role?.value === 'button' && n.name?.value !== '閉じる')
+    .map((n) => [n.name.value, n.description?.value]), [['START', 'スタート'], ['OK', '答え合わせ']]);
   const { cards: faceUp } = await game.keys('Space').then(() => game.seen());  // START holds the focus
   assert.equal((await described())['カード 1'], ['口', '鼻', '右耳', '左耳', '右目（ほくろ）', '左目'][PARTS.indexOf(faceUp[0])]);
   await game.page.clock.runFor(5000);
@@ -85,4 +88,19 @@ play('a whole game with the keys alone, told to a screen reader', {}, async (gam
   assert.equal((await described())['右目の場所'], `カード ${faceUp.indexOf('part4') + 1} の裏`);
   await game.keys('Tab', 'Enter');  // O K
   assert.equal((await tree()).filter((n) => n.role?.value === 'dialog' && n.name?.value === 'おめでとう !!').length, 1);
+});
+
+play('longer to memorise when the address asks for it, never shorter', { query: '/?memorise=8' }, async (game) => {
+  await game.press('Command1');
+  await game.page.clock.runFor(7900);
+  assert.notDeepEqual((await game.seen()).cards, COVERS, 'still face up just before eight seconds');
+  await game.page.clock.runFor(200);
+  assert.deepEqual((await game.seen()).cards, COVERS);
+  await game.page.goto('http://poromea.test/?memorise=2');
+  await game.page.waitForSelector('html[data-drawn-ms]', { state: 'attached' });
+  await game.press('Command1');
+  await game.page.clock.runFor(4900);
+  assert.notDeepEqual((await game.seen()).cards, COVERS, 'two seconds is not taken: five it is');
+  await game.page.clock.runFor(200);
+  assert.deepEqual((await game.seen()).cards, COVERS);
 });

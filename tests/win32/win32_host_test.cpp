@@ -59,6 +59,7 @@ void windowsOnScreen() {
 
 // poromea.exe as built, and with a broken picture, in the build folder: its window, titled as the game,
 // shows the game or the start-up error naming the picture; closing it ends the program with the status.
+// (How long the cards stay face up is measured by the scenarios.)
 void theExecutable() {
     const wchar_t *built = L"poromea.exe", *broken = L"poromea-broken.exe";
     CopyFileW(built, broken, FALSE);
@@ -66,8 +67,12 @@ void theExecutable() {
     char bytes[] = "GIF89a not really";
     UpdateResourceW(update, MAKEINTRESOURCEW(10) /* RT_RCDATA */, L"PART3", 0x0411, bytes, sizeof bytes);
     check(EndUpdateResourceW(update, FALSE));
-    for (const auto& [exe, shows, status] : {std::tuple(built, "START", 0ul), std::tuple(broken, "part3.gif", 1ul)}) {
-        const auto process = reinterpret_cast<HANDLE>(_wspawnl(_P_NOWAIT, exe, exe, nullptr));
+    // A memorising time shorter than the game's own is refused before the game opens.
+    for (const auto& [exe, option, shows, status] :
+         {std::tuple(built, L"--memorise=30", "START", 0ul), std::tuple(broken, L"", "part3.gif", 1ul),
+          std::tuple(built, L"--memorise=4", "--memorise には 5 から 600 までの秒数を指定してください。", 2ul)}) {
+        const auto process = reinterpret_cast<HANDLE>(
+            *option ? _wspawnl(_P_NOWAIT, exe, exe, option, nullptr) : _wspawnl(_P_NOWAIT, exe, exe, nullptr));
         WaitForInputIdle(process, 30000);  // its window shown
         HWND shown = FindWindowW(nullptr, L"ポロメア");
         std::string text;
