@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <stdexcept>
 
 #include "ui/access.h"
@@ -158,6 +159,12 @@ void QtHost::showWindow(WindowName window) {
         form2_ = std::make_unique<QWidget>();
         form2_->setWindowIcon(form1_->windowIcon());
         buildForm(ui::kForm2, form2_.get(), pictures_);
+        // Closed from the keyboard as a dialog is.
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), form2_.get());
+        connect(escape, &QShortcut::activated, this, [this] {
+            form2_->close();
+            form1_->activateWindow();  // the keys go back to the game
+        });
     }
     if (form2_->isVisible()) return;
     // Opened again, it is back at its designed place even if the player moved it.

@@ -146,6 +146,10 @@ void WebHost::buttonClick(val event) {
 bool WebHost::keyDown(const EmscriptenKeyboardEvent& event) {
     if (hand_.failed() || desk_.messageOpen()) return false;  // the box's own keys
     if (hand_.keyPressed(keyOf(event))) return true;
+    if (keyOf(event) == ui::Key::Escape && desk_.form2HasFocus()) {
+        hand_.run("ウィンドウ", [this] { desk_.hideForm2(); });
+        return true;
+    }
     // Tab goes round the window's tab order only, as in a desktop window.
     if (std::string_view(event.key) != "Tab" || event.ctrlKey || event.altKey || event.metaKey) return false;
     hand_.run("キー", [&] {

@@ -98,10 +98,22 @@ void Desk::showForm2(PictureLibrary& pictures) {
     form2_.set("hidden", val(false));
     placeForm2(ui::pixels(*f.left), ui::pixels(*f.top));
     raise(form2_);
+    // The new window has the keys, as on a desktop: a screen reader reads it
+    // as it opens, and Escape closes it.
+    returnFocus_ = val::global("document")["activeElement"];
+    form2_.call<val>("querySelector", val(".close")).call<void>("focus");
 }
 
 void Desk::hideForm2() {
-    if (!form2_.isNull()) form2_.set("hidden", val(true));
+    if (form2_.isNull() || form2_["hidden"].as<bool>()) return;
+    const bool hadFocus = form2_.call<bool>("contains", val::global("document")["activeElement"]);
+    form2_.set("hidden", val(true));
+    if (hadFocus && !returnFocus_.isNull() && !returnFocus_.isUndefined()) returnFocus_.call<void>("focus");
+}
+
+bool Desk::form2HasFocus() const {
+    return !form2_.isNull() && !form2_["hidden"].as<bool>() &&
+           form2_.call<bool>("contains", val::global("document")["activeElement"]);
 }
 
 // Puts Form2's client area at (left, top) of the desk, keeping its whole frame

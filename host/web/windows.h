@@ -32,7 +32,8 @@ public:
 
     // Opens the congratulation window at its designed place; an open one is left as it is.
     void showForm2(PictureLibrary& pictures);
-    void hideForm2();
+    void hideForm2();  // the keys go back where they were
+    bool form2HasFocus() const;
     // Shows the modal message box and returns at once.
     void showMessage(std::u16string_view prompt, std::u16string_view title);
     bool messageOpen() const;
@@ -56,6 +57,7 @@ private:
     BuiltForm form1Controls_;
     val form2_ = val::null();       // null until the first correct answer
     val messageBox_ = val::null();  // null until the first wrong answer
+    val returnFocus_ = val::null();  // where the keys were when Form2 opened
     double scale_ = 1;
     double form1Left_ = 0, form1Top_ = 0;  // the windows' client areas on the desk
     double form2Left_ = 0, form2Top_ = 0;

@@ -196,6 +196,10 @@ bool Win32Host::preTranslateMessage(MSG& m) {
     // card is held: until the hold ends, every key belongs to it.
     const bool holding = hand_.holding();
     if (m.message != WM_KEYDOWN) return holding;
+    if (!holding && m.wParam == VK_ESCAPE && form2() && (m.hwnd == form2() || IsChild(form2(), m.hwnd))) {
+        PostMessageW(form2(), WM_CLOSE, 0, 0);  // Escape closes the congratulation window, as a dialog's
+        return true;
+    }
     if (!holding && !inForm1()) return false;
     if (hand_.keyPressed(keyOf(m.wParam))) return true;
     if (m.wParam == VK_TAB && IsChild(form1(), m.hwnd)) {

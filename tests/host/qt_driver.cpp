@@ -66,6 +66,7 @@ public:
                                             Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down,
                                             Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape};  // in ui::Key's order
         const Qt::Key k = key == ui::Key::Return && keypad ? Qt::Key_Enter : kKeys[static_cast<int>(key)];
+        QCoreApplication::processEvents();  // a window that asked to be active is, as the player sees it
         QTest::keyClick(focus(), k, keypad ? Qt::KeypadModifier : Qt::NoModifier);
     }
     void tab() override { QTest::keyClick(focus(), Qt::Key_Tab); }
@@ -104,6 +105,7 @@ public:
     }
     std::vector<MessageWindow> takeMessageBoxes() override { return std::exchange(boxes_, {}); }
     std::string focusedButton() override {
+        QCoreApplication::processEvents();
         QWidget* f = QApplication::focusWidget();
         return f && qobject_cast<QPushButton*>(f) ? f->objectName().toStdString() : "";
     }

@@ -235,6 +235,10 @@ void keyboardGame(Driver& d) {
     checkEq(d.focusedButton(), "Command2");
     d.key(ui::Key::Return);
     expectCongratulations(d);
+    // The window that opened has the keys: Escape closes it, and they are back on O  K.
+    d.key(ui::Key::Escape);
+    check(windowsTitled(d, kForm2Title).empty());
+    checkEq(d.focusedButton(), "Command2");
 }
 
 void keyRules(Driver& d) {
