@@ -1,5 +1,7 @@
 #include "host/win32/widgets.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -91,6 +93,70 @@ RECT rectIn(HWND window, HWND parent) {
     GetWindowRect(window, &r);
     MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+// --- accessibility annotations ---
+
+namespace {
+
+// UI Automation's LiveSetting property, and its value Assertive.
+constexpr GUID kLiveSetting{0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr int kAssertive = 2;
+// EVENT_OBJECT_LIVEREGIONCHANGED, known from Windows 8 on; older systems pass it by.
+constexpr DWORD kLiveRegionChanged = 0x8019;
+
+// The system's annotation service, released when done.
+class PropServices {
+public:
+    PropServices() {
+        CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                         reinterpret_cast<void**>(&services_));
+    }
+    ~PropServices() {
+        if (services_) services_->Release();
+    }
+    PropServices(const PropServices&) = delete;
+    PropServices& operator=(const PropServices&) = delete;
+    IAccPropServices* operator->() const { return services_; }
+    explicit operator bool() const { return services_ != nullptr; }
+
+private:
+    IAccPropServices* services_ = nullptr;
+};
+
+}  // namespace
+
+bool annotateName(HWND window, std::string_view name, std::string_view description) {
+    PropServices services;
+    if (!services) return false;
+    bool done = true;
+    for (const auto& [property, text] : {std::pair(PROPID_ACC_NAME, name), std::pair(PROPID_ACC_DESCRIPTION, description)}) {
+        if (text.empty()) continue;
+        std::wstring wide = widen(text);
+        done = SUCCEEDED(services->SetHwndPropStr(window, OBJID_CLIENT, CHILDID_SELF, property, wide.c_str())) && done;
+    }
+    return done;
+}
+
+bool annotateLiveRegion(HWND window) {
+    PropServices services;
+    if (!services) return false;
+    VARIANT assertive;
+    VariantInit(&assertive);
+    assertive.vt = VT_I4;
+    assertive.lVal = kAssertive;
+    return SUCCEEDED(services->SetHwndProp(window, OBJID_CLIENT, CHILDID_SELF, kLiveSetting, assertive));
+}
+
+Announcer::Announcer(HWND parent) {
+    window_ = createWindow(L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, RECT{}, parent);
+    annotateLiveRegion(window_);
+}
+
+void Announcer::say(std::string_view words) {
+    SetWindowTextW(window_, widen(words).c_str());
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
+    NotifyWinEvent(kLiveRegionChanged, window_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 // --- image controls ---
@@ -242,6 +308,8 @@ BuiltForm::BuiltForm(const ui::Form& form, DWORD style, PictureLibrary& pictures
         case ui::Kind::Button:
             child = createWindow(L"BUTTON", widen(c.text), kChild | BS_PUSHBUTTON, pixelRect(c), window());
             SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+            // Named as a voice would say its caption ("OK", not "O  K"), with what it does.
+            annotateName(child, c.accessibleName, c.description);
             break;
         }
         // Stacking order is the layout's order, bottom first.

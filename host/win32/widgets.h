@@ -74,6 +74,25 @@ struct DestroyWindowOf {
     void operator()(HWND window) const { DestroyWindow(window); }
 };
 
+// What a screen reader is told of a window beyond its text, through the
+// system's accessibility annotations: its name and description, and that it
+// is a live region whose every new text is read at once. Each returns false
+// where the system has no annotations (they are then simply not there).
+bool annotateName(HWND window, std::string_view name, std::string_view description);
+bool annotateLiveRegion(HWND window);
+
+// A line read out by screen readers as soon as it changes (a live region),
+// never seen: the game's announcements.
+class Announcer {
+public:
+    explicit Announcer(HWND parent);
+    HWND window() const { return window_; }
+    void say(std::string_view words);
+
+private:
+    HWND window_ = nullptr;
+};
+
 // A top-level window and its controls, built from its layout.
 class BuiltForm {
 public:

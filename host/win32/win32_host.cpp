@@ -75,6 +75,7 @@ Win32Host::Win32Host(PictureLibrary& pictures, std::int32_t memoriseMs)
       stores_(loadStores(pictures)),
       form1_(std::make_unique<BuiltForm>(ui::kForm1, kForm1Style, pictures, handlerFor(&Win32Host::form1Message))),
       outline_(form1_->window()),
+      announcer_(form1_->window()),
       game_(*this, memoriseMs),
       hand_(game_, *this) {
     for (const ui::Control& c : ui::kForm1.controls) {
@@ -321,12 +322,14 @@ bool Win32Host::pressFocusedButton() {
 
 std::string Win32Host::pictureName(ImageControl control) { return box(control).pictureName(); }
 
-void Win32Host::announce(const ui::Told& told, std::string_view) {
+void Win32Host::announce(const ui::Told& told, std::string_view words) {
     // A screen reader follows the card held by the keys: the slot under it has the focus.
     using K = ui::Told::Kind;
     if ((told.kind == K::PickedUp || told.kind == K::MovedOver) && told.slot >= 0) {
         NotifyWinEvent(EVENT_OBJECT_FOCUS, box(Slot(told.slot)).window(), OBJID_CLIENT, CHILDID_SELF);
     }
+    // Then the words, read at once as a live region's.
+    announcer_.say(words);
 }
 
 void Win32Host::reportFailure(std::string_view message) {

@@ -38,6 +38,7 @@ public:
     HWND control(std::string_view name, int index = -1) const { return form1_->control(name, index); }
     HWND imageControl(ImageControl control) const;
     HWND dragOutline() const { return outline_.window(); }
+    HWND announcer() const { return announcer_.window(); }  // what screen readers are told as it happens
     // The name of the picture an image control of either window shows ("cover3"), empty if none.
     std::string pictureName(HWND imageControl) const;
 
@@ -89,6 +90,7 @@ private:
     std::unique_ptr<BuiltForm> form1_;
     std::unique_ptr<BuiltForm> form2_;
     DragOutline outline_;
+    Announcer announcer_;
     std::map<ImageControl, ImageBox*> boxes_;  // shown image controls of the rules
     HWND lastFocus_ = nullptr;  // the button that had the focus when Form1 was last active
     std::int32_t timerInterval_ = 0;

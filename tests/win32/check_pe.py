@@ -8,7 +8,7 @@ import sys
 import pefile
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "oleaut32.dll", "msvcrt.dll", "advapi32.dll",
-               "shell32.dll", "comctl32.dll"}
+               "shell32.dll", "comctl32.dll", "oleacc.dll"}
 PICTURES = [f"PART{i}" for i in range(6)] + [f"COVER{i}" for i in range(1, 7)] + ["EMPTY", "FACE", "TITLE", "BANNER"]
 RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION = 3, 10, 14, 16
 

@@ -1,9 +1,12 @@
 // The Win32 host under Wine (run_wine_tests.sh): every host scenario through the Win32 driver,
 // then what only this host has; "N passed, N failed" last.
 #include <objbase.h>
+#include <oleacc.h>
 #include <process.h>
 
 #include <cstdio>
+#include <tuple>
+#include <vector>
 
 #include "tests/win32/win32_driver.h"
 
@@ -12,6 +15,7 @@ namespace {
 
 int checksFailed = 0;
 std::vector<std::pair<DWORD, HWND>> heard;  // what screen readers were told
+std::vector<std::string> said;               // the live region's words, as they were told
 
 // Screen readers hear of a card held by the keys moving, as its slot's focus, and of a picture's change; labels
 // get Japanese fonts; cards and slots show their pictures as laid out, pixel for pixel; the outline, on top, follows.
@@ -19,15 +23,47 @@ void windowsOnScreen() {
     Win32Driver d;
     d.click("Command1");
     d.letTimerElapse();
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_NAMECHANGE, nullptr,
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, 0x8019 /* EVENT_OBJECT_LIVEREGIONCHANGED */, nullptr,
         [](HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) CALLBACK {
             if (object == OBJID_CLIENT && child == CHILDID_SELF) heard.emplace_back(event, window);
+            if (event == 0x8019) said.push_back(textOf(window));
         }, GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
     for (ui::Key key : {ui::Key::Digit4, ui::Key::Left, ui::Key::Left, ui::Key::Return}) d.key(key);
     UnhookWinEvent(hook);
     const auto slot = [&](int k) { return d.host.imageControl(Slot(k)); };
+    std::erase_if(heard, [&](const auto& e) { return e.second == d.host.announcer() || e.first > EVENT_OBJECT_NAMECHANGE; });
     check(heard == (decltype(heard){{EVENT_OBJECT_FOCUS, slot(0)}, {EVENT_OBJECT_FOCUS, slot(5)},
                                              {EVENT_OBJECT_FOCUS, slot(4)}, {EVENT_OBJECT_NAMECHANGE, slot(4)}}));
+    // The same words as on every host, read out as a live region's.
+    checkEq(said, (std::vector<std::string>{"カード 4を持っています。口の場所、空き", "左目の場所、空き",
+                                            "右目の場所、空き", "カード 4を右目の場所に置きました"}));
+    // The buttons are named by their captions as a voice says them, with what they do, through the
+    // system's annotations; a system without them (Wine has none) names them by their text.
+    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, d.host.form1(), nullptr, nullptr, nullptr);
+    const bool annotated = win32::annotateName(probe, "名前", "説明");
+    DestroyWindow(probe);
+    if (!annotated) std::printf("    no accessibility annotations here: the buttons are named by their text\n");
+    for (const auto& [button, name, description] :
+         annotated ? std::vector{std::tuple("Command1", L"START", L"スタート"), std::tuple("Command2", L"OK", L"答え合わせ")}
+                   : std::vector{std::tuple("Command1", L"START", L""), std::tuple("Command2", L"O  K", L"")}) {
+        IAccessible* accessible = nullptr;
+        if (FAILED(AccessibleObjectFromWindow(d.host.control(button), OBJID_CLIENT, IID_IAccessible,
+                                              reinterpret_cast<void**>(&accessible)))) {
+            fail(__FILE__, __LINE__, std::string(button) + ": no accessible object");
+            continue;
+        }
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR got[2] = {};
+        accessible->get_accName(self, &got[0]);
+        accessible->get_accDescription(self, &got[1]);
+        const auto text = [](BSTR b) { return win32::narrow(b ? std::wstring_view(b) : std::wstring_view()); };
+        checkEq(text(got[0]) + " / " + text(got[1]), win32::narrow(name) + " / " + win32::narrow(description));
+        for (BSTR b : got) SysFreeString(b);
+        accessible->Release();
+    }
 
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     for (const ui::Control& c : ui::kForm1.controls) {
