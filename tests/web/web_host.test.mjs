@@ -74,15 +74,24 @@ play('a whole game with the keys alone, told to a screen reader', {}, async (gam
   assert.deepEqual((await tree()).filter((n) => n.role?.value === 'button' && n.name?.value !== '閉じる')
     .map((n) => [n.name.value, n.description?.value]), [['START', 'スタート'], ['OK', '答え合わせ']]);
   const { cards: faceUp } = await game.keys('Space').then(() => game.seen());  // START holds the focus
-  assert.equal((await described())['カード 1'], ['口', '鼻', '右耳', '左耳', '右目（ほくろ）', '左目'][PARTS.indexOf(faceUp[0])]);
+  const name = (part) => ['口', '鼻', '右耳', '左耳', '右目（ほくろ）', '左目'][PARTS.indexOf(part)];
+  assert.equal((await described())['カード 1'], name(faceUp[0]));
+  const told = () => game.page.locator('[aria-live]').textContent();
+  assert.equal(await told(), faceUp.map((part, i) => `カード ${i + 1}、${name(part)}`).join('。'), 'the deal, at once');
   await game.page.clock.runFor(5000);
+  assert.equal(await told(), 'カードを裏返しました。数字キーで取れます');
   // Cards by digit (main row or keypad; a second takes another), slots by arrows (the shorter way from the mouth), dropped by Return or Space.
   for (let part = 0; part < 6; ++part) {
     const card = faceUp.indexOf(`part${part}`) + 1, steps = part <= 3 ? part : part - 6;
     await game.keys(...(part ? [] : [`Digit${(card % 6) + 1}`]), `${part % 2 ? 'Numpad' : 'Digit'}${card}`);
     if (!part) assert.equal(await game.page.locator('[aria-live]').textContent(), `カード ${card}を持っています。口の場所、空き`);
-    await game.keys(...Array(Math.abs(steps)).fill(steps > 0 ? 'ArrowDown' : 'ArrowLeft'), part % 2 ? 'Space' : 'Enter');
+    await game.keys(...Array(Math.abs(steps)).fill(steps > 0 ? 'ArrowDown' : 'ArrowLeft'));
+    if (part === 5) assert.equal(await told(), '左目の場所、空き');
+    await game.keys(part % 2 ? 'Space' : 'Enter');
+    if (part === 5) assert.equal(await told(), `カード ${card}を左目の場所に置きました`);
   }
+  await game.keys('Digit1', 'Escape');
+  assert.equal(await told(), 'カード 1を戻しました');
   assert.deepEqual(await game.seen(), { cards: COVERS, slots: PARTS.map((part) => COVERS[faceUp.indexOf(part)]), form2: [], message: [] },
     'no button pressed');
   assert.equal((await described())['右目の場所'], `カード ${faceUp.indexOf('part4') + 1} の裏`);
