@@ -105,12 +105,12 @@ void Interaction::press(const Held& how, int button, int shift) {
 void Interaction::beginDrag(int card) {
     if (pressing_.card != card) throw std::logic_error("a drag begins only from the card being pressed");
     held_ = pressing_;
-    surface_.showOutline(topLeftOf(Imgx(card)));
     if (held_.byKeys) {
         held_.slot = kFirstKeyboardSlot;
         surface_.showOutline(topLeftOf(Slot(held_.slot)));
         tell(told(Told::Kind::PickedUp, card, held_.slot, surface_.pictureName(Slot(held_.slot))));
     } else {
+        surface_.showOutline(topLeftOf(Imgx(card)));  // where the card is, until the pointer moves
         surface_.capturePointer(card, held_.pointer);
         tell(told(Told::Kind::PickedUp, card));
     }
