@@ -1,8 +1,12 @@
-# Writes DIR/sw.js from TEMPLATE: the page's files (FILES, names in DIR; the
-# page itself as "./") cached under a name made from their contents, so each
-# build has its own cache and a changed file makes a new service worker. Run as
-#   cmake -DDIR=... -DTEMPLATE=... "-DFILES=index.html;..." -P service_worker.cmake
+# Writes DIR/sw.js from TEMPLATE: every other file of DIR, the page's folder
+# (index.html as "./", the page's address), cached under a name made from
+# their contents, so each build has its own cache and a changed file makes a
+# new service worker. Run as
+#   cmake -DDIR=... -DTEMPLATE=... -P service_worker.cmake
 cmake_minimum_required(VERSION 3.20)
+file(GLOB FILES RELATIVE ${DIR} ${DIR}/*)
+list(REMOVE_ITEM FILES sw.js sw.js.tmp)
+list(SORT FILES)
 set(hashes "")
 set(listed "")
 foreach(file IN LISTS FILES)
