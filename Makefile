@@ -62,7 +62,7 @@ define configure
 endef
 
 .PHONY: all deps test-deps build run test install package screenshot bench pictures clean \
-        win32 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web
+        win32 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web audit-web
 
 all: build
 
@@ -133,8 +133,9 @@ screenshot-win32: win32 win32-test-deps
 	$(call ensure,imagemagick x11-utils python3-pil)
 	tools/screenshot_win32.sh $(WIN32_BUILD) $(WIN32_BUILD)/screenshots
 
-# The page, $(WEB_BUILD)/: index.html, poromea.js, poromea.wasm (the pictures
-# compiled in) and the icon. The CMake build tree is $(WEB_OBJ)/.
+# The page, $(WEB_BUILD)/: index.html (the main window written in),
+# poromea.js, poromea.wasm (the pictures compiled in), the icon, the app's
+# manifest and icons, the service worker sw.js. The CMake build tree is $(WEB_OBJ)/.
 web:
 	$(call ensure,$(WEB_PACKAGES))
 	@[ -f $(WEB_OBJ)/CMakeCache.txt ] || $(WEB_ENV) emcmake cmake -S . -B $(WEB_OBJ) \
@@ -161,6 +162,14 @@ bench-web: web
 	$(call ensure,$(WEB_TEST_PACKAGES))
 	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
 	node bench/web.mjs $(WEB_BUILD)
+
+# Lighthouse's audit of the page as a phone sees it (its mobile preset), in
+# headless Chromium, served on this machine: the four categories' scores
+# (tests/web/audit.mjs; Lighthouse is pinned in tests/web/package-lock.json).
+audit-web: web
+	$(call ensure,$(WEB_TEST_PACKAGES))
+	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+	cd tests/web && node audit.mjs $(CURDIR)/$(WEB_BUILD)
 
 # Start-up and memory against an empty Qt window, and the handlers' costs.
 # Takes a few minutes; not part of `make test`.
