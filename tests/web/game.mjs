@@ -13,15 +13,25 @@ const origin = 'http://poromea.test';
 export const PARTS = [0, 1, 2, 3, 4, 5].map((k) => `part${k}`), COVERS = PARTS.map((_, k) => `cover${k + 1}`);
 export const EMPTY = Array(6).fill('empty');
 
+// POROMEA_BROWSER=firefox: in Firefox ESR instead (firefox.mjs), for the scenarios that apply there.
+const firefox = process.env.POROMEA_BROWSER === 'firefox';
 let browser;
 const launch = { executablePath: '/usr/bin/chromium', args: ['--disable-gpu'] };
-before(async () => { browser = await chromium.launch(launch); });
+before(async () => { if (!firefox) browser = await chromium.launch(launch); });
 after(() => browser?.close());
 
 export const play = (name, options, body) => test(name, { timeout: options.timeout ?? 120_000 }, async (t) => body(await Game.open(options, t)));
 
 export class Game {
   static async open({ phone = false, query = '', server, init, profile } = {}, t) {
+    if (firefox) {
+      const game = Object.assign(new Game(), { phone, problems: [], failures: [] });
+      Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ phone, server }, root, game.problems));
+      t?.after(() => game.close());
+      await game.page.goto(game.origin + query);
+      await game.drawn();
+      return game;
+    }
     const device = { viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone };
     const context = await (profile ? chromium.launchPersistentContext(profile, { ...launch, ...device }) : browser.newContext(device));
     if (init) await context.addInitScript(init);
@@ -40,7 +50,7 @@ export class Game {
   }
 
   // Every picture of the main window painted.
-  drawn() { return this.page.waitForSelector('html[data-drawn-ms]', { state: 'attached' }); }
+  drawn() { return firefox ? this.page.drawn() : this.page.waitForSelector('html[data-drawn-ms]', { state: 'attached' }); }
 
   // Only the failure reports the test expects, no console error, no request beyond the page's origin.
   async close() {
