@@ -26,8 +26,8 @@ async function until(what, check, tries = 100) {
 const controlled = (game) => until('a service worker controls the page', () => game.page.evaluate(() => navigator.serviceWorker.controller !== null));
 const cacheNames = (game) => game.page.evaluate(() => caches.keys());
 
-async function served(t, folder = root) {
-  const server = await serve(folder);
+async function served(t, folder = root, options) {
+  const server = await serve(folder, options);
   t.after(server.close);
   return server;
 }
@@ -60,14 +60,20 @@ test('the wasm, fetched once and compiled as it streams, by the tests\' own rout
   assert.deepEqual(server.log.filter(([, path]) => path === '/poromea.wasm').map(([, , status]) => status).slice(0, 2), [200, 304]);
 });
 
-test('installable from an HTTP address: the manifest, its icons and the service worker', async (t) => {
+test('installable from any folder of a site: the manifest, its icons and the service worker', async (t) => {
   const profile = await mkdtemp(join(tmpdir(), 'poromea-profile-'));
   t.after(() => rm(profile, { recursive: true, force: true }));
-  const game = await Game.open({ server: await served(t), phone: true, profile }, t);
+  const server = await served(t, root, { under: '/games/poromea/' });
+  const game = await Game.open({ server, phone: true, profile }, t);
   await controlled(game);
   assert.deepEqual((await game.cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
-  const { url, errors } = await game.cdp.send('Page.getAppManifest');
-  assert.deepEqual([new URL(url).pathname, errors], ['/manifest.webmanifest', []]);
+  const { url, errors, manifest } = await game.cdp.send('Page.getAppManifest');
+  // Opened from the home screen: its name, in a window of its own, at the folder, in the page's blue.
+  const at = `${server.origin}/games/poromea/`;
+  assert.deepEqual([url, errors, manifest.name, manifest.display, manifest.startUrl, manifest.scope, manifest.themeColor, manifest.backgroundColor],
+    [`${at}manifest.webmanifest`, [], 'ポロメア', 'kStandalone', at, at, 'rgba(58,110,143,1)', 'rgba(58,110,143,1)']);
+  assert.equal(await game.page.evaluate(() => getComputedStyle(document.body).backgroundColor), 'rgb(58, 110, 143)');
+  assert.equal(await game.page.evaluate(() => navigator.serviceWorker.controller.scriptURL), `${at}sw.js`);
 });
 
 test('offline: the page, once visited, starts and plays a whole game with no network', async (t) => {

@@ -28,7 +28,7 @@ export class Game {
       const game = Object.assign(new Game(), { phone, problems: [], failures: [] });
       Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ phone, server }, root, game.problems));
       t?.after(() => game.close());
-      await game.page.goto(game.origin + query);
+      await game.page.goto((server?.url ?? game.origin) + query);
       await game.drawn();
       return game;
     }
@@ -44,7 +44,7 @@ export class Game {
     game.page.on('request', (r) => [at, 'null'].includes(new URL(r.url()).origin) || game.problems.push(r.url()));
     await game.page.clock.install();
     game.cdp = await context.newCDPSession(game.page);
-    await game.page.goto(at + query);
+    await game.page.goto((server?.url ?? at) + query);
     await game.drawn();
     return game;
   }
