@@ -120,3 +120,17 @@ test('the page zooms on a phone; a card dragged by touch on the zoomed page move
   assert.deepEqual(outline, [true], 'the card was held');
   assert.deepEqual([await view(), (await game.seen()).slots[0]], [zoomed, COVERS[faceUp.indexOf('part0')]]);
 });
+
+test('the main window stands where the game puts it before the game has loaded, on a computer and on a phone', async (t) => {
+  // Where it is when the page has been read, before the module has started (START gets the keys then), and after.
+  const record = () => document.addEventListener('DOMContentLoaded', () => {
+    const r = document.querySelector('#Form1').getBoundingClientRect();
+    window.beforeStart = [r.x, r.y, r.width, r.height, document.activeElement?.dataset.control ?? 'none'];
+  });
+  const box = (game) => game.page.evaluate(() => [window.beforeStart, [...Object.values(document.querySelector('#Form1').getBoundingClientRect().toJSON()).slice(0, 4), document.activeElement.dataset.control]])
+    .then((boxes) => boxes.map((b) => b.map((v) => (typeof v === 'number' ? Math.round(v) : v))));
+  const computer = await Game.open({ init: record }, t);
+  assert.deepEqual(await box(computer), [[308, 183, 663, 433, 'none'], [308, 183, 663, 433, 'Command1']]);
+  const phone = await Game.open({ init: record, phone: true }, t);
+  assert.deepEqual(await box(phone), [[0, 294, 390, 255, 'none'], [0, 294, 390, 255, 'Command1']]);
+});
