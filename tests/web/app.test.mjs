@@ -62,9 +62,9 @@ test('the wasm, fetched once and compiled as it streams, by the tests\' own rout
 
 test('installable from any folder of a site: the manifest, its icons and the service worker', async (t) => {
   const profile = await mkdtemp(join(tmpdir(), 'poromea-profile-'));
-  t.after(() => rm(profile, { recursive: true, force: true }));
   const server = await served(t, root, { under: '/games/poromea/' });
   const game = await Game.open({ server, phone: true, profile }, t);
+  t.after(() => rm(profile, { recursive: true, force: true }));  // once the browser is closed
   await controlled(game);
   assert.deepEqual((await game.cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
   const { url, errors, manifest } = await game.cdp.send('Page.getAppManifest');
@@ -89,9 +89,9 @@ test('offline: the page, once visited, starts and plays a whole game with no net
 
 test('a new build replaces the old one on the next visit, and the old one\'s cache goes', async (t) => {
   const folder = await mkdtemp(join(tmpdir(), 'poromea-build-'));
-  t.after(() => rm(folder, { recursive: true, force: true }));
   await cp(root, folder, { recursive: true });
   const game = await Game.open({ server: await served(t, folder) }, t);
+  t.after(() => rm(folder, { recursive: true, force: true }));  // once the browser is closed
   await controlled(game);
   const old = await cacheNames(game);
   assert.equal(old.length, 1);
