@@ -32,8 +32,9 @@ WIN32_TEST_PACKAGES := wine wine32:i386 wine64 fonts-wine xvfb xauth \
             fonts-ipafont-mincho fonts-ipafont-gothic python3-pefile
 # The page on WebAssembly (make web): Debian's Emscripten and its optimiser.
 WEB_PACKAGES := emscripten binaryen cmake make python3
-# Its tests drive the page in Chromium; the labels' faces must be installed.
-WEB_TEST_PACKAGES := chromium fonts-ipafont-mincho fonts-ipafont-gothic
+# Its tests drive the page in Chromium and its main game in Firefox ESR; the
+# labels' faces must be installed.
+WEB_TEST_PACKAGES := chromium firefox-esr fonts-ipafont-mincho fonts-ipafont-gothic
 # Emscripten's tools load Debian's JavaScript modules from here, which a
 # Node.js not installed by Debian does not search.
 WEB_ENV := NODE_PATH=/usr/share/nodejs
@@ -62,7 +63,7 @@ define configure
 endef
 
 .PHONY: all deps test-deps build run test install package screenshot bench pictures clean \
-        win32 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web
+        win32 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web audit-web
 
 all: build
 
@@ -133,8 +134,9 @@ screenshot-win32: win32 win32-test-deps
 	$(call ensure,imagemagick x11-utils python3-pil)
 	tools/screenshot_win32.sh $(WIN32_BUILD) $(WIN32_BUILD)/screenshots
 
-# The page, $(WEB_BUILD)/: index.html, poromea.js, poromea.wasm (the pictures
-# compiled in) and the icon. The CMake build tree is $(WEB_OBJ)/.
+# The page, $(WEB_BUILD)/: index.html (the main window written in),
+# poromea.js, poromea.wasm (the pictures compiled in), the icon, the app's
+# manifest and icons, the service worker sw.js. The CMake build tree is $(WEB_OBJ)/.
 web:
 	$(call ensure,$(WEB_PACKAGES))
 	@[ -f $(WEB_OBJ)/CMakeCache.txt ] || $(WEB_ENV) emcmake cmake -S . -B $(WEB_OBJ) \
@@ -161,6 +163,14 @@ bench-web: web
 	$(call ensure,$(WEB_TEST_PACKAGES))
 	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
 	node bench/web.mjs $(WEB_BUILD)
+
+# Lighthouse's audit of the page as a phone sees it (its mobile preset), in
+# headless Chromium, served on this machine: the four categories' scores
+# (tests/web/audit.mjs; Lighthouse is pinned in tests/web/package-lock.json).
+audit-web: web
+	$(call ensure,$(WEB_TEST_PACKAGES))
+	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+	cd tests/web && node audit.mjs $(CURDIR)/$(WEB_BUILD)
 
 # Start-up and memory against an empty Qt window, and the handlers' costs.
 # Takes a few minutes; not part of `make test`.

@@ -1,6 +1,7 @@
 // The page's size, start-up and handler times in headless Chromium (make bench-web):
 //   node bench/web.mjs [BUILD_WEB_DIR]
-// Start-up is from navigation to the last of the main window's pictures painted (the page's data-drawn-ms);
+// Start-up is from navigation to the last of the main window's pictures painted (the page's data-drawn-ms),
+// and to the first paint of the main window (the browser's first-contentful-paint);
 // handlers are timed in the page, through real clicks and drags with frames between: medians, as a player
 // repeats them. The page is served cross-origin isolated, which gives its clock a fine resolution.
 import { createServer } from 'node:http';
@@ -38,17 +39,22 @@ try {
   console.log(`${sizes.reduce((sum, [, size]) => sum + size, 0)} bytes: ${sizes.map((s) => s.join(' ')).join(', ')}`);
 
   const times = { first: [], repeat: [] };  // nothing cached, then the caches warm
+  const painted = { first: [], repeat: [] };
+  const firstPaint = async (page) => page.evaluate(() => performance.getEntriesByName('first-contentful-paint')[0]?.startTime);
   let page;
   for (let i = 0; i < 7; ++i) {
     page = await (await browser.newContext({ viewport: { width: 1280, height: 800 } })).newPage();
     const cdp = await page.context().newCDPSession(page);
     await page.goto(origin);
     times.first.push(await drawn(page, cdp));
+    painted.first.push(await firstPaint(page));
     await page.reload();
     times.repeat.push(await drawn(page, cdp));
+    painted.repeat.push(await firstPaint(page));
     if (i < 6) await page.context().close();
   }
   for (const [visit, ms] of Object.entries(times)) console.log(`start-up, ${visit} visit: median ${Math.round(median(ms))} ms of ${ms.map(Math.round)}`);
+  for (const [visit, ms] of Object.entries(painted)) console.log(`first paint, ${visit} visit: median ${Math.round(median(ms))} ms of ${ms.map(Math.round)}`);
 
   const control = (name) => page.locator(`#Form1 [data-control="${name}"]`);
   const centre = async (name) => { const b = await control(name).boundingBox(); return [b.x + b.width / 2, b.y + b.height / 2]; };

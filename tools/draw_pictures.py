@@ -681,10 +681,43 @@ def write_icon_pngs(out):
                             format="PNG", optimize=True)
 
 
+# ---------------------------------------------------------------- the page's app icons
+
+# The page's own blue, behind the maskable icon (and the manifest's colours).
+PAGE_BLUE = (0x3A, 0x6E, 0x8F)
+
+
+def web_icon(size, maskable):
+    """The program icon for a phone's home screen. A maskable icon fills its
+    square with the page's blue and keeps the drawing inside the circle every
+    launcher's mask leaves (80% of the side), so no mask cuts it."""
+    if not maskable:
+        return icon_png(size)
+    inner = round(size * 0.75)
+    img = Image.new("RGBA", (size, size), PAGE_BLUE + (255,))
+    at = (size - inner) // 2
+    img.alpha_composite(icon_png(inner), (at, at))
+    return img
+
+
+WEB_ICONS = {
+    "poromea-192.png": lambda: web_icon(192, False),
+    "poromea-512.png": lambda: web_icon(512, False),
+    "poromea-maskable-512.png": lambda: web_icon(512, True),
+}
+
+
 # ---------------------------------------------------------------- main
 
-# The one list of the built-in pictures, which the builds compile in.
+# The one list of the built-in pictures, which the builds compile in, and the
+# list of the page's app icons, which only the page's build copies.
 LIST = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "ui", "pictures", "pictures.txt"))
+WEB_LIST = os.path.join(os.path.dirname(LIST), "web", "pictures.txt")
+
+
+def read_list(path):
+    with open(path, encoding="utf-8") as f:
+        return [line.strip() for line in f if line.strip() and not line.startswith("#")]
 
 
 def main():
@@ -718,15 +751,19 @@ def main():
     drawn["poromea.ico"] = write_icon
 
     # Nothing is written unless what is drawn is what the builds compile in.
-    with open(LIST, encoding="utf-8") as f:
-        listed = [line.strip() for line in f if line.strip() and not line.startswith("#")]
-    if sorted(drawn) != sorted(listed):
-        sys.exit(f"draw_pictures: {LIST} and this program disagree; listed, not drawn: "
-                 f"{sorted(set(listed) - set(drawn))}; drawn, not listed: {sorted(set(drawn) - set(listed))}")
+    listed = read_list(LIST)
+    web_listed = read_list(WEB_LIST)
+    for path, ours, theirs in ((LIST, drawn, listed), (WEB_LIST, WEB_ICONS, web_listed)):
+        if sorted(ours) != sorted(theirs):
+            sys.exit(f"draw_pictures: {path} and this program disagree; listed, not drawn: "
+                     f"{sorted(set(theirs) - set(ours))}; drawn, not listed: {sorted(set(ours) - set(theirs))}")
     os.makedirs(out, exist_ok=True)
     for name in listed:
         drawn[name](os.path.join(out, name))
     write_icon_pngs(os.path.join(out, "icons"))
+    os.makedirs(os.path.join(out, "web"), exist_ok=True)
+    for name in web_listed:
+        WEB_ICONS[name]().save(os.path.join(out, "web", name), format="PNG", optimize=True)
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/host.h"
+#include "host/web/markup.h"
 #include "host/web/picture_library.h"
 #include "ui/layout.h"
 
@@ -17,7 +18,6 @@ namespace poromea::web {
 
 using emscripten::val;
 
-std::string px(double value);  // "12.50px"
 val element(const char* tag, const char* cls = nullptr);
 // Calls the module's function `handler` for every `type` event of `target`.
 void listen(const val& target, const char* type, const char* handler, bool capture = false);
@@ -38,7 +38,11 @@ struct BuiltForm {
 };
 
 // Sizes `client` to the layout's client area and fills it with the layout's
-// controls; the buttons call the module's onButtonClick.
+// controls (host/web/markup.h), then adopts them.
 BuiltForm buildForm(const ui::Form& form, val client, PictureLibrary& pictures);
+// Takes the controls already in `client`, written by controlsMarkup (by the
+// build into the page, or by buildForm): the buttons call the module's
+// onButtonClick. Throws if a picture is missing.
+BuiltForm adoptForm(const ui::Form& form, val client, PictureLibrary& pictures);
 
 }  // namespace poromea::web

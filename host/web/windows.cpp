@@ -12,15 +12,20 @@ constexpr int kTitleBar = 23;
 
 }  // namespace
 
-Desk::Desk(PictureLibrary& pictures) : desk_(element("div")), form1_(element("main", "window client")) {
+// The page's build writes the main window into it (host/web/markup.h), so it
+// is drawn before the module has loaded; the module takes it as it is. A page
+// without it gets the same markup now.
+val Desk::adoptDesk() {
     val document = val::global("document");
-    document.set("title", val(std::string(ui::kForm1.caption)));
-    desk_.set("id", val("desk"));
-    form1_.set("id", val("Form1"));
-    form1_.call<void>("setAttribute", val("aria-label"), val(std::string(ui::kForm1.caption)));
-    form1Controls_ = buildForm(ui::kForm1, form1_, pictures);
-    desk_.call<void>("appendChild", form1_);
-    document["body"].call<void>("appendChild", desk_);
+    val desk = document.call<val>("getElementById", val("desk"));
+    if (!desk.isNull()) return desk;
+    document["body"].call<void>("insertAdjacentHTML", val("afterbegin"), val(deskMarkup()));
+    return document.call<val>("getElementById", val("desk"));
+}
+
+Desk::Desk(PictureLibrary& pictures) : desk_(adoptDesk()), form1_(desk_.call<val>("querySelector", val("#Form1"))) {
+    val::global("document").set("title", val(std::string(ui::kForm1.caption)));
+    form1Controls_ = adoptForm(ui::kForm1, form1_, pictures);
     // A press anywhere reaches the host before what is under it.
     listen(desk_, "pointerdown", "onWindowPointerDown", true);
     // No menu from a right click or a long touch on the game.

@@ -49,6 +49,7 @@ public:
     void showFailure(std::string_view message);
 
 private:
+    static val adoptDesk();
     void placeForm2(double left, double top);
     void raise(val window);
 

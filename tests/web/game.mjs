@@ -1,6 +1,9 @@
 // The page in headless Chromium, as the tests open it: served from the build
-// folder by the browser context itself, on a fake clock, with every console
-// error, page error and request beyond the page's origin counted as a problem.
+// folder by the browser context itself (or, given `server`, by a server of
+// server.mjs), on a fake clock, with every console error, page error and
+// request beyond the page's origin counted as a problem. `init` runs in the
+// page before its own scripts; given a `profile` folder, the browser is one of
+// its own with that profile, as a player's (not a private window's).
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { chromium } from 'playwright-core';
@@ -10,27 +13,44 @@ const origin = 'http://poromea.test';
 export const PARTS = [0, 1, 2, 3, 4, 5].map((k) => `part${k}`), COVERS = PARTS.map((_, k) => `cover${k + 1}`);
 export const EMPTY = Array(6).fill('empty');
 
+// POROMEA_BROWSER=firefox: in Firefox ESR instead (firefox.mjs), for the scenarios that apply there.
+const firefox = process.env.POROMEA_BROWSER === 'firefox';
 let browser;
-before(async () => { browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--disable-gpu'] }); });
+const launch = { executablePath: '/usr/bin/chromium', args: ['--disable-gpu'] };
+before(async () => { if (!firefox) browser = await chromium.launch(launch); });
 after(() => browser?.close());
 
 export const play = (name, options, body) => test(name, { timeout: options.timeout ?? 120_000 }, async (t) => body(await Game.open(options, t)));
 
 export class Game {
-  static async open({ phone = false, query = '' } = {}, t) {
-    const context = await browser.newContext({ viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone });
-    await context.route(`${origin}/**`, (route) => route.fulfill({ path: root + new URL(route.request().url()).pathname.replace(/\/$/, '/index.html') }));
-    const game = Object.assign(new Game(), { context, page: await context.newPage(), phone, problems: [], failures: [] });
+  static async open({ phone = false, query = '', server, init, profile } = {}, t) {
+    if (firefox) {
+      const game = Object.assign(new Game(), { phone, problems: [], failures: [] });
+      Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ phone, server }, root, game.problems));
+      t?.after(() => game.close());
+      await game.page.goto((server?.url ?? game.origin) + query);
+      await game.drawn();
+      return game;
+    }
+    const device = { viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone };
+    const context = await (profile ? chromium.launchPersistentContext(profile, { ...launch, ...device }) : browser.newContext(device));
+    if (init) await context.addInitScript(init);
+    if (!server) await context.route(`${origin}/**`, (route) => route.fulfill({ path: root + new URL(route.request().url()).pathname.replace(/\/$/, '/index.html') }));
+    const at = server?.origin ?? origin;
+    const game = Object.assign(new Game(), { context, page: await context.newPage(), phone, origin: at, problems: [], failures: [] });
     t?.after(() => game.close());
     game.page.on('console', (m) => ['error', 'warning'].includes(m.type()) && game.problems.push(m.text()));
     game.page.on('pageerror', (e) => game.problems.push(e.message));
-    game.page.on('request', (r) => [origin, 'null'].includes(new URL(r.url()).origin) || game.problems.push(r.url()));
+    game.page.on('request', (r) => [at, 'null'].includes(new URL(r.url()).origin) || game.problems.push(r.url()));
     await game.page.clock.install();
     game.cdp = await context.newCDPSession(game.page);
-    await game.page.goto(origin + query);
-    await game.page.waitForSelector('html[data-drawn-ms]', { state: 'attached' });  // every picture painted
+    await game.page.goto((server?.url ?? at) + query);
+    await game.drawn();
     return game;
   }
+
+  // Every picture of the main window painted.
+  drawn() { return firefox ? this.page.drawn() : this.page.waitForSelector('html[data-drawn-ms]', { state: 'attached' }); }
 
   // Only the failure reports the test expects, no console error, no request beyond the page's origin.
   async close() {

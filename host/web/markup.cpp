@@ -1,0 +1,114 @@
+#include "host/web/markup.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+#include "ui/access.h"
+
+namespace poromea::web {
+namespace {
+
+std::string rectStyle(const ui::Control& c) {
+    const ui::PixelRect r = c.pixelRect();
+    return "left:" + px(r.left) + ";top:" + px(r.top) + ";width:" + px(r.width) + ";height:" + px(r.height) + ";";
+}
+
+// Text for markup, in an element or a quoted attribute.
+std::string escape(std::string_view text) {
+    std::string out;
+    for (char ch : text) {
+        switch (ch) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += ch;
+        }
+    }
+    return out;
+}
+
+// The designed face first, then the free faces of the same style that
+// Debian and most phones ship, then the generic family: no web font.
+std::string fontStack(const ui::Font& f) {
+    const bool mincho = f.fallback.find("Mincho") != std::string_view::npos;
+    return "'" + std::string(f.family) + "','" + std::string(f.fallback) + "'," +
+           (mincho ? "'IPAexMincho','Noto Serif CJK JP',serif" : "'IPAexGothic','Noto Sans CJK JP',sans-serif");
+}
+
+std::string background(const ui::Form& form) {
+    if (!form.background) return "transparent";
+    return "rgb(" + std::to_string(form.background->r) + "," + std::to_string(form.background->g) + "," +
+           std::to_string(form.background->b) + ")";
+}
+
+}  // namespace
+
+std::string px(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2fpx", value);
+    return text;
+}
+
+std::string clientStyle(const ui::Form& form) {
+    std::string style = "width:" + px(ui::pixels(form.clientWidth)) + ";height:" + px(ui::pixels(form.clientHeight)) + ";";
+    if (form.background) style += "background:" + background(form) + ";";
+    return style;
+}
+
+std::string controlsMarkup(const ui::Form& form) {
+    std::string html;
+    for (const ui::Control& c : form.controls) {
+        std::string css = rectStyle(c);
+        std::string attributes;
+        switch (c.kind) {
+        case ui::Kind::Image: {
+            html += c.stretch ? "<div class=\"image stretch\"" : "<div class=\"image\"";
+            // The browser reports when each picture is first painted (host/web/probes.h).
+            attributes += " elementtiming=\"picture\" data-picture=\"" + escape(c.picture) + "\"";
+            if (c.reached && (c.reached->array == ImageArray::Imgx || c.reached->array == ImageArray::Slot)) {
+                const bool card = c.reached->array == ImageArray::Imgx;
+                attributes += std::string(card ? " data-card=\"" : " data-slot=\"") +
+                              std::to_string(c.reached->index) + "\" aria-description=\"" +
+                              escape(ui::pictureDescription(c.picture)) + "\"";
+            }
+            if (!c.accessibleName.empty()) attributes += " role=\"img\"";
+            break;
+        }
+        case ui::Kind::Label:
+            html += "<div class=\"label\"";
+            css += "font:" + std::to_string(ui::fontPixels(c.font->points)) + "px " + fontStack(*c.font) +
+                   ";line-height:" + px(c.pixelRect().height) + ";background:" + background(form) + ";";
+            break;
+        case ui::Kind::Button: {
+            const bool tabStop = std::find(form.tabOrder.begin(), form.tabOrder.end(), c.name) != form.tabOrder.end();
+            html += "<button type=\"button\"";
+            attributes += tabStop ? " tabindex=\"0\"" : " tabindex=\"-1\"";
+            if (!c.description.empty()) attributes += " aria-description=\"" + escape(c.description) + "\"";
+            break;
+        }
+        }
+        html += " data-control=\"" + escape(c.key()) + "\" style=\"" + css + "\"" + attributes;
+        if (!c.accessibleName.empty()) html += " aria-label=\"" + escape(c.accessibleName) + "\"";
+        html += ">" + escape(c.text) + (c.kind == ui::Kind::Button ? "</button>" : "</div>");
+    }
+    return html;
+}
+
+std::string deskMarkup() {
+    const std::string caption = escape(ui::kForm1.caption);
+    return "<div id=\"desk\"><main class=\"window client\" id=\"Form1\" aria-label=\"" + caption + "\" style=\"" +
+           clientStyle(ui::kForm1) + "\">" + controlsMarkup(ui::kForm1) + "</main></div>";
+}
+
+std::string deskStyle() {
+    // tan(atan2(a, b)) is a / b as a plain number, which CSS cannot divide lengths into.
+    const std::string w = px(ui::pixels(ui::kForm1.clientWidth)), h = px(ui::pixels(ui::kForm1.clientHeight));
+    return "#desk{--fit:min(1,tan(atan2(100dvw," + w + ")),tan(atan2(100dvh," + h + ")));"
+           "width:calc(100dvw / var(--fit));height:calc(100dvh / var(--fit));transform:scale(var(--fit))}"
+           "#Form1{left:round(down,(100dvw / var(--fit) - " + w + ") / 2,1px);"
+           "top:round(down,(100dvh / var(--fit) - " + h + ") / 2,1px)}";
+}
+
+}  // namespace poromea::web

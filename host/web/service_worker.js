@@ -1,0 +1,29 @@
+// The page's service worker: every file of the page, cached under this
+// build's name, served from the cache first, so the game starts at once and
+// plays offline. The build writes the name and the files in (host/web/service_worker.cmake).
+const CACHE = 'poromea-@BUILD@';
+const FILES = [@FILES@];
+
+self.addEventListener('install', (event) => {
+  // Revalidated, not taken from the browser's cache: a new build's files, never a mix with the old.
+  event.waitUntil(caches.open(CACHE)
+    .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'no-cache' }))))
+    .then(() => self.skipWaiting()));
+});
+
+// A new build takes over at once and the old builds' caches go.
+self.addEventListener('activate', (event) => {
+  event.waitUntil(caches.keys()
+    .then((names) => Promise.all(names.filter((name) => name.startsWith('poromea-') && name !== CACHE).map((name) => caches.delete(name))))
+    .then(() => self.clients.claim()));
+});
+
+self.addEventListener('fetch', (event) => {
+  const { request } = event;
+  if (request.method !== 'GET') return;
+  // Every address of the page, ?memorise=8 too, is its one page.
+  const page = request.mode === 'navigate';
+  event.respondWith(caches.open(CACHE)
+    .then((cache) => cache.match(page ? new URL('./', self.registration.scope).href : request, { ignoreSearch: page }))
+    .then((cached) => cached ?? fetch(request)));
+});
