@@ -88,6 +88,7 @@ QtHost::QtHost(PictureLibrary& pictures, std::int32_t memoriseMs)
     timer1_.setTimerType(Qt::PreciseTimer);
     connect(&timer1_, &QTimer::timeout, this, [this] { hand_.timerElapsed(); });
 
+    announcer_ = new Announcer(form1_.get());
     outline_ = new DragOutline(form1_.get());
     const ui::PixelRect card = ui::controlFor(Imgx(0)).pixelRect();  // every card has the same size
     outline_->resize(card.width, card.height);
@@ -173,6 +174,10 @@ void QtHost::showWindow(WindowName window) {
                         ui::pixels(f.clientHeight));
     form2_->show();
     form2_->activateWindow();  // as a new window is, so that it is read out as it opens
+    // Its banner holds the focus, so that a screen reader reads it out with the window.
+    QWidget* banner = form2_->findChild<PictureBox*>();
+    banner->setFocusPolicy(Qt::StrongFocus);
+    banner->setFocus();
 }
 
 // --- the surface of the shared interaction ---
@@ -213,17 +218,8 @@ std::string QtHost::pictureName(ImageControl control) {
     return box ? box->pictureName().toStdString() : std::string();
 }
 
-void QtHost::announce(const ui::Told& told, std::string_view) {
-    // A screen reader follows the card held by the keys: the slot under it has the focus.
-    using K = ui::Told::Kind;
-    if (told.kind == K::PickedUp || told.kind == K::MovedOver || told.kind == K::Dropped || told.kind == K::PutBack) {
-        if (keyTarget_) keyTarget_->setKeyboardTarget(false);
-        keyTarget_ = nullptr;
-    }
-    if ((told.kind == K::PickedUp || told.kind == K::MovedOver) && told.slot >= 0) {
-        keyTarget_ = imageControl(Slot(told.slot));
-        keyTarget_->setKeyboardTarget(true);
-    }
+void QtHost::announce(const ui::Told&, std::string_view words) {
+    announcer_->say(toQString(words));
 }
 
 void QtHost::reportFailure(std::string_view message) {

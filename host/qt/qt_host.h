@@ -77,7 +77,7 @@ private:
     std::map<ImageControl, PictureBox*> boxes_;  // shown image controls
     std::map<ImageControl, PictureRef> stores_;  // picture stores
     DragOutline* outline_ = nullptr;
-    PictureBox* keyTarget_ = nullptr;  // the slot under a card held by the keys
+    Announcer* announcer_ = nullptr;
     QTimer timer1_;
     ClockSeededRandom random_;
     Form1 game_;

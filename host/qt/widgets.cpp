@@ -34,14 +34,6 @@ QString PictureBox::description() const {
     return toQString(ui::pictureDescription(pictureName().toStdString()));
 }
 
-void PictureBox::setKeyboardTarget(bool target) {
-    keyboardTarget_ = target;
-    if (target && QAccessible::isActive()) {
-        QAccessibleEvent focus(this, QAccessible::Focus);
-        QAccessible::updateAccessibility(&focus);
-    }
-}
-
 void PictureBox::paintEvent(QPaintEvent*) {
     if (!picture_) return;
     QPainter painter(this);
@@ -71,6 +63,20 @@ void DragOutline::paintEvent(QPaintEvent*) {
     painter.drawRect(rect().adjusted(2, 2, -3, -3));
 }
 
+Announcer::Announcer(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(0, 0, 1, 1);  // an empty size would make it invisible to the screen reader
+    hide();
+}
+
+void Announcer::say(const QString& words) {
+    hide();
+    setAccessibleName(words);
+    lower();
+    show();
+}
+
 QWidget* BuiltForm::control(std::string_view name, int index) const {
     return controls.value(toQString(ui::controlKey(name, index)), nullptr);
 }
@@ -89,12 +95,6 @@ public:
         if (t == QAccessible::Description) return box()->description();
         return QAccessibleWidget::text(t);
     }
-    QAccessible::State state() const override {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.focusable = box()->isKeyboardTarget();
-        s.focused = box()->isKeyboardTarget();
-        return s;
-    }
 
 private:
     PictureBox* box() const { return static_cast<PictureBox*>(widget()); }
@@ -102,6 +102,9 @@ private:
 
 QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
     if (auto* box = qobject_cast<PictureBox*>(object)) return new PictureBoxAccessible(box);
+    if (auto* announcer = qobject_cast<Announcer*>(object)) {
+        return new QAccessibleWidget(announcer, QAccessible::Notification);
+    }
     // The game's windows are plain widgets; a screen reader must know them as windows.
     if (auto* w = qobject_cast<QWidget*>(object); w && w->isWindow() && className == u"QWidget") {
         return new QAccessibleWidget(w, QAccessible::Window);

@@ -27,10 +27,6 @@ public:
 
     // What a screen reader is told the control shows now ("カード 3 の裏").
     QString description() const;
-    // The slot under a card held by the keyboard: a screen reader is told it
-    // has the focus, since that is where the player is.
-    void setKeyboardTarget(bool target);
-    bool isKeyboardTarget() const { return keyboardTarget_; }
 
 signals:
     void pressed(QMouseEvent* event);
@@ -45,7 +41,6 @@ protected:
 
 private:
     bool stretch_;
-    bool keyboardTarget_ = false;
     PictureRef picture_;
     QPixmap scaled_;  // the stretched picture, scaled once per picture
 };
@@ -58,6 +53,16 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+};
+
+// Says a line through the screen reader: a notification that shows itself
+// anew with the line as its name. Screen readers speak a notification as it
+// appears, wherever their focus is. It takes no room and no mouse.
+class Announcer final : public QWidget {
+    Q_OBJECT
+public:
+    explicit Announcer(QWidget* parent);
+    void say(const QString& words);
 };
 
 // A window's controls, built from its layout.
