@@ -1,14 +1,15 @@
-"""What a screen reader learns of a game played with the keys alone, read over
-the accessibility bus: the game started on a private X display and session bus
-(as ctest runs it), its keys typed through XTEST.
+"""What the cards and slots tell a screen reader that looks at them, read over
+the accessibility bus while a game is played with the keys alone: the game
+started on a private X display and session bus (as ctest runs it), its keys
+typed through XTEST. (What Orca says as the game goes is orca_test.py's.)
 
     dbus-run-session -- xvfb-run -a screen_reader.py GAME
 
 At every step every card and slot must be an image that names itself and says
-what it shows; while a card is held, each slot the outline moves to must be
-announced; both windows must announce themselves as they open."""
+what it shows, and a card that changes its picture says so."""
 import contextlib
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -80,16 +81,11 @@ def focus_main_window():
 
 def on_event(event):
     with contextlib.suppress(Exception):  # the object may be gone already
-        events.append((event.type, event.source.name, event.source.description, event.detail1))
-
-
-def activated(title):
-    return wait_for(lambda: any(e[0] == "window:activate" and e[1] == title for e in events), 5, title + " announced")
+        events.append((event.type, event.source.name))
 
 
 def main():
-    pyatspi.Registry.registerEventListener(on_event, "object:state-changed:focused",
-                                           "object:property-change:accessible-description", "window:activate")
+    pyatspi.Registry.registerEventListener(on_event, "object:property-change:accessible-description")
     form1 = wait_for(lambda: window("ポロメア"), 30, "the main window shown on the accessibility bus")
     if not form1:
         return
@@ -105,40 +101,28 @@ def main():
     check(set(CARDS) <= changed, f"every card announced its new picture, only {sorted(changed)} did")
     wait_for(lambda: described(form1, CARDS) == COVERS, 8, "the covers")
 
-    # A card held by the keyboard: each slot the outline moves to is announced with what it shows.
     card = {part: dealt.index(part) + 1 for part in PARTS}
-    events.clear()
-    key(str(card["口"]), "Right", "Left")
-    focused = lambda: [(e[1], e[2]) for e in events if e[0] == "object:state-changed:focused" and e[3] == 1]
-    wait_for(lambda: len(focused()) >= 3, 5, "three slots announced")
-    check(focused() == [("口の場所", "空き"), ("鼻の場所", "空き"), ("口の場所", "空き")], f"announced: {focused()}")
-    key("Return")
-    for slot, part in enumerate(PARTS[1:], 1):
-        key(f"KP_{card[part]}", *["Down"] * slot, "space")
+    for slot, part in enumerate(PARTS):
+        key(str(card[part]), *["Down"] * slot, "Return")
     expect(form1, "placed", COVERS, [COVERS[card[p] - 1] for p in PARTS])
 
     key("Tab", "Return")  # O  K
     expect(form1, "checked", COVERS, PARTS)
-    activated("おめでとう !!")
-
-    # A wrong answer: START, then O  K with nothing placed.
-    focus_main_window()
-    key("shift+Tab", "Return", "Tab", "Return")
-    if activated("まちがいです。"):
-        texts = [n.name for n in descendants(window("まちがいです。"))]
-        check("残念、スタートボタンからやりなおし。" in texts, f"the message box says {texts}")
-        key("Return")
 
 
 if __name__ == "__main__":
+    # The accessibility bus and the registry it starts would outlive the
+    # session: a process group of their own ends with them all.
     bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)  # its daemons outlive it
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     time.sleep(1)
     game = subprocess.Popen(sys.argv[1:], env=dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
     try:
         main()
     finally:
         game.kill()
-        bus.kill()
+        game.wait()
+        os.killpg(bus.pid, signal.SIGTERM)
+        bus.wait()
     print(f"screen reader: {0 if failures else 1} passed, {len(failures)} failed")
     sys.exit(1 if failures else 0)
