@@ -17,10 +17,13 @@ PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-ipafont-minch
 PACKAGE_PACKAGES := lintian dpkg-dev desktop-file-utils appstream file
 # The tests (make test): GoogleTest and Google Benchmark, a private X display,
 # valgrind, the accessibility bus a screen reader listens on, synthetic input,
-# xwininfo to find the window, and the packaging tools, with which the install
+# xwininfo to find the window, Orca with a window manager, speech and
+# gsettings to hear the game as a player does, and the packaging tools, with which the install
 # tests check the desktop files and the package.
 TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth valgrind \
             dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils \
+            orca openbox speech-dispatcher speech-dispatcher-espeak-ng \
+            libglib2.0-bin dconf-gsettings-backend \
             $(PACKAGE_PACKAGES)
 # Taking the README's screenshot (make screenshot).
 SCREENSHOT_PACKAGES := xvfb xauth xdotool imagemagick

@@ -1,0 +1,269 @@
+"""What the Orca screen reader says while a player who cannot see the screen
+plays whole games with the keys alone.
+
+    orca_test.py GAME
+
+Everything runs in a world of its own: a private X display (Xvfb) with a
+window manager, a private session bus, the accessibility bus it starts, Orca
+speaking through speech-dispatcher and espeak-ng into ALSA's null device, and a
+temporary HOME holding every configuration these read or write. The keys are
+typed through XTEST. What Orca says is read from its debug log, one
+"SPEECH OUTPUT" line per utterance. Every process started here, directly or
+by the buses, ends before the script does. With POROMEA_ORCA_KEEP=DIR, the
+private HOME and the logs of Orca and speech-dispatcher are copied to DIR."""
+import contextlib
+import ctypes
+import os
+import random
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+PARTS = ["口", "鼻", "右耳", "左耳", "右目（ほくろ）", "左目"]
+SLOTS = ["口の場所", "鼻の場所", "右耳の場所", "左耳の場所", "右目の場所", "左目の場所"]
+SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)'(?: voice=\w+)?\s*(?:\{[^{}]*\})?$")
+
+# Orca writes its debug log through a buffer; a line a time lets the test
+# hear each utterance as it is said. Loaded by Orca from the private HOME.
+CUSTOMIZATIONS = """\
+import orca.debug
+if orca.debug.debugFile:
+    orca.debug.debugFile.reconfigure(line_buffering=True)
+"""
+
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+        print("FAILED:", what, flush=True)
+    return ok
+
+
+class World:
+    """The private display, buses, window manager and screen reader."""
+
+    def __init__(self):
+        self.tmp = tempfile.mkdtemp(prefix="poromea-orca-")
+        self.marker = "POROMEA_ORCA_TEST=" + os.path.basename(self.tmp)
+        home = os.path.join(self.tmp, "home")
+        runtime = os.path.join(self.tmp, "run")
+        os.makedirs(os.path.join(home, ".local", "share", "orca"))
+        os.makedirs(runtime, mode=0o700)
+        # Without a sound device, speech-dispatcher's output fails and Orca
+        # falls silent after its second sentence: the null device takes it.
+        with open(os.path.join(home, ".asoundrc"), "w") as f:
+            f.write("pcm.!default { type null }\n")
+        # speech-dispatcher's own settings, as `spd-conf -u` makes them, sending
+        # the sound to ALSA (there is no PulseAudio here).
+        speechd = os.path.join(home, ".config", "speech-dispatcher")
+        shutil.copytree("/etc/speech-dispatcher", speechd)
+        with open(os.path.join(speechd, "speechd.conf"), "a") as f:
+            f.write('AudioOutputMethod "alsa"\nAddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"\n'
+                    'DefaultModule espeak-ng\n')
+        with open(os.path.join(home, ".local", "share", "orca", "orca-customizations.py"), "w") as f:
+            f.write(CUSTOMIZATIONS)
+        self.env = {
+            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "LANG": "C.UTF-8",
+            "HOME": home,
+            "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+            "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
+            "XDG_CACHE_HOME": os.path.join(home, ".cache"),
+            "XDG_STATE_HOME": os.path.join(home, ".local", "state"),
+            "XDG_RUNTIME_DIR": runtime,
+        }
+        # Marks every process of this world, including those the buses start.
+        name, value = self.marker.split("=", 1)
+        self.env[name] = value
+        self.log = os.path.join(self.tmp, "orca-debug.out")
+        self.procs = []
+
+    def start(self, args, **kw):
+        proc = subprocess.Popen(args, env=self.env, stdin=subprocess.DEVNULL, start_new_session=True, **kw)
+        self.procs.append(proc)
+        return proc
+
+    def __enter__(self):
+        try:
+            return self.begin()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+
+    def begin(self):
+        # The daemons that leave their parents (speech-dispatcher) become
+        # this script's children, so that it reaps them.
+        ctypes.CDLL(None, use_errno=True).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER
+        # A display away from those xvfb-run and -displayfd take, claimed by
+        # the server's lock file: no race with other runs.
+        for number in random.sample(range(200, 1000), 50):
+            read, write = os.pipe()
+            xvfb = self.start(["Xvfb", f":{number}", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
+            os.close(write)
+            with os.fdopen(read) as ready:
+                if ready.readline().strip():
+                    break
+            xvfb.wait()  # taken
+        self.env["DISPLAY"] = f":{number}"
+        bus = self.start(["dbus-daemon", "--session", "--nofork", "--print-address"], stdout=subprocess.PIPE)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
+        subprocess.run(["gsettings", "set", "org.gnome.desktop.interface", "toolkit-accessibility", "true"],
+                       env=self.env, check=True)
+        self.start(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.orca = self.start(["orca", "--disable", "braille", "--debug-file", self.log], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+        self.read = 0  # how far the log has been heard
+        return self
+
+    def __exit__(self, *exc):
+        for proc in reversed(self.procs):  # the game, Orca, the window manager, the bus, the display
+            with contextlib.suppress(ProcessLookupError):
+                os.killpg(proc.pid, signal.SIGTERM)
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                proc.wait(5)
+            with contextlib.suppress(ProcessLookupError):
+                os.killpg(proc.pid, signal.SIGKILL)
+            proc.wait()
+        # Those the buses and Orca started on their own: the accessibility bus
+        # and its registry, speech-dispatcher and its voices, dconf.
+        for sig in (signal.SIGTERM, signal.SIGKILL):
+            left = self.ours()
+            for pid in left:
+                with contextlib.suppress(ProcessLookupError):
+                    os.kill(pid, sig)
+            end = time.time() + 5
+            while self.ours() and time.time() < end:
+                time.sleep(0.1)
+        with contextlib.suppress(ChildProcessError):  # until no child is left
+            end = time.time() + 5
+            while time.time() < end:
+                if not os.waitpid(-1, os.WNOHANG)[0]:
+                    time.sleep(0.05)
+        check(not self.ours(), f"processes left running: {self.ours()}")
+        if os.environ.get("POROMEA_ORCA_KEEP"):  # for a look at Orca's and speech-dispatcher's logs
+            subprocess.run(["cp", "-r", self.tmp, os.environ["POROMEA_ORCA_KEEP"]], stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def ours(self):
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            with contextlib.suppress(OSError):
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    if self.marker.encode() in f.read().split(b"\0"):
+                        found.append(int(pid))
+        return found
+
+    def spoken(self):
+        """Every utterance so far."""
+        with contextlib.suppress(FileNotFoundError):
+            with open(self.log, encoding="utf-8", errors="replace") as f:
+                return [m.group(1) for line in f if (m := SPOKEN.search(line.rstrip("\n")))]
+        return []
+
+    def hear(self, seconds=3, until=None):
+        """What Orca says from now on, for `seconds` or until `until` holds of it."""
+        end = time.time() + seconds
+        while True:
+            said = self.spoken()[self.read:]
+            if (until and until(said)) or time.time() >= end:
+                self.read += len(said)
+                return said
+            time.sleep(0.1)
+
+    def key(self, *names):
+        subprocess.run(["xdotool", "key", "--delay", "80", *names], env=self.env, check=True)
+
+
+def said(world, step, keys, *wants, seconds=4):
+    """Types `keys` and checks that Orca then says exactly one of `wants`."""
+    if keys:
+        world.key(*keys)
+    heard = world.hear(seconds, lambda s: s in wants or len(s) >= max(map(len, wants)))
+    heard += world.hear(0.5)  # nothing more
+    check(heard in wants, f"{step}: Orca said {heard}, not {' or '.join(map(str, wants))}")
+    return heard
+
+
+def main(game):
+    with World() as world:
+        if not check(world.hear(30, lambda s: "Screen reader on." in s), "Orca started"):
+            return
+        world.start([game])
+        said(world, "the main window opens", [], ["ポロメア frame.", "START push button.", "スタート."], seconds=30)
+
+        # The deal is told as START is pressed, card by card; it is random.
+        # (Orca ends a sentence with a full stop unless it ends with a bracket.)
+        pressed = time.time()
+        world.key("space")
+        heard = world.hear(2, lambda s: len(s) >= 2)
+        deal = re.fullmatch(r"notification カード 1、(.+)。カード 2、(.+)。カード 3、(.+)。"
+                            r"カード 4、(.+)。カード 5、(.+)。カード 6、(.+?)\.?", heard[-1] if heard else "")
+        check(heard[:1] == ["space "] and deal and sorted(deal.groups()) == sorted(PARTS),
+              f"START: Orca said {heard}, not the deal")
+        if not deal:
+            return
+        card = {part: deal.groups().index(part) + 1 for part in PARTS}
+        covered = world.hear(8, lambda s: s)
+        waited = time.time() - pressed
+        check(covered == ["notification カードを裏返しました。数字キーで取れます."] and 4.8 <= waited <= 6.5,
+              f"covering: Orca said {covered} {waited:.1f} s after START")
+
+        # A card held by a digit key, moved by the arrows, put back by Escape.
+        mouth = card["口"]
+        said(world, "a digit", [str(mouth)], [f"{mouth} ", f"notification カード {mouth}を持っています。口の場所、空き."])
+        said(world, "Right", ["Right"], ["notification 鼻の場所、空き."])
+        said(world, "Left", ["Left"], ["notification 口の場所、空き."])
+        said(world, "Escape", ["Escape"], ["escape ", f"notification カード {mouth}を戻しました."])
+        # Orca is where the keys are: Space would press START again.
+        said(world, "where am I after Escape", ["KP_Enter"], ["return ", "START push button スタート."])
+
+        # The right answer, slot after slot.
+        for slot, part in enumerate(PARTS):
+            c = card[part]
+            under = "空き" if slot == 0 else f"カード {mouth} の裏"
+            said(world, f"taking {part}", [str(c)], [f"{c} ", f"notification カード {c}を持っています。口の場所、{under}."])
+            for to in range(1, slot + 1):  # past the cards already placed
+                shown = "空き" if to == slot else f"カード {card[PARTS[to]]} の裏"
+                said(world, f"{part} to {SLOTS[to]}", ["Down"], [f"notification {SLOTS[to]}、{shown}."])
+            said(world, f"dropping {part}", ["Return"], ["return ", f"notification カード {c}を{SLOTS[slot]}に置きました."])
+        said(world, "where am I after a drop", ["KP_Enter"], ["return ", "START push button スタート."])
+        said(world, "Tab", ["Tab"], ["tab ", "OK push button.", "答え合わせ."])
+        said(world, "the right answer", ["Return"], ["return ", "おめでとう !! frame.", "CONGRATULATIONS !! image."])
+        # Back in the main window at its button. As the windows change, Orca
+        # may leave out the key's echo or the window's name.
+        button = ["OK push button.", "答え合わせ."]
+        said(world, "Escape closes it", ["Escape"], ["escape ", "ポロメア frame.", *button], ["escape ", *button],
+             ["ポロメア frame.", *button], button)
+
+        # A wrong answer: START again, then O  K with nothing placed.
+        said(world, "back to START", ["shift+Tab"], ["left shift ", "START push button.", "スタート."])
+        world.key("space")
+        world.hear(8, lambda s: "notification カードを裏返しました。数字キーで取れます." in s)
+        said(world, "the wrong answer", ["Tab", "Return"],
+             ["tab ", "OK push button.", "答え合わせ.", "return ", "alert まちがいです。", "残念、スタートボタンからやりなおし。", "OK push button."])
+        said(world, "its OK", ["Return"], ["return ", "ポロメア frame.", "OK push button.", "答え合わせ."],
+             ["return ", "OK push button.", "答え合わせ."])
+        print("Orca said:", *world.spoken(), sep="\n  ")
+
+
+def stop(signum, _frame):  # a time limit or ctest's: the world still ends
+    raise SystemExit(f"stopped by signal {signum}")
+
+
+if __name__ == "__main__":
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGALRM, stop)
+    signal.alarm(150)
+    start = time.time()
+    try:
+        main(sys.argv[1])
+    finally:
+        print(f"orca: {len(failures)} failed, {time.time() - start:.0f} s", flush=True)
+    sys.exit(1 if failures else 0)
