@@ -105,7 +105,7 @@ class World:
         for number in random.sample(range(200, 1000), 50):
             read, write = os.pipe()
             xvfb = self.start(["Xvfb", f":{number}", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
+                               "-nolisten", "tcp", "-noreset"], pass_fds=[write], stderr=subprocess.DEVNULL)
             os.close(write)
             with os.fdopen(read) as ready:
                 if ready.readline().strip():
