@@ -82,11 +82,13 @@ FAULTS = [
                                                          "kSlotDrops.at(static_cast<std::size_t>((slot + 1) % kParts))")]),
     ("interaction: a held card survives Escape", ALL, [("ui/interaction.cpp", '    case A::PutBack:\n        run("キー", [this] { putBack(); });',
                                                           "    case A::PutBack:")]),
-    ("interaction: the pointer's release drops a card the keys hold", ALL, [
+    # Windows gives a press on a window without capture no release of its own: the mixed hold cannot happen there.
+    ("interaction: the pointer's release drops a card the keys hold", "native web", [
         ("ui/interaction.cpp", "if (!holding() || held_.byKeys || held_.pointer != pointer || held_.button != button) return;",
          "if (!holding() || (!held_.byKeys && (held_.pointer != pointer || held_.button != button))) return;\n    if (held_.byKeys) held_.button = button;")]),
     ("interaction: a pointer press leaves a key carry on", ALL, [("ui/interaction.cpp", '    if (heldByKeys()) run("マウス", [this] { putBack(); });', "")]),
-    ("interaction: a button works while a card is held", ALL, [
+    # On Windows no click reaches a button while a card is held (the card has the pointer, a press ends a key carry).
+    ("interaction: a button works while a card is held", "native web", [
         ("ui/interaction.cpp", "    if (holding()) return;\n    if (button == Button::Start) {", "    if (button == Button::Start) {")]),
     ("interaction: the game goes on after a failure", ALL, [("ui/interaction.cpp", "    if (failed_) return;  // the game has ended", "    // the game has ended")]),
     ("interaction: Return drops and presses the focused button", ALL, [
