@@ -103,6 +103,9 @@ FAULTS = [
     ("rule: the memorising time half a second short", "native", [("game/form1.h", "kMemoriseMs = 5000;", "kMemoriseMs = 4500;")]),
     ("text: a button's caption", "native", [("ui/forms.cpp", '1335,  735, "START"', '1335,  735, "Start"')]),
     # Each host's binding.
+    ("qt: Orca hears nothing of the game", "native", [("host/qt/qt_host.cpp", "    announcer_->say(toQString(words));", "    (void)words;")]),
+    ("qt: Orca hears only the first announcement", "native", [
+        ("host/qt/widgets.cpp", "    hide();\n    setAccessibleName(words);", "    setAccessibleName(words);")]),
     ("qt: a failure is swallowed", "native", [("host/qt/qt_host.cpp", "    fatal_(toQString(message));", "    (void)toQString(message);")]),
     ("qt: a second START keeps the first countdown", "native", [
         ("host/qt/qt_host.cpp", "        timer1_.start(milliseconds);", "        if (!timer1_.isActive()) timer1_.start(milliseconds);")]),
