@@ -11,6 +11,7 @@ namespace {
 constexpr int kCount = 6;
 
 constexpr std::array<std::string_view, kCount> kPartNames{"口", "鼻", "右耳", "左耳", "右目（ほくろ）", "左目"};
+constexpr std::array<std::string_view, kCount> kPartReadings{"くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"};
 
 void checkIndex(int index) {
     if (index < 0 || index >= kCount) throw std::out_of_range("no part, card or slot with that number");
@@ -76,10 +77,14 @@ std::string words(const Told& told) {
     using K = Told::Kind;
     switch (told.kind) {
     case K::Dealt: {
+        // Card numbers and the parts as they are read: a synthesizer without
+        // kanji (Debian's espeak-ng) says all six within the memorising time.
         std::string out;
         for (int card = 0; card < kCount; ++card) {
-            if (card) out += "。";
-            out += std::string(cardName(card)) + "、" + std::string(partName(told.parts[static_cast<std::size_t>(card)]));
+            checkIndex(told.parts[static_cast<std::size_t>(card)]);
+            if (card) out += " ";
+            out += std::to_string(card + 1) + " " +
+                   std::string(kPartReadings[static_cast<std::size_t>(told.parts[static_cast<std::size_t>(card)])]);
         }
         return out;
     }

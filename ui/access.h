@@ -63,7 +63,7 @@ std::string pictureDescription(std::string_view picture);
 // What the player is told as it happens, whatever the screen reader.
 struct Told {
     enum class Kind : std::uint8_t {
-        Dealt,      // the cards are face up: `parts` says which part each card shows
+        Dealt,      // the cards are face up: `parts` says which part each card shows ("1 くち 2 はな ...")
         Covered,    // the cards are covered and can be taken
         PickedUp,   // card `card` is held; by the keys, over slot `slot` showing `shown`
         MovedOver,  // the card held by the keys is over slot `slot`, which shows `shown`

@@ -24,6 +24,7 @@ import tempfile
 import time
 
 PARTS = ["口", "鼻", "右耳", "左耳", "右目（ほくろ）", "左目"]
+READINGS = ["くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"]  # how the deal says them
 SLOTS = ["口の場所", "鼻の場所", "右耳の場所", "左耳の場所", "右目の場所", "左目の場所"]
 SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)'(?: voice=\w+)?\s*(?:\{[^{}]*\})?$")
 
@@ -203,13 +204,12 @@ def main(game):
         pressed = time.time()
         world.key("space")
         heard = world.hear(2, lambda s: len(s) >= 2)
-        deal = re.fullmatch(r"notification カード 1、(.+)。カード 2、(.+)。カード 3、(.+)。"
-                            r"カード 4、(.+)。カード 5、(.+)。カード 6、(.+?)\.?", heard[-1] if heard else "")
-        check(heard[:1] == ["space "] and deal and sorted(deal.groups()) == sorted(PARTS),
+        deal = re.fullmatch(r"notification 1 (\S+) 2 (\S+) 3 (\S+) 4 (\S+) 5 (\S+) 6 (\S+?)\.?", heard[-1] if heard else "")
+        check(heard[:1] == ["space "] and deal and sorted(deal.groups()) == sorted(READINGS),
               f"START: Orca said {heard}, not the deal")
         if not deal:
             return
-        card = {part: deal.groups().index(part) + 1 for part in PARTS}
+        card = {part: deal.groups().index(reading) + 1 for part, reading in zip(PARTS, READINGS)}
         covered = world.hear(8, lambda s: s)
         waited = time.time() - pressed
         check(covered == ["notification カードを裏返しました。数字キーで取れます."] and 4.8 <= waited <= 6.5,

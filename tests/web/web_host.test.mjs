@@ -77,7 +77,8 @@ play('a whole game with the keys alone, told to a screen reader', {}, async (gam
   const name = (part) => ['口', '鼻', '右耳', '左耳', '右目（ほくろ）', '左目'][PARTS.indexOf(part)];
   assert.equal((await described())['カード 1'], name(faceUp[0]));
   const told = () => game.page.locator('[aria-live]').textContent();
-  assert.equal(await told(), faceUp.map((part, i) => `カード ${i + 1}、${name(part)}`).join('。'), 'the deal, at once');
+  const reading = (part) => ['くち', 'はな', 'みぎみみ', 'ひだりみみ', 'みぎめ', 'ひだりめ'][PARTS.indexOf(part)];
+  assert.equal(await told(), faceUp.map((part, i) => `${i + 1} ${reading(part)}`).join(' '), 'the deal, at once');
   await game.page.clock.runFor(5000);
   assert.equal(await told(), 'カードを裏返しました。数字キーで取れます');
   // Cards by digit (main row or keypad; a second takes another), slots by arrows (the shorter way from the mouth), dropped by Return or Space.
