@@ -114,8 +114,8 @@ FAULTS = [
         ("host/qt/qt_host.cpp", "hand_.pointerReleased(0, buttonCode(e->button())", "hand_.pointerReleased(0, buttonCode(Qt::LeftButton)")]),
     ("qt: an open congratulation window jumps back", "native", [("host/qt/qt_host.cpp", "    if (form2_->isVisible()) return;\n", "")]),
     ("win32: a failure is swallowed", "win32", [("host/win32/win32_host.cpp", "    reportAndQuit(form1(), widen(message));", "    (void)widen(message);")]),
-    ("win32: a held card's slot not told to screen readers", "win32", [
-        ("host/win32/win32_host.cpp", "        NotifyWinEvent(EVENT_OBJECT_FOCUS, box(Slot(told.slot)).window(), OBJID_CLIENT, CHILDID_SELF);", "")]),
+    ("win32: the announcements not told", "win32", [
+        ("host/win32/win32_host.cpp", "std::string_view words) { announcer_.say(words); }", "std::string_view) {}")]),
     ("win32: the pointer not captured by a held card", "win32", [
         ("host/win32/win32_host.cpp", "void Win32Host::capturePointer(int card, int) { SetCapture(box(Imgx(card)).window()); }",
          "void Win32Host::capturePointer(int, int) {}")]),

@@ -322,15 +322,9 @@ bool Win32Host::pressFocusedButton() {
 
 std::string Win32Host::pictureName(ImageControl control) { return box(control).pictureName(); }
 
-void Win32Host::announce(const ui::Told& told, std::string_view words) {
-    // A screen reader follows the card held by the keys: the slot under it has the focus.
-    using K = ui::Told::Kind;
-    if ((told.kind == K::PickedUp || told.kind == K::MovedOver) && told.slot >= 0) {
-        NotifyWinEvent(EVENT_OBJECT_FOCUS, box(Slot(told.slot)).window(), OBJID_CLIENT, CHILDID_SELF);
-    }
-    // Then the words, read at once as a live region's.
-    announcer_.say(words);
-}
+// Read at once as a live region's words. The focus stays where the keys
+// are (a button), so a screen reader never stands where the keys are not.
+void Win32Host::announce(const ui::Told&, std::string_view words) { announcer_.say(words); }
 
 void Win32Host::reportFailure(std::string_view message) {
     KillTimer(form1(), kTimer1);

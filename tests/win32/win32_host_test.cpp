@@ -17,7 +17,7 @@ int checksFailed = 0;
 std::vector<std::pair<DWORD, HWND>> heard;  // what screen readers were told
 std::vector<std::string> said;               // the live region's words, as they were told
 
-// Screen readers hear of a card held by the keys moving, as its slot's focus, and of a picture's change; labels
+// Screen readers hear of a card held by the keys moving, as a live region's words, and of a picture's change; labels
 // get Japanese fonts; cards and slots show their pictures as laid out, pixel for pixel; the outline, on top, follows.
 void windowsOnScreen() {
     Win32Driver d;
@@ -32,8 +32,8 @@ void windowsOnScreen() {
     UnhookWinEvent(hook);
     const auto slot = [&](int k) { return d.host.imageControl(Slot(k)); };
     std::erase_if(heard, [&](const auto& e) { return e.second == d.host.announcer() || e.first > EVENT_OBJECT_NAMECHANGE; });
-    check(heard == (decltype(heard){{EVENT_OBJECT_FOCUS, slot(0)}, {EVENT_OBJECT_FOCUS, slot(5)},
-                                             {EVENT_OBJECT_FOCUS, slot(4)}, {EVENT_OBJECT_NAMECHANGE, slot(4)}}));
+    // No focus event for the slots a held card passes: the keys stay on the button.
+    check(heard == (decltype(heard){{EVENT_OBJECT_NAMECHANGE, slot(4)}}));
     // The same words as on every host, read out as a live region's.
     checkEq(said, (std::vector<std::string>{"カード 4を持っています。口の場所、空き", "左目の場所、空き",
                                             "右目の場所、空き", "カード 4を右目の場所に置きました"}));
