@@ -64,6 +64,26 @@ play('a whole game by touch on a phone, the game scaled to fit', { phone: true }
   assert.ok(width < 340 && x + width <= 390, `the congratulation window scaled too: ${x}, ${width}`);
 });
 
+play('no button is pressed while a card is held: a second finger, a screen reader\'s activation', { phone: true }, async (game) => {
+  await game.deal();
+  const at = async (name) => game.point(game.control(name));
+  const touch = (type, ...touchPoints) => game.cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
+  const card = { ...(await at('Imgx(0)')), id: 1 }, start = { ...(await at('Command1')), id: 2 };
+  await touch('touchStart', card);
+  await touch('touchMove', { ...card, x: card.x + 10 });
+  // A second finger makes it a pinch: the page takes the first finger's card away, and START is not pressed.
+  await touch('touchStart', { ...card, x: card.x + 10 }, start);
+  await touch('touchEnd', { ...card, x: card.x + 10 });
+  await touch('touchEnd');
+  assert.deepEqual([(await game.seen()).cards, await game.page.locator('.outline').isVisible()], [COVERS, false]);
+  // The keys hold card 1; a screen reader activates START (a click with no pointer or key): nothing is dealt.
+  await game.keys('Digit1');
+  await game.control('Command1').dispatchEvent('click');
+  assert.deepEqual((await game.seen()).cards, COVERS, 'no new deal');
+  await game.keys('Enter');
+  assert.equal((await game.seen()).slots[0], 'cover1', 'the keys still held card 1');
+});
+
 play('a whole game with the keys alone, told to a screen reader', {}, async (game) => {
   const tree = async () => (await game.cdp.send('Accessibility.getFullAXTree')).nodes;
   const described = async () => Object.fromEntries((await tree()).filter((n) => n.role?.value === 'image' && n.description)
