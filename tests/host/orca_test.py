@@ -14,7 +14,6 @@ private HOME and the logs of Orca and speech-dispatcher are copied to DIR."""
 import contextlib
 import ctypes
 import os
-import random
 import re
 import shutil
 import signal
@@ -22,6 +21,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+import private_display
 
 PARTS = ["口", "鼻", "右耳", "左耳", "右目（ほくろ）", "左目"]
 READINGS = ["くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"]  # how the deal says them
@@ -101,18 +102,7 @@ class World:
         # The daemons that leave their parents (speech-dispatcher) become
         # this script's children, so that it reaps them.
         ctypes.CDLL(None, use_errno=True).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER
-        # A display away from those xvfb-run and -displayfd take, claimed by
-        # the server's lock file: no race with other runs.
-        for number in random.sample(range(200, 1000), 50):
-            read, write = os.pipe()
-            xvfb = self.start(["Xvfb", f":{number}", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp", "-noreset"], pass_fds=[write], stderr=subprocess.DEVNULL)
-            os.close(write)
-            with os.fdopen(read) as ready:
-                if ready.readline().strip():
-                    break
-            xvfb.wait()  # taken
-        self.env["DISPLAY"] = f":{number}"
+        self.env["DISPLAY"], _ = private_display.claim(self.start)
         bus = self.start(["dbus-daemon", "--session", "--nofork", "--print-address"], stdout=subprocess.PIPE)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
         subprocess.run(["gsettings", "set", "org.gnome.desktop.interface", "toolkit-accessibility", "true"],

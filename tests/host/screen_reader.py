@@ -9,11 +9,12 @@ At every step every card and slot must be an image that names itself and says
 what it shows, and a card that changes its picture says so."""
 import contextlib
 import os
-import random
 import signal
 import subprocess
 import sys
 import time
+
+import private_display
 
 from gi.repository import GLib
 
@@ -111,18 +112,7 @@ def main():
 
 
 if __name__ == "__main__":
-    # A display of its own, away from those xvfb-run and -displayfd take,
-    # claimed by the server's lock file: no race with other runs.
-    for number in random.sample(range(200, 1000), 50):
-        read, write = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", f":{number}", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp", "-noreset"], pass_fds=[write], stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as ready:
-            if ready.readline().strip():
-                break
-        xvfb.wait()  # taken
-    os.environ["DISPLAY"] = f":{number}"
+    os.environ["DISPLAY"], xvfb = private_display.claim()
     import pyatspi  # once the display is known
     # The accessibility bus and the registry it starts would outlive the
     # session: a process group of their own ends with them all.
