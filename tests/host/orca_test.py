@@ -13,6 +13,7 @@ by the buses, ends before the script does. With POROMEA_ORCA_KEEP=DIR, the
 private HOME and the logs of Orca and speech-dispatcher are copied to DIR."""
 import contextlib
 import ctypes
+import fcntl
 import os
 import re
 import shutil
@@ -108,6 +109,15 @@ class World:
         subprocess.run(["gsettings", "set", "org.gnome.desktop.interface", "toolkit-accessibility", "true"],
                        env=self.env, check=True)
         self.start(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Orca 43 will not start while another Orca of this user runs: one
+        # such test at a time on this machine, after any other Orca has ended.
+        self.lock = open(os.path.join(tempfile.gettempdir(), "poromea-orca-test.lock"), "w")
+        fcntl.flock(self.lock, fcntl.LOCK_EX)
+        deadline = time.time() + 60
+        while subprocess.run(["pgrep", "-u", str(os.getuid()), "-x", "orca"], capture_output=True).stdout:
+            if time.time() > deadline:
+                raise RuntimeError("another Orca of this user is running; Orca 43 starts no second one")
+            time.sleep(0.5)
         self.orca = self.start(["orca", "--disable", "braille", "--debug-file", self.log], stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
         self.read = 0  # how far the log has been heard
