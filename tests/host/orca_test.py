@@ -15,7 +15,6 @@ import contextlib
 import ctypes
 import fcntl
 import os
-import random
 import re
 import shutil
 import signal
@@ -23,6 +22,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+import private_display
 
 PARTS = ["口", "鼻", "右耳", "左耳", "右目（ほくろ）", "左目"]
 READINGS = ["くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"]  # how the deal says them
@@ -38,21 +39,6 @@ if orca.debug.debugFile:
 """
 
 failures = []
-
-
-def claim_display(start):
-    """Starts Xvfb with `start` on a display of this test's own, away from those xvfb-run and
-    -displayfd take, claimed by the server's lock file; returns (":N", the server)."""
-    for number in random.sample(range(200, 1000), 50):
-        read, write = os.pipe()
-        xvfb = start(["Xvfb", f":{number}", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                      "-nolisten", "tcp", "-noreset"], pass_fds=[write], stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as ready:
-            if ready.readline().strip():
-                return f":{number}", xvfb
-        xvfb.wait()  # taken
-    raise RuntimeError("no free X display")
 
 
 def check(ok, what):
@@ -117,7 +103,7 @@ class World:
         # The daemons that leave their parents (speech-dispatcher) become
         # this script's children, so that it reaps them.
         ctypes.CDLL(None, use_errno=True).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER
-        self.env["DISPLAY"], _ = claim_display(self.start)
+        self.env["DISPLAY"], _ = private_display.claim(self.start)
         bus = self.start(["dbus-daemon", "--session", "--nofork", "--print-address"], stdout=subprocess.PIPE)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
         subprocess.run(["gsettings", "set", "org.gnome.desktop.interface", "toolkit-accessibility", "true"],
