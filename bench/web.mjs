@@ -1,7 +1,8 @@
 // The page's size, start-up and handler times in headless Chromium (make bench-web):
 //   node bench/web.mjs [BUILD_WEB_DIR]
 // Start-up is from navigation to the last of the main window's pictures painted (the page's data-drawn-ms),
-// and to the first paint of the main window (the browser's first-contentful-paint);
+// to the first paint of the main window (the browser's first-contentful-paint), and to the game taking
+// input (data-ready-ms: the program has started and holds the window);
 // handlers are timed in the page, through real clicks and drags with frames between: medians, as a player
 // repeats them. The page is served cross-origin isolated, which gives its clock a fine resolution.
 import { createServer } from 'node:http';
@@ -25,11 +26,12 @@ await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const origin = `http://127.0.0.1:${server.address().port}`;
 const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--disable-gpu'] });
 
-// Ms from navigation to the main window drawn, polled bare: an in-page helper would hold up start-up.
+// Ms from navigation to the main window drawn and to the game ready, polled bare: an in-page helper
+// would hold up start-up.
 async function drawn(page, cdp) {
   for (let tries = 0; tries < 300; ++tries, await page.waitForTimeout(50)) {
-    const { result } = await cdp.send('Runtime.evaluate', { expression: 'document.documentElement.dataset.drawnMs' });
-    if (result.value !== undefined) return Number(result.value);
+    const { result } = await cdp.send('Runtime.evaluate', { expression: '[document.documentElement.dataset.drawnMs, document.documentElement.dataset.readyMs]', returnByValue: true });
+    if (result.value[0] != null) return result.value.map(Number);
   }
   throw new Error('the main window was never drawn with all its pictures');
 }
@@ -40,21 +42,24 @@ try {
 
   const times = { first: [], repeat: [] };  // nothing cached, then the caches warm
   const painted = { first: [], repeat: [] };
+  const ready = { first: [], repeat: [] };
+  const record = (visit, [drawnMs, readyMs]) => { times[visit].push(drawnMs); ready[visit].push(readyMs); };
   const firstPaint = async (page) => page.evaluate(() => performance.getEntriesByName('first-contentful-paint')[0]?.startTime);
   let page;
   for (let i = 0; i < 7; ++i) {
     page = await (await browser.newContext({ viewport: { width: 1280, height: 800 } })).newPage();
     const cdp = await page.context().newCDPSession(page);
     await page.goto(origin);
-    times.first.push(await drawn(page, cdp));
+    record('first', await drawn(page, cdp));
     painted.first.push(await firstPaint(page));
     await page.reload();
-    times.repeat.push(await drawn(page, cdp));
+    record('repeat', await drawn(page, cdp));
     painted.repeat.push(await firstPaint(page));
     if (i < 6) await page.context().close();
   }
   for (const [visit, ms] of Object.entries(times)) console.log(`start-up, ${visit} visit: median ${Math.round(median(ms))} ms of ${ms.map(Math.round)}`);
   for (const [visit, ms] of Object.entries(painted)) console.log(`first paint, ${visit} visit: median ${Math.round(median(ms))} ms of ${ms.map(Math.round)}`);
+  for (const [visit, ms] of Object.entries(ready)) console.log(`game ready, ${visit} visit: median ${Math.round(median(ms))} ms of ${ms.map(Math.round)}`);
 
   const control = (name) => page.locator(`#Form1 [data-control="${name}"]`);
   const centre = async (name) => { const b = await control(name).boundingBox(); return [b.x + b.width / 2, b.y + b.height / 2]; };

@@ -1,4 +1,6 @@
-// The pictures of ui/pictures, compiled into the program.
+// The pictures of ui/pictures the page's style sheet shows (the build writes
+// it into index.html): each is the background of every element whose
+// data-picture attribute names it.
 #pragma once
 
 #include <span>
@@ -6,14 +8,7 @@
 
 namespace poromea::web {
 
-struct EmbeddedPicture {
-    std::string_view name;  // "cover3"
-    // A style rule: the picture, as a data: URL, is the background of any
-    // element whose data-picture attribute names it.
-    std::string_view rule;
-};
-
-// In name order.
-extern const std::span<const EmbeddedPicture> kEmbeddedPictures;
+// In name order: "banner", "cover1", ...
+extern const std::span<const std::string_view> kPictureNames;
 
 }  // namespace poromea::web

@@ -13,19 +13,7 @@ namespace poromea::web {
 PictureRef PictureLibrary::get(std::string_view name) {
     if (auto it = cache_.find(name); it != cache_.end()) return it->second;
 
-    if (!ruled_) {
-        // One style sheet for them all, parsed once.
-        std::string rules;
-        for (const EmbeddedPicture& p : kEmbeddedPictures) (rules += p.rule) += '\n';
-        val document = val::global("document");
-        val style = document.call<val>("createElement", val("style"));
-        style.set("textContent", val(rules));
-        document["head"].call<void>("appendChild", style);
-        ruled_ = true;
-    }
-
-    const bool known = std::any_of(kEmbeddedPictures.begin(), kEmbeddedPictures.end(),
-                                   [&](const EmbeddedPicture& p) { return p.name == name; });
+    const bool known = std::find(kPictureNames.begin(), kPictureNames.end(), name) != kPictureNames.end();
     if (!known) throw std::runtime_error("画像「" + std::string(name) + "」が見つかりません。");
     auto picture = std::make_shared<WebPicture>();
     picture->name = std::string(name);

@@ -1,5 +1,5 @@
 // The built-in pictures as the page shows them: each is shown by a style rule
-// (embedded_pictures.h) as the background of every element whose data-picture
+// of the page (embedded_pictures.h) as the background of every element whose data-picture
 // attribute names it, so a control's picture changes with one attribute and
 // the browser draws it with the next frame, as a desktop toolkit repaints
 // after the change. The rules get one shared picture object for each
@@ -29,12 +29,11 @@ inline const WebPicture& webPicture(const PictureRef& p) { return static_cast<co
 class PictureLibrary {
 public:
     // The picture called `name` ("part0", "banner", ...). Throws if there is
-    // no such picture. The first call gives the page every picture's rule.
+    // no such picture.
     PictureRef get(std::string_view name);
 
 private:
     std::map<std::string, PictureRef, std::less<>> cache_;
-    bool ruled_ = false;
 };
 
 }  // namespace poromea::web

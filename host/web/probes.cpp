@@ -18,7 +18,10 @@ EM_JS(emscripten::EM_VAL, observePaintsHandle, (), {
 
 namespace poromea::web {
 
-void Probes::watchFirstPaint() { observer_ = val::take_ownership(observePaintsHandle()); }
+void Probes::watchFirstPaint() {
+    val::global("document")["documentElement"].call<void>("setAttribute", val("data-ready-ms"), val(emscripten_get_now()));
+    observer_ = val::take_ownership(observePaintsHandle());
+}
 
 void Probes::picturesPainted(val entries) {
     const val list = entries.call<val>("getEntries");

@@ -1,6 +1,7 @@
 // What the benchmarks measure in the page (make bench-web): how long each
-// kind of event took to handle, and when the main window's pictures were
-// first painted. Nothing of the game depends on them.
+// kind of event took to handle, when the main window's pictures were first
+// painted and when the program took the page over. Nothing of the game
+// depends on them.
 #pragma once
 
 #include <emscripten/val.h>
@@ -18,6 +19,9 @@ class Probes final : public ui::Probe {
 public:
     // Once every picture of the main window has been painted, the page's root
     // element gets data-drawn-ms: that moment, in milliseconds from navigation.
+    // The page's own markup paints them before the program runs; this is
+    // called once it has started, and so data-ready-ms, when the game began
+    // to take the player's input, is set here too.
     void watchFirstPaint();
     void picturesPainted(emscripten::val entries);
 

@@ -134,3 +134,24 @@ test('the main window stands where the game puts it before the game has loaded, 
   const phone = await Game.open({ init: record, phone: true }, t);
   assert.deepEqual(await box(phone), [[0, 294, 390, 255, 'none'], [0, 294, 390, 255, 'Command1']]);
 });
+
+test('the main window is painted with all its pictures while the program is still on its way', async (t) => {
+  // poromea.js is held back until every picture of the main window has been painted, or for ever.
+  let before;
+  const painted = () => new Promise((resolve) => {
+    const seen = [];
+    setTimeout(() => resolve([seen.sort(), 'still waiting']), 5000);
+    new PerformanceObserver((list) => {
+      seen.push(...list.getEntries().map((e) => `${e.element.dataset.control} ${e.element.dataset.picture}`));
+      if (seen.length === 14) resolve([seen.sort(), document.activeElement?.dataset.control ?? 'none']);
+    }).observe({ type: 'element', buffered: true });
+  });
+  const hold = (context) => context.route('**/poromea.js', async (route) => {
+    before = await route.request().frame().evaluate(painted);
+    await route.fallback();
+  });
+  const game = await Game.open({ routes: hold }, t);
+  assert.deepEqual(before, [['Image1 title', 'Image10 empty', 'Image11 empty', 'Image12 empty', 'Image13 empty', 'Image14 empty', 'Image15 empty',
+    'Image2 face', 'Imgx(0) cover1', 'Imgx(1) cover2', 'Imgx(2) cover3', 'Imgx(3) cover4', 'Imgx(4) cover5', 'Imgx(5) cover6'], 'none']);
+  await playWhole(game);
+});

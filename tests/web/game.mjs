@@ -2,8 +2,9 @@
 // folder by the browser context itself (or, given `server`, by a server of
 // server.mjs), on a fake clock, with every console error, page error and
 // request beyond the page's origin counted as a problem. `init` runs in the
-// page before its own scripts; given a `profile` folder, the browser is one of
-// its own with that profile, as a player's (not a private window's).
+// page before its own scripts; `routes` may add the context's own routes
+// (after the page's, so they come first); given a `profile` folder, the
+// browser is one of its own with that profile, as a player's (not a private window's).
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { chromium } from 'playwright-core';
@@ -23,7 +24,7 @@ after(() => browser?.close());
 export const play = (name, options, body) => test(name, { timeout: options.timeout ?? 120_000 }, async (t) => body(await Game.open(options, t)));
 
 export class Game {
-  static async open({ phone = false, query = '', server, init, profile } = {}, t) {
+  static async open({ phone = false, query = '', server, init, routes, profile } = {}, t) {
     if (firefox) {
       const game = Object.assign(new Game(), { phone, problems: [], failures: [] });
       Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ phone, server }, root, game.problems));
@@ -36,6 +37,7 @@ export class Game {
     const context = await (profile ? chromium.launchPersistentContext(profile, { ...launch, ...device }) : browser.newContext(device));
     if (init) await context.addInitScript(init);
     if (!server) await context.route(`${origin}/**`, (route) => route.fulfill({ path: root + new URL(route.request().url()).pathname.replace(/\/$/, '/index.html') }));
+    await routes?.(context);
     const at = server?.origin ?? origin;
     const game = Object.assign(new Game(), { context, page: await context.newPage(), phone, origin: at, problems: [], failures: [] });
     t?.after(() => game.close());
