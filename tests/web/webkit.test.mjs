@@ -1,0 +1,65 @@
+// The page in WebKit (Debian's WebKitGTK MiniBrowser, driven through its
+// WebDriver, WebKitWebDriver, on a display of the test's own): the program
+// is downloaded once, and the game deals. Served over HTTP by server.mjs.
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { createServer } from 'node:net';
+import { test } from 'node:test';
+import { PARTS, root } from './game.mjs';
+import { serve } from './server.mjs';
+
+const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
+const later = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// Something started in its own process group, ended with all it started.
+function started(command, args, options) {
+  const child = spawn(command, args, { detached: true, ...options });
+  const exited = new Promise((resolve) => child.on('exit', resolve));
+  return { child, end: async () => { if (child.exitCode === null) { try { process.kill(-child.pid); } catch { /* gone */ } } await exited; } };
+}
+
+async function until(what, check, tries = 150) {
+  for (let i = 0; i < tries; ++i, await later(100)) {
+    const value = await check().catch(() => undefined);
+    if (value) return value;
+  }
+  throw new Error(`never: ${what}`);
+}
+
+test('in WebKit: the program downloaded once, and START deals the six parts', { timeout: 120_000 }, async (t) => {
+  const server = await serve(root);
+  t.after(server.close);
+  const xvfb = started('Xvfb', ['-displayfd', '3', '-screen', '0', '1280x800x24', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
+  t.after(xvfb.end);
+  const display = await new Promise((resolve, reject) => {
+    xvfb.child.stdio[3].once('data', (d) => resolve(`:${String(d).trim()}`));
+    xvfb.child.once('exit', () => reject(new Error('Xvfb did not start')));
+  });
+  const port = await new Promise((resolve) => { const s = createServer().listen(0, '127.0.0.1', () => { const { port: p } = s.address(); s.close(() => resolve(p)); }); });
+  const driver = started('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore', env: { ...process.env, DISPLAY: display } });
+  t.after(driver.end);
+
+  const call = async (method, path, body) => {
+    const response = await fetch(`http://127.0.0.1:${port}${path}`, { method, headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body) });
+    const { value } = await response.json();
+    if (!response.ok) throw new Error(`${method} ${path}: ${value.message}`);
+    return value;
+  };
+  await until('WebKitWebDriver listens', () => call('GET', '/status').then((s) => s.ready));
+  const { sessionId } = await call('POST', '/session', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': { binary: MINIBROWSER, args: ['--automation'] } } } });
+  t.after(() => call('DELETE', `/session/${sessionId}`).catch(() => {}));
+  const session = (method, path, body) => call(method, `/session/${sessionId}${path}`, body);
+  const run = (script) => session('POST', '/execute/sync', { script, args: [] });
+
+  await session('POST', '/url', { url: server.url });
+  // WebKit reports no Element Timing: the program has started once START has the keys.
+  await until('START has the keys', () => run('return document.activeElement.dataset.control === "Command1"'));
+  // Before the service worker (registered once the page has loaded) fetches the page's files for itself.
+  const ownRequests = server.log.slice(0, server.log.findIndex(([, path]) => path === '/sw.js') >>> 0);
+  assert.deepEqual(ownRequests.filter(([, path]) => path === '/poromea.wasm'), [['GET', '/poromea.wasm', 200]]);
+
+  const start = await session('POST', '/element', { using: 'css selector', value: '#Form1 [data-control="Command1"]' });
+  await session('POST', `/element/${Object.values(start)[0]}/click`, {});
+  const cards = () => run('return [...document.querySelectorAll("#Form1 [data-card]")].map((e) => e.dataset.picture).sort().join(" ")');
+  assert.equal(await until('the cards dealt', async () => ((await cards()) !== 'cover1 cover2 cover3 cover4 cover5 cover6' ? cards() : undefined)), PARTS.join(' '));
+});
