@@ -54,7 +54,7 @@ test('the wasm, fetched once and compiled as it streams, by the tests\' own rout
     game.page.on('response', (r) => r.url().endsWith('.wasm') && wasm.push(r.headers()['content-type']));
     await game.page.reload();
     await game.drawn();
-    assert.deepEqual([wasm, await game.page.evaluate(() => window.compiledBy)], [['application/wasm'], ['instantiateStreaming']]);
+    assert.deepEqual([wasm, await game.page.evaluate(() => window.compiledBy)], [['application/wasm'], ['compileStreaming', 'instantiate']]);
   }
   // The first visit over HTTP: the page's one download, then the service worker's check that it has not changed.
   assert.deepEqual(server.log.filter(([, path]) => path === '/poromea.wasm').map(([, , status]) => status).slice(0, 2), [200, 304]);
