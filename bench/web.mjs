@@ -16,9 +16,14 @@ const types = { html: 'text/html; charset=utf-8', js: 'text/javascript', wasm: '
 const median = (values) => [...values].sort((a, b) => a - b)[values.length >> 1];
 const µs = (ms) => `${Math.round(ms * 1000)} µs`;
 
+// Beside the page, for scale, two pages the browser paints as fast as it can: /blank/, one line of text,
+// and /bare/, the page's own index.html without its scripts (the main window and its pictures, no program).
+const page = await readFile(`${root}/index.html`, 'utf8');
+const pages = { '/blank/index.html': '<!doctype html><html lang="ja"><meta charset="utf-8"><title>ポロメア</title><p>ポロメア</p></html>',
+  '/bare/index.html': page.replace(/<script[^]*?<\/script>/g, '') };
 const server = createServer(async (request, response) => {
   const path = new URL(request.url, 'http://localhost').pathname.replace(/\/$/, '/index.html');
-  const body = await readFile(root + path).catch(() => null);
+  const body = pages[path] ?? await readFile(root + path.replace(/^\/(blank|bare)\//, '/')).catch(() => null);
   response.writeHead(body ? 200 : 404, { 'Content-Type': types[path.split('.').pop()] ?? 'application/octet-stream',
     'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp' }).end(body);
 });
@@ -26,40 +31,47 @@ await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const origin = `http://127.0.0.1:${server.address().port}`;
 const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--disable-gpu'] });
 
-// Ms from navigation to the main window drawn and to the game ready, polled bare: an in-page helper
-// would hold up start-up.
-async function drawn(page, cdp) {
+// Once the page has loaded (and the game, if there is one, has started): in ms from navigation, its first
+// paint, the last of its pictures painted (Element Timing) and the game taking input (the page's
+// data-ready-ms). Polled bare: an in-page helper would hold up start-up.
+async function timings(page, cdp, game) {
   for (let tries = 0; tries < 300; ++tries, await page.waitForTimeout(50)) {
-    const { result } = await cdp.send('Runtime.evaluate', { expression: '[document.documentElement.dataset.drawnMs, document.documentElement.dataset.readyMs]', returnByValue: true });
-    if (result.value[0] != null) return result.value.map(Number);
+    const { result } = await cdp.send('Runtime.evaluate', { expression: 'document.documentElement.dataset.readyMs', returnByValue: true });
+    if (!game || result.value != null) {
+      return page.evaluate(() => new Promise((resolve) => {
+        const painted = [];
+        const done = () => resolve([performance.getEntriesByName('first-contentful-paint')[0]?.startTime ?? NaN,
+          painted.length === 14 ? Math.max(...painted) : NaN, Number(document.documentElement.dataset.readyMs ?? NaN)]);
+        new PerformanceObserver((list) => painted.push(...list.getEntries().map((e) => e.renderTime))).observe({ type: 'element', buffered: true });
+        setTimeout(done, 100);  // the buffered entries come at once
+      }));
+    }
   }
-  throw new Error('the main window was never drawn with all its pictures');
+  throw new Error('the game never started');
 }
 
 try {
   const sizes = await Promise.all((await readdir(root)).map(async (f) => [f, (await stat(`${root}/${f}`)).size]));
   console.log(`${sizes.reduce((sum, [, size]) => sum + size, 0)} bytes: ${sizes.map((s) => s.join(' ')).join(', ')}`);
 
-  const times = { first: [], repeat: [] };  // nothing cached, then the caches warm
-  const painted = { first: [], repeat: [] };
-  const ready = { first: [], repeat: [] };
-  const record = (visit, [drawnMs, readyMs]) => { times[visit].push(drawnMs); ready[visit].push(readyMs); };
-  const firstPaint = async (page) => page.evaluate(() => performance.getEntriesByName('first-contentful-paint')[0]?.startTime);
+  // By page, visit (nothing cached, then the caches warm) and figure: the medians of 7 rounds, the pages taking turns.
+  const figures = {};
+  const record = (name, visit, values) => ['first paint', 'pictures painted', 'game ready'].forEach((figure, k) => {
+    if (!Number.isNaN(values[k])) ((figures[`${name}, ${figure}, ${visit} visit`] ??= [])).push(values[k]);
+  });
   let page;
   for (let i = 0; i < 7; ++i) {
-    page = await (await browser.newContext({ viewport: { width: 1280, height: 800 } })).newPage();
-    const cdp = await page.context().newCDPSession(page);
-    await page.goto(origin);
-    record('first', await drawn(page, cdp));
-    painted.first.push(await firstPaint(page));
-    await page.reload();
-    record('repeat', await drawn(page, cdp));
-    painted.repeat.push(await firstPaint(page));
-    if (i < 6) await page.context().close();
+    for (const [name, path] of [['blank page', '/blank/'], ['page without its program', '/bare/'], ['game', '/']]) {
+      page = await (await browser.newContext({ viewport: { width: 1280, height: 800 } })).newPage();
+      const cdp = await page.context().newCDPSession(page);
+      await page.goto(origin + path);
+      record(name, 'first', await timings(page, cdp, name === 'game'));
+      await page.reload();
+      record(name, 'repeat', await timings(page, cdp, name === 'game'));
+      if (name !== 'game' || i < 6) await page.context().close();
+    }
   }
-  for (const [visit, ms] of Object.entries(times)) console.log(`start-up, ${visit} visit: median ${Math.round(median(ms))} ms of ${ms.map(Math.round)}`);
-  for (const [visit, ms] of Object.entries(painted)) console.log(`first paint, ${visit} visit: median ${Math.round(median(ms))} ms of ${ms.map(Math.round)}`);
-  for (const [visit, ms] of Object.entries(ready)) console.log(`game ready, ${visit} visit: median ${Math.round(median(ms))} ms of ${ms.map(Math.round)}`);
+  for (const [figure, ms] of Object.entries(figures)) console.log(`${figure}: median ${Math.round(median(ms))} ms of ${ms.map(Math.round)}`);
 
   const control = (name) => page.locator(`#Form1 [data-control="${name}"]`);
   const centre = async (name) => { const b = await control(name).boundingBox(); return [b.x + b.width / 2, b.y + b.height / 2]; };
