@@ -1,8 +1,9 @@
 // The page's size, start-up and handler times in headless Chromium (make bench-web):
 //   node bench/web.mjs [BUILD_WEB_DIR]
-// Start-up is from navigation to the last of the main window's pictures painted (the page's data-drawn-ms),
-// to the first paint of the main window (the browser's first-contentful-paint), and to the game taking
-// input (data-ready-ms: the program has started and holds the window);
+// Start-up is from navigation to the last of the main window's pictures painted (Element Timing), to
+// the first paint (the browser's first-contentful-paint), and to the game taking input (data-ready-ms:
+// the program has started and holds the window), each beside the same for a blank page and for the page
+// without its program;
 // handlers are timed in the page, through real clicks and drags with frames between: medians, as a player
 // repeats them. The page is served cross-origin isolated, which gives its clock a fine resolution.
 import { createServer } from 'node:http';
