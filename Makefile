@@ -35,7 +35,7 @@ WIN32_TEST_PACKAGES := wine wine32:i386 wine64 fonts-wine xvfb xauth \
             fonts-ipafont-mincho fonts-ipafont-gothic python3-pefile
 # The page on WebAssembly (make web): Debian's Emscripten and its optimiser.
 WEB_PACKAGES := emscripten binaryen cmake make python3
-# Its tests drive the page in Chromium and its main game in Firefox ESR; the
+# Its tests drive the page in Chromium, its main game and host scenarios in Firefox ESR too; the
 # labels' faces must be installed.
 WEB_TEST_PACKAGES := chromium firefox-esr fonts-ipafont-mincho fonts-ipafont-gothic
 # Emscripten's tools load Debian's JavaScript modules from here, which a
