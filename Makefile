@@ -35,7 +35,8 @@ WIN32_TEST_PACKAGES := wine wine32:i386 wine64 fonts-wine xvfb xauth \
             fonts-ipafont-mincho fonts-ipafont-gothic python3-pefile
 # The page on WebAssembly (make web): Debian's Emscripten and its optimiser.
 WEB_PACKAGES := emscripten binaryen cmake make python3
-# Its tests drive the page in Chromium, Firefox ESR and WebKit (WebKitGTK's
+# Its tests drive the page in Chromium, its main game and the host scenarios
+# in Firefox ESR too, and check its download in WebKit (WebKitGTK's
 # MiniBrowser through its WebDriver, on a private X display); the labels'
 # faces must be installed.
 WEB_TEST_PACKAGES := chromium firefox-esr webkit2gtk-driver xvfb xauth fonts-ipafont-mincho fonts-ipafont-gothic

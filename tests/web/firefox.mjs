@@ -1,38 +1,90 @@
 // The page in Firefox ESR for Game (game.mjs), driven over WebDriver BiDi by
 // puppeteer-core: served by server.mjs (Firefox has no route of the tests'
-// own), on the real clock (there is no fake one: time is waited out), with
-// the same problems counted. It gives Game the few parts of a page it uses.
+// own), with the same problems counted. It gives Game and the scenarios'
+// Steps the few parts of a Playwright page they use, and says where Firefox
+// differs.
 import puppeteer from 'puppeteer-core';
 import { serve } from './server.mjs';
 
 const later = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-export async function openFirefox({ phone, server }, root, problems) {
-  if (phone) throw new Error('Firefox is driven here with the mouse only');
+// Firefox has no fake clock of its own. This one is set in the page before its
+// scripts: the time the page reads (performance.now, Date.now) and its timers
+// stand still until the test lets time pass, then every timer due meanwhile
+// fires in order. Playwright's runs on in real time between the test's steps
+// too; this one does not, so the memorising time is measured as the page's
+// timer counts it. On the wall clock it would be flaky: Firefox fires a page's
+// timer up to half a second late while the driver keeps asking it things.
+function standingClock() {
+  const timers = new Map(), real = performance.now(), epoch = Date.now();
+  let now = 0, ids = 0;
+  const schedule = (every) => (callback, ms, ...args) => {
+    const delay = Math.max(0, Number(ms) || 0);
+    timers.set(++ids, { callback, args, at: now + delay, every: every && Math.max(1, delay) });
+    return ids;
+  };
+  const cancel = (id) => void timers.delete(id);
+  Object.assign(window, { setTimeout: schedule(false), setInterval: schedule(true), clearTimeout: cancel, clearInterval: cancel });
+  performance.now = () => real + now;
+  Date.now = () => epoch + now;
+  Object.defineProperty(window, 'poromeaTestClock', { value: (ms) => {
+    for (const end = now + ms; ; ) {
+      let next;
+      for (const entry of timers) if (entry[1].at <= end && !(next?.[1].at <= entry[1].at)) next = entry;
+      if (!next) { now = end; return; }
+      const [id, timer] = next;
+      now = timer.at;
+      if (timer.every) timer.at += timer.every; else timers.delete(id);
+      // A timer that throws is reported as the browser reports it, and the others still run.
+      try { timer.callback(...timer.args); } catch (e) { reportError(e); }
+    }
+  } });
+}
+
+// The keys whose names puppeteer lacks or reads otherwise: its Enter is the keypad's.
+const KEYS = { Space: ' ', Enter: '\uE006', NumpadEnter: '\uE007' };
+
+export async function openFirefox({ phone, server, init }, root, problems) {
+  if (phone) throw new Error('Firefox is driven here with the mouse and keys only');
   const own = server ? null : await serve(root);
   const origin = (server ?? own).origin;
   const browser = await puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true });
   const page = await browser.newPage();
   await page.setViewport({ width: 1280, height: 800 });
+  await page.evaluateOnNewDocument(standingClock);
+  if (init) await page.evaluateOnNewDocument(init);
   page.on('console', (m) => ['error', 'warn'].includes(m.type()) && problems.push(m.text()));
   page.on('pageerror', (e) => problems.push(e.message));
   page.on('request', (r) => [origin, 'null'].includes(new URL(r.url()).origin) || problems.push(r.url()));
-  const element = async (selector) => (await page.$(selector)) ?? Promise.reject(new Error(`no ${selector}`));
+  // Each read of a locator is one look into the page: at its first element, or at all of them.
+  const look = (selector, what, arg) => page.evaluate((s, what, arg) => {
+    const all = [...document.querySelectorAll(s)], e = all[0];
+    if (what === 'count') return all.length;
+    if (what === 'texts') return all.map((a) => a.textContent);
+    if (!e) throw new Error(`no ${s}`);
+    if (what === 'box') { const { x, y, width, height } = e.getBoundingClientRect(); return { x, y, width, height }; }
+    if (what === 'text') return e.textContent;
+    if (what === 'visible') return e.checkVisibility();
+    // The event alone, as Playwright sends it, with no pointer.
+    return e.dispatchEvent(new MouseEvent(arg, { bubbles: true, cancelable: true, composed: true }));
+  }, selector, what, arg);
   const locator = (selector) => ({
-    boundingBox: async () => (await element(selector)).boundingBox(),
-    // Where the player clicks, whatever is on top there.
-    click: async () => { const b = await (await element(selector)).boundingBox(); await page.mouse.click(b.x + b.width / 2, b.y + b.height / 2); },
-    isVisible: () => page.$eval(selector, (e) => e.checkVisibility()),
-    textContent: () => page.$eval(selector, (e) => e.textContent),
-    allTextContents: () => page.$$eval(selector, (all) => all.map((e) => e.textContent)),
+    boundingBox: () => look(selector, 'box'),
+    // Where the player clicks, whatever is on top there (so always as Playwright's forced click).
+    click: async () => { const b = await look(selector, 'box'); await page.mouse.click(b.x + b.width / 2, b.y + b.height / 2); },
+    dispatchEvent: (type) => look(selector, 'event', type),
+    count: () => look(selector, 'count'),
+    isVisible: () => look(selector, 'visible'),
+    textContent: () => look(selector, 'text'),
+    allTextContents: () => look(selector, 'texts'),
   });
   return {
     origin,
     context: { close: async () => { await browser.close(); await own?.close(); } },
-    page: { mouse: page.mouse, keyboard: page.keyboard, locator, goto: (url) => page.goto(url), waitForTimeout: later,
+    page: { mouse: page.mouse, locator, goto: (url) => page.goto(url), waitForTimeout: later,
+      keyboard: { press: (key) => page.keyboard.press(KEYS[key] ?? key) },
       evaluate: (f, arg) => page.evaluate(f, arg),
-      // Waited out, and a little more for the page's own timer to fire.
-      clock: { runFor: (ms) => later(ms + 1000) },
+      clock: { runFor: (ms) => page.evaluate((t) => window.poromeaTestClock(t), ms) },
       // Firefox reports no Element Timing: the module has started once START has the keys.
       drawn: () => page.waitForFunction(() => document.activeElement?.dataset.control === 'Command1') },
   };

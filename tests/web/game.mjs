@@ -27,7 +27,7 @@ export class Game {
   static async open({ phone = false, query = '', server, init, routes, profile } = {}, t) {
     if (firefox) {
       const game = Object.assign(new Game(), { phone, problems: [], failures: [] });
-      Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ phone, server }, root, game.problems));
+      Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ phone, server, init }, root, game.problems));
       t?.after(() => game.close());
       await game.page.goto((server?.url ?? game.origin) + query);
       await game.drawn();

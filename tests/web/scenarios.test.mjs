@@ -1,7 +1,8 @@
 // The host scenarios the desktop hosts play, by name, on the page: the
 // scenario player (web_scenarios, built with the game's tests) asks for each
-// step, and this driver carries it out in Chromium with the real mouse and
-// keys, reading back what the page shows.
+// step, and this driver carries it out in Chromium (in Firefox ESR through
+// firefox.mjs, for firefox.test.mjs) with the real mouse and keys, reading
+// back what the page shows.
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
 import { createInterface } from 'node:readline';
