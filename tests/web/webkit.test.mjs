@@ -1,6 +1,6 @@
 // The page in WebKit (Debian's WebKitGTK MiniBrowser, driven through its
 // WebDriver, WebKitWebDriver, on a display of the test's own): the program
-// is downloaded once, and the game deals. Served over HTTP by server.mjs.
+// (poromea.js and poromea.wasm) is downloaded once, and the game deals. Served over HTTP by server.mjs.
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
@@ -56,7 +56,8 @@ test('in WebKit: the program downloaded once, and START deals the six parts', { 
   await until('START has the keys', () => run('return document.activeElement.dataset.control === "Command1"'));
   // Before the service worker (registered once the page has loaded) fetches the page's files for itself.
   const ownRequests = server.log.slice(0, server.log.findIndex(([, path]) => path === '/sw.js') >>> 0);
-  assert.deepEqual(ownRequests.filter(([, path]) => path === '/poromea.wasm'), [['GET', '/poromea.wasm', 200]]);
+  assert.deepEqual(ownRequests.filter(([, path]) => /^\/poromea\.(js|wasm)$/.test(path)).sort(),
+    [['GET', '/poromea.js', 200], ['GET', '/poromea.wasm', 200]]);
 
   const start = await session('POST', '/element', { using: 'css selector', value: '#Form1 [data-control="Command1"]' });
   await session('POST', `/element/${Object.values(start)[0]}/click`, {});
