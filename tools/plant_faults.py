@@ -126,6 +126,13 @@ FAULTS = [
         ("host/web/web_host.cpp", "if (Module.timer1 !== undefined) clearInterval(Module.timer1);",
          "if (Module.timer1 !== undefined && milliseconds > 0) return; if (Module.timer1 !== undefined) clearInterval(Module.timer1);")]),
     ("web: an open congratulation window jumps back", "web", [("host/web/windows.cpp", '    if (!form2_["hidden"].as<bool>()) return;\n', "")]),
+    ("web: the wasm preloaded as well, fetched twice where the requests differ", "web", [
+        ("host/web/index.html", '<link rel="preload" href="poromea.js" as="script">',
+         '<link rel="preload" href="poromea.js" as="script">\n<link rel="preload" href="poromea.wasm" as="fetch" crossorigin>')]),
+    ("web: every build cached under one name, so a new one is never shown", "web", [
+        ("host/web/service_worker.cmake", "string(SUBSTRING ${build} 0 16 build)", "set(build 1)")]),
+    ("web: zooming forbidden", "web", [
+        ("host/web/index.html", 'content="width=device-width, initial-scale=1"', 'content="width=device-width, initial-scale=1, maximum-scale=1, user-scalable=no"')]),
 
 ]
 
