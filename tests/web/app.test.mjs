@@ -155,3 +155,17 @@ test('the main window is painted with all its pictures while the program is stil
     'Image2 face', 'Imgx(0) cover1', 'Imgx(1) cover2', 'Imgx(2) cover3', 'Imgx(3) cover4', 'Imgx(4) cover5', 'Imgx(5) cover6'], 'none']);
   await playWhole(game);
 });
+
+test('a program that cannot be downloaded is reported on the page, over the window', async (t) => {
+  for (const [file, reason] of [['poromea.js', 'poromea.js を読み込めません。'], ['poromea.wasm', 'poromea.wasm: ']]) {
+    const game = await Game.open({ started: false, routes: (context) => context.route(`**/${file}`, (route) => route.abort()) }, t);
+    const report = game.page.locator('.failure[role=alert]');
+    await report.waitFor();
+    const text = await report.textContent();
+    assert.ok(text.startsWith(`ゲームを開始できません。\n${reason}`), text);
+    game.failures = [text];
+    // The browser's own word on the download that failed, and nothing else.
+    assert.ok(game.problems.length > 0 && game.problems.every((p) => p.startsWith('Failed to load resource')), game.problems.join('\n'));
+    game.problems.length = 0;
+  }
+});

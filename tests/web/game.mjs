@@ -3,7 +3,8 @@
 // server.mjs), on a fake clock, with every console error, page error and
 // request beyond the page's origin counted as a problem. `init` runs in the
 // page before its own scripts; `routes` may add the context's own routes
-// (after the page's, so they come first); given a `profile` folder, the
+// (after the page's, so they come first); `started: false` does not wait for
+// the game to start; given a `profile` folder, the
 // browser is one of its own with that profile, as a player's (not a private window's).
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
@@ -24,7 +25,7 @@ after(() => browser?.close());
 export const play = (name, options, body) => test(name, { timeout: options.timeout ?? 120_000 }, async (t) => body(await Game.open(options, t)));
 
 export class Game {
-  static async open({ phone = false, query = '', server, init, routes, profile } = {}, t) {
+  static async open({ phone = false, query = '', server, init, routes, profile, started = true } = {}, t) {
     if (firefox) {
       const game = Object.assign(new Game(), { phone, problems: [], failures: [] });
       Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ phone, server, init }, root, game.problems));
@@ -47,7 +48,7 @@ export class Game {
     await game.page.clock.install();
     game.cdp = await context.newCDPSession(game.page);
     await game.page.goto((server?.url ?? at) + query);
-    await game.drawn();
+    if (started) await game.drawn();
     return game;
   }
 
