@@ -19,9 +19,9 @@ const µs = (ms) => `${Math.round(ms * 1000)} µs`;
 
 // Beside the page, for scale, two pages the browser paints as fast as it can: /blank/, one line of text,
 // and /bare/, the page's own index.html without its scripts (the main window and its pictures, no program).
-const page = await readFile(`${root}/index.html`, 'utf8');
+const html = await readFile(`${root}/index.html`, 'utf8');
 const pages = { '/blank/index.html': '<!doctype html><html lang="ja"><meta charset="utf-8"><title>ポロメア</title><p>ポロメア</p></html>',
-  '/bare/index.html': page.replace(/<script[^]*?<\/script>/g, '') };
+  '/bare/index.html': html.replace(/<script[^]*?<\/script>/g, '') };
 const server = createServer(async (request, response) => {
   const path = new URL(request.url, 'http://localhost').pathname.replace(/\/$/, '/index.html');
   const body = pages[path] ?? await readFile(root + path.replace(/^\/(blank|bare)\//, '/')).catch(() => null);

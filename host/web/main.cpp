@@ -26,7 +26,6 @@ void onPointerCancel(val e) { host->pointerCancel(std::move(e)); }
 void onButtonClick(val e) { host->buttonClick(std::move(e)); }
 void onTitlePointerDown(val e) { host->titlePointerDown(std::move(e)); }
 void onWindowPointerDown(val e) { host->windowPointerDown(std::move(e)); }
-void onPicturesPainted(val entries) { probes.picturesPainted(std::move(entries)); }
 void onPageError(val e) { host->pageError(std::move(e)); }
 void onTimer1() { host->timerElapsed(); }
 void preventDefault(val e) { e.call<void>("preventDefault"); }
@@ -46,7 +45,6 @@ EMSCRIPTEN_BINDINGS(poromea) {
     emscripten::function("onButtonClick", &onButtonClick);
     emscripten::function("onTitlePointerDown", &onTitlePointerDown);
     emscripten::function("onWindowPointerDown", &onWindowPointerDown);
-    emscripten::function("onPicturesPainted", &onPicturesPainted);
     emscripten::function("onPageError", &onPageError);
     emscripten::function("onTimer1", &onTimer1);
     emscripten::function("preventDefault", &preventDefault);
@@ -63,7 +61,7 @@ int main() {
         host = &instance;
         instance.setProbe(&probes);
         instance.start();
-        probes.watchFirstPaint();
+        probes.gameStarted();
     } catch (const std::exception& e) {
         val document = val::global("document");
         val report = document.call<val>("createElement", val("div"));

@@ -1,7 +1,7 @@
 // What the benchmarks measure in the page (make bench-web): how long each
-// kind of event took to handle, when the main window's pictures were first
-// painted and when the program took the page over. Nothing of the game
-// depends on them.
+// kind of event took to handle, and when the program took the page over
+// (the page's own markup paints the window before; the benchmark times that
+// paint itself). Nothing of the game depends on them.
 #pragma once
 
 #include <emscripten/val.h>
@@ -17,13 +17,10 @@ namespace poromea::web {
 
 class Probes final : public ui::Probe {
 public:
-    // Once every picture of the main window has been painted, the page's root
-    // element gets data-drawn-ms: that moment, in milliseconds from navigation.
-    // The page's own markup paints them before the program runs; this is
-    // called once it has started, and so data-ready-ms, when the game began
-    // to take the player's input, is set here too.
-    void watchFirstPaint();
-    void picturesPainted(emscripten::val entries);
+    // Called once the game has started: the page's root element gets
+    // data-ready-ms, that moment in milliseconds from navigation, when the
+    // game began to take the player's input.
+    void gameStarted();
 
     // The handling times in milliseconds, by the names the failure report
     // uses ("START", "ドロップ", ...): an object of arrays.
@@ -33,9 +30,6 @@ public:
     void ended(std::string_view what) override;
 
 private:
-    emscripten::val observer_ = emscripten::val::null();
-    int painted_ = 0;
-    double drawnAt_ = 0;
     std::map<std::string, double, std::less<>> started_;
     std::map<std::string, std::vector<double>, std::less<>> times_;
 };

@@ -53,7 +53,7 @@ test('the wasm, fetched once and compiled as it streams, by the tests\' own rout
     const game = await Game.open({ ...options, init: spyCompile }, t);
     game.page.on('response', (r) => r.url().endsWith('.wasm') && wasm.push(r.headers()['content-type']));
     await game.page.reload();
-    await game.drawn();
+    await game.ready();
     assert.deepEqual([wasm, await game.page.evaluate(() => window.compiledBy)], [['application/wasm'], ['compileStreaming', 'instantiate']]);
   }
   // The first visit over HTTP: the page's one download, then the service worker's check that it has not changed.
@@ -83,7 +83,7 @@ test('offline: the page, once visited, starts and plays a whole game with no net
   await server.close();
   await game.context.setOffline(true);
   await game.page.reload();
-  await game.drawn();
+  await game.ready();
   await playWhole(game);
 });
 
@@ -101,7 +101,7 @@ test('a new build replaces the old one on the next visit, and the old one\'s cac
   await promisify(execFile)('cmake', [`-DDIR=${folder}`, `-DTEMPLATE=${source}service_worker.js`, '-P', `${source}service_worker.cmake`]);
   await game.page.reload();
   await until('the new build shown', () => game.page.evaluate(() => document.querySelector('meta[name=build]')?.content === '二番目'));
-  await game.drawn();
+  await game.ready();
   const now = await cacheNames(game);
   assert.ok(now.length === 1 && now[0] !== old[0], `${old} then ${now}`);
   await playWhole(game);

@@ -85,7 +85,6 @@ export async function openFirefox({ phone, server, init }, root, problems) {
       keyboard: { press: (key) => page.keyboard.press(KEYS[key] ?? key) },
       evaluate: (f, arg) => page.evaluate(f, arg),
       clock: { runFor: (ms) => page.evaluate((t) => window.poromeaTestClock(t), ms) },
-      // Firefox reports no Element Timing: the module has started once START has the keys.
-      drawn: () => page.waitForFunction(() => document.activeElement?.dataset.control === 'Command1') },
+      ready: () => page.waitForFunction(() => document.documentElement.dataset.readyMs !== undefined) },
   };
 }

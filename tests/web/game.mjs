@@ -31,7 +31,7 @@ export class Game {
       Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ phone, server, init }, root, game.problems));
       t?.after(() => game.close());
       await game.page.goto((server?.url ?? game.origin) + query);
-      await game.drawn();
+      await game.ready();
       return game;
     }
     const device = { viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone };
@@ -48,12 +48,12 @@ export class Game {
     await game.page.clock.install();
     game.cdp = await context.newCDPSession(game.page);
     await game.page.goto((server?.url ?? at) + query);
-    if (started) await game.drawn();
+    if (started) await game.ready();
     return game;
   }
 
-  // Every picture of the main window painted.
-  drawn() { return firefox ? this.page.drawn() : this.page.waitForSelector('html[data-drawn-ms]', { state: 'attached' }); }
+  // The game has started: it takes the player's input.
+  ready() { return firefox ? this.page.ready() : this.page.waitForSelector('html[data-ready-ms]', { state: 'attached' }); }
 
   // Only the failure reports the test expects, no console error, no request beyond the page's origin.
   async close() {

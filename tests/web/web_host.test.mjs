@@ -127,7 +127,7 @@ play('longer to memorise when the address asks for it, never shorter', { query: 
   await game.page.clock.runFor(200);
   assert.deepEqual((await game.seen()).cards, COVERS);
   await game.page.goto('http://poromea.test/?memorise=2');
-  await game.page.waitForSelector('html[data-drawn-ms]', { state: 'attached' });
+  await game.ready();
   await game.press('Command1');
   await game.page.clock.runFor(4900);
   assert.notDeepEqual((await game.seen()).cards, COVERS, 'two seconds is not taken: five it is');
