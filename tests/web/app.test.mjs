@@ -9,20 +9,11 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { test } from 'node:test';
 import { promisify } from 'node:util';
-import { COVERS, Game, PARTS, root } from './game.mjs';
+import { COVERS, Game, PARTS, root, until } from './game.mjs';
 import { serve } from './server.mjs';
 
 const source = new URL('../../host/web/', import.meta.url).pathname;
-const later = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// Polled from here: the page's own timers run on the tests' fake clock.
-async function until(what, check, tries = 100) {
-  for (let i = 0; i < tries; ++i, await later(100)) {
-    const value = await check().catch(() => undefined);
-    if (value) return value;
-  }
-  throw new Error(`never: ${what}`);
-}
 const controlled = (game) => until('a service worker controls the page', () => game.page.evaluate(() => navigator.serviceWorker.controller !== null));
 const cacheNames = (game) => game.page.evaluate(() => caches.keys());
 

@@ -15,6 +15,16 @@ const origin = 'http://poromea.test';
 export const PARTS = [0, 1, 2, 3, 4, 5].map((k) => `part${k}`), COVERS = PARTS.map((_, k) => `cover${k + 1}`);
 export const EMPTY = Array(6).fill('empty');
 
+// What `check` finds once it finds anything, asked every 100 ms from here (the
+// page's own timers may run on a fake clock), or a failure naming `what`.
+export async function until(what, check, tries = 150) {
+  for (let i = 0; i < tries; ++i, await new Promise((resolve) => setTimeout(resolve, 100))) {
+    const value = await check().catch(() => undefined);
+    if (value) return value;
+  }
+  throw new Error(`never: ${what}`);
+}
+
 // POROMEA_BROWSER=firefox: in Firefox ESR instead (firefox.mjs), for the scenarios that apply there.
 const firefox = process.env.POROMEA_BROWSER === 'firefox';
 let browser;

@@ -5,25 +5,16 @@ import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
 import { test } from 'node:test';
-import { PARTS, root } from './game.mjs';
+import { COVERS, PARTS, root, until } from './game.mjs';
 import { serve } from './server.mjs';
 
 const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
-const later = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // Something started in its own process group, ended with all it started.
 function started(command, args, options) {
   const child = spawn(command, args, { detached: true, ...options });
   const exited = new Promise((resolve) => child.on('exit', resolve));
   return { child, end: async () => { if (child.exitCode === null) { try { process.kill(-child.pid); } catch { /* gone */ } } await exited; } };
-}
-
-async function until(what, check, tries = 150) {
-  for (let i = 0; i < tries; ++i, await later(100)) {
-    const value = await check().catch(() => undefined);
-    if (value) return value;
-  }
-  throw new Error(`never: ${what}`);
 }
 
 test('in WebKit: the program downloaded once, and START deals the six parts', { timeout: 120_000 }, async (t) => {
@@ -52,8 +43,7 @@ test('in WebKit: the program downloaded once, and START deals the six parts', { 
   const run = (script) => session('POST', '/execute/sync', { script, args: [] });
 
   await session('POST', '/url', { url: server.url });
-  // WebKit reports no Element Timing: the program has started once START has the keys.
-  await until('START has the keys', () => run('return document.activeElement.dataset.control === "Command1"'));
+  await until('the game started', () => run('return document.documentElement.dataset.readyMs !== undefined'));
   // Before the service worker (registered once the page has loaded) fetches the page's files for itself.
   const ownRequests = server.log.slice(0, server.log.findIndex(([, path]) => path === '/sw.js') >>> 0);
   assert.deepEqual(ownRequests.filter(([, path]) => /^\/poromea\.(js|wasm)$/.test(path)).sort(),
@@ -62,5 +52,6 @@ test('in WebKit: the program downloaded once, and START deals the six parts', { 
   const start = await session('POST', '/element', { using: 'css selector', value: '#Form1 [data-control="Command1"]' });
   await session('POST', `/element/${Object.values(start)[0]}/click`, {});
   const cards = () => run('return [...document.querySelectorAll("#Form1 [data-card]")].map((e) => e.dataset.picture).sort().join(" ")');
-  assert.equal(await until('the cards dealt', async () => ((await cards()) !== 'cover1 cover2 cover3 cover4 cover5 cover6' ? cards() : undefined)), PARTS.join(' '));
+  const dealt = await until('the cards dealt', async () => { const shown = await cards(); return shown !== COVERS.join(' ') && shown; });
+  assert.equal(dealt, PARTS.join(' '));
 });
