@@ -63,12 +63,7 @@ int main() {
         instance.start();
         probes.gameStarted();
     } catch (const std::exception& e) {
-        val document = val::global("document");
-        val report = document.call<val>("createElement", val("div"));
-        report.set("className", val("failure"));
-        report.call<void>("setAttribute", val("role"), val("alert"));
-        report.set("textContent", val(std::string("ゲームを開始できません。\n") + e.what()));
-        document["body"].call<void>("appendChild", report);
+        val::module_property("failedToStart")(val(std::string(e.what())));
     }
     // The runtime stays after main returns: the page's events drive the game.
     return 0;

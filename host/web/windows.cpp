@@ -193,10 +193,7 @@ bool Desk::titlePointerEnd(val event) {
 
 void Desk::showFailure(std::string_view message) {
     desk_.set("inert", val(true));
-    val report = element("div", "failure");
-    report.call<void>("setAttribute", val("role"), val("alert"));
-    report.set("textContent", val(std::string(message)));
-    val::global("document")["body"].call<void>("appendChild", report);
+    val::module_property("report")(val(std::string(message)));
 }
 
 }  // namespace poromea::web
