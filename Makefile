@@ -22,7 +22,7 @@ PACKAGE_PACKAGES := lintian dpkg-dev desktop-file-utils appstream file
 # tests check the desktop files and the package.
 TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth valgrind \
             dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils \
-            orca openbox speech-dispatcher speech-dispatcher-espeak-ng \
+            orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng \
             libglib2.0-bin dconf-gsettings-backend \
             $(PACKAGE_PACKAGES)
 # Taking the README's screenshot (make screenshot).
@@ -67,7 +67,7 @@ define configure
 	else cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(2); fi
 endef
 
-.PHONY: all deps test-deps build run test install package screenshot bench pictures clean \
+.PHONY: all deps test-deps build run test test-build test-build-asan test-build-win32 test-build-web install package screenshot bench pictures clean \
         win32 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web audit-web
 
 all: build
@@ -85,19 +85,30 @@ build: deps
 run: build
 	./$(BUILD)/poromea
 
-# Every test, then every test again in a build with AddressSanitizer,
-# UndefinedBehaviorSanitizer and leak detection, then the Windows executable's
-# tests under Wine (test-win32), then the page's tests in Chromium (test-web).
-# A build without a single test fails (a test package missing).
-test: test-deps
+# Each runner of make test, written once: the test builds' ctest, the Windows
+# executable's tests under Wine, the page's in the browsers. Each prints its own
+# closing count.
+RUN_NATIVE := cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
+RUN_ASAN   := cd $(BUILD)-asan && ctest --output-on-failure --no-tests=error -j $(JOBS)
+RUN_WIN32  := tests/win32/run_wine_tests.sh $(WIN32_BUILD)
+RUN_WEB    := cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) POROMEA_SCENARIOS=$(CURDIR)/$(BUILD)/tests/web/web_scenarios node --test
+
+# Every test: builds everything first (the tests, again with AddressSanitizer,
+# UndefinedBehaviorSanitizer and leak detection, the Windows executable, the
+# page), then runs the four runners side by side (tests/run_suites.sh), each
+# one's output printed whole as it ends, and last a line per runner and their
+# sum, "N passed, N failed". A build without a single test fails (a test package missing).
+test: test-build test-build-asan test-build-win32 test-build-web
+	@tests/run_suites.sh $(BUILD)/test-logs "ctest native=$(RUN_NATIVE)" "ctest sanitizers=$(RUN_ASAN)" \
+	    "Wine=$(RUN_WIN32)" "browsers=$(RUN_WEB)"
+
+test-build: test-deps
 	$(call configure,$(BUILD))
 	cmake --build $(BUILD) -j $(JOBS)
-	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+test-build-asan: test-deps
 	$(call configure,$(BUILD)-asan,-DPOROMEA_SANITIZE=ON)
 	cmake --build $(BUILD)-asan -j $(JOBS)
-	cd $(BUILD)-asan && ctest --output-on-failure --no-tests=error -j $(JOBS)
-	$(MAKE) test-win32
-	$(MAKE) test-web
 
 # The game, its menu entry, icons, AppStream data and manual page under
 # $(PREFIX); the executable goes to $(PREFIX)/games, as Debian does for games.
@@ -130,8 +141,10 @@ win32-test-deps:
 	@SUDO="$(SUDO)" tools/enable_i386.sh
 
 # The Windows executable's tests: its resources, then the real windows under Wine.
-test-win32: win32 win32-test-deps
-	tests/win32/run_wine_tests.sh $(WIN32_BUILD)
+test-build-win32: win32 win32-test-deps
+
+test-win32: test-build-win32
+	$(RUN_WIN32)
 
 # Screenshots of both windows and the message box under Wine, into
 # $(WIN32_BUILD)/screenshots, and where the controls landed on the screen.
@@ -155,12 +168,12 @@ run-web: web
 
 # The page driven in headless Chromium with real input (tests/web); the host
 # scenarios are played by web_scenarios, built natively with the other tests.
-test-web: web test-deps
+test-build-web: web test-build
 	$(call ensure,$(WEB_TEST_PACKAGES))
-	$(call configure,$(BUILD))
-	cmake --build $(BUILD) --target web_scenarios -j $(JOBS)
 	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
-	cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) POROMEA_SCENARIOS=$(CURDIR)/$(BUILD)/tests/web/web_scenarios node --test
+
+test-web: test-build-web
+	$(RUN_WEB)
 
 # The page's size, start-up and handler times in headless Chromium (bench/web.mjs),
 # with the browser driver the page's tests install.
