@@ -55,7 +55,7 @@ FAULTS = [
     ("qt: a new picture not told to screen readers", "native", [
         ("host/qt/widgets.cpp", "QAccessibleEvent changed(this, QAccessible::DescriptionChanged);\n        QAccessible::updateAccessibility(&changed);", "")]),
     ("keys: Left does not wrap round", "native", [("ui/access.cpp", "(heldSlot + kCount - 1) % kCount", "heldSlot > 0 ? heldSlot - 1 : 0")]),
-    ("access: empty slots not described", "native", [("ui/access.cpp", 'if (picture == "empty") return "空き";', "")]),
+    ("access: empty slots not described", "native", [("ui/access.cpp", 'if (picture == "empty") return "あき";', "")]),
     ("app: a failed start reports success", "native", [("host/qt/main.cpp", "        return EXIT_FAILURE;\n    }\n}", "        return EXIT_SUCCESS;\n    }\n}")]),
     ("app: no display aborts", "native", [("host/qt/main.cpp", "std::_Exit(EXIT_FAILURE);", "std::abort();")]),
     ("pictures: the two ears swapped", "native", [("swap", "ui/pictures/part2.gif", "ui/pictures/part3.gif")]),

@@ -10,8 +10,10 @@ namespace {
 
 constexpr int kCount = 6;
 
-constexpr std::array<std::string_view, kCount> kPartNames{"口", "鼻", "右耳", "左耳", "右目（ほくろ）", "左目"};
-constexpr std::array<std::string_view, kCount> kPartReadings{"くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"};
+// Everything a screen reader is given is written as it sounds, in kana, digits
+// and Latin letters: Debian's voice (espeak-ng) reads no kanji, and says
+// "Chinese letter" for each one instead.
+constexpr std::array<std::string_view, kCount> kPartNames{"くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ（ほくろ）", "ひだりめ"};
 
 void checkIndex(int index) {
     if (index < 0 || index >= kCount) throw std::out_of_range("no part, card or slot with that number");
@@ -67,40 +69,53 @@ std::string_view cardName(int card) {
 std::string pictureDescription(std::string_view picture) {
     if (const int part = numberAfter(picture, "part", 0); part >= 0) return std::string(partName(part));
     if (const int digit = numberAfter(picture, "cover", 1); digit >= 0) {
-        return std::string(cardName(digit - 1)) + " の裏";
+        return std::string(cardName(digit - 1)) + " の うら";
     }
-    if (picture == "empty") return "空き";
+    if (picture == "empty") return "あき";
     return {};
 }
+
+namespace {
+
+// A slot as the held card passes it: its place and what it holds, and nothing
+// more, since it is said at every step of the arrows. A back on a slot is
+// always a card put there, so the card is enough.
+std::string slotAndContent(int slot, std::string_view shown) {
+    const int digit = numberAfter(shown, "cover", 1);
+    const std::string content = digit >= 0 ? std::string(cardName(digit - 1)) : pictureDescription(shown);
+    return std::string(slotName(slot)) + (content.empty() ? "" : " " + content);
+}
+
+}  // namespace
 
 std::string words(const Told& told) {
     using K = Told::Kind;
     switch (told.kind) {
     case K::Dealt: {
-        // Card numbers and the parts as they are read: a synthesizer without
-        // kanji (Debian's espeak-ng) says all six within the memorising time.
+        // The card numbers and the parts' names without the mole: all six
+        // are said within the memorising time.
         std::string out;
         for (int card = 0; card < kCount; ++card) {
             checkIndex(told.parts[static_cast<std::size_t>(card)]);
             if (card) out += " ";
             out += std::to_string(card + 1) + " " +
-                   std::string(kPartReadings[static_cast<std::size_t>(told.parts[static_cast<std::size_t>(card)])]);
+                   std::string(slotName(told.parts[static_cast<std::size_t>(card)]));
         }
         return out;
     }
     case K::Covered:
-        return "カードを裏返しました。数字キーで取れます";
+        return "カードを ふせました。すうじキーで とれます";
     case K::PickedUp: {
-        std::string out = std::string(cardName(told.card)) + "を持っています";
-        if (told.slot >= 0) out += "。" + spokenText(slotName(told.slot), told.shown);
+        std::string out = std::string(cardName(told.card)) + "を とりました";
+        if (told.slot >= 0) out += "。" + slotAndContent(told.slot, told.shown);
         return out;
     }
     case K::MovedOver:
-        return spokenText(slotName(told.slot), told.shown);
+        return slotAndContent(told.slot, told.shown);
     case K::Dropped:
-        return std::string(cardName(told.card)) + "を" + std::string(slotName(told.slot)) + "に置きました";
+        return std::string(cardName(told.card)) + "を " + std::string(slotName(told.slot)) + "に おきました";
     case K::PutBack:
-        return std::string(cardName(told.card)) + "を戻しました";
+        return std::string(cardName(told.card)) + "を もどしました";
     }
     return {};
 }
@@ -118,7 +133,7 @@ std::optional<std::int32_t> memoriseMs(std::string_view seconds) {
 
 std::string spokenText(std::string_view name, std::string_view picture) {
     const std::string description = pictureDescription(picture);
-    return description.empty() ? std::string(name) : std::string(name) + "、" + description;
+    return description.empty() ? std::string(name) : std::string(name) + " " + description;
 }
 
 }  // namespace poromea::ui

@@ -50,13 +50,14 @@ inline constexpr int kFirstKeyboardSlot = 0;
 KeyCommand keyCommand(Key key, int heldSlot, bool mouseDrag = false);
 
 // The face's own left and right: the eye with the mole, on the viewer's
-// left, is the right eye. Part k belongs on slot k.
-std::string_view partName(int part);   // 口, 鼻, 右耳, 左耳, 右目（ほくろ）, 左目
-std::string_view slotName(int slot);   // 口の場所, 鼻の場所, ...
+// left, is the right eye. Part k belongs on slot k. Every word here is
+// written as it sounds (kana), so that a voice without kanji says it.
+std::string_view partName(int part);   // くち, はな, みぎみみ, ひだりみみ, みぎめ（ほくろ）, ひだりめ
+std::string_view slotName(int slot);   // くち, はな, ...: the place of that part
 std::string_view cardName(int card);   // カード 1 .. カード 6
 
 // What a picture shows, by its name in the layouts ("part4", "cover2",
-// "empty"): 右目（ほくろ）, カード 2 の裏, 空き. Empty for pictures that are
+// "empty"): みぎめ（ほくろ）, カード 2 の うら, あき. Empty for pictures that are
 // not a part, a cover or the empty-slot picture.
 std::string pictureDescription(std::string_view picture);
 
@@ -77,7 +78,8 @@ struct Told {
     std::array<int, 6> parts{};       // Dealt only
 };
 
-// The words for it, short enough to be heard within the memorising time.
+// The words for it, in kana, short enough to keep pace with the keys: a move
+// over a slot says only the place and what it holds ("ひだりみみ カード 3").
 std::string words(const Told& told);
 
 // The time to memorise the cards, lengthened at the player's asking: a whole
@@ -88,7 +90,7 @@ std::optional<std::int32_t> memoriseMs(std::string_view seconds);
 inline constexpr std::string_view kMemoriseError = "--memorise には 5 から 600 までの秒数を指定してください。";
 
 // One line for hosts whose screen readers read a control's text only:
-// the control's name and what it shows ("口の場所、空き").
+// the control's name and what it shows ("くち あき").
 std::string spokenText(std::string_view name, std::string_view picture);
 
 }  // namespace poromea::ui

@@ -16,17 +16,18 @@ constexpr ImageControl Card(std::int16_t i) { return {ImageArray::Imgx, i}; }
 constexpr ImageControl Slot(std::int16_t k) { return {ImageArray::Slot, k}; }
 
 // A button is named by what it shows, so that a voice that says its caption
-// is understood; what it does is its description.
+// is understood; what it does is its description. Names and descriptions
+// that no eye reads are written as they sound: Debian's voice reads no kanji.
 // clang-format off
 constexpr std::array kForm1Controls{
     Control{"Image1",   -1, Kind::Image,  240,  240, 4770, 3885, {}, "title", true, nullptr, "ポロメア"},
-    Control{"Image2",   -1, Kind::Image, 5280,  240, 4500, 4500, {}, "face",  false, nullptr, "顔"},
-    Control{"Image14",  -1, Kind::Image, 6600, 1560,  750,  750, {}, "empty", false, nullptr, "右目の場所", {}, Slot(4)},
-    Control{"Image15",  -1, Kind::Image, 7680, 1560,  750,  750, {}, "empty", false, nullptr, "左目の場所", {}, Slot(5)},
-    Control{"Image12",  -1, Kind::Image, 5520, 2040,  750,  750, {}, "empty", false, nullptr, "右耳の場所", {}, Slot(2)},
-    Control{"Image13",  -1, Kind::Image, 8760, 2040,  750,  750, {}, "empty", false, nullptr, "左耳の場所", {}, Slot(3)},
-    Control{"Image11",  -1, Kind::Image, 7080, 2400,  750,  750, {}, "empty", false, nullptr, "鼻の場所", {}, Slot(1)},
-    Control{"Image10",  -1, Kind::Image, 7080, 3360,  750,  750, {}, "empty", false, nullptr, "口の場所", {}, Slot(0)},
+    Control{"Image2",   -1, Kind::Image, 5280,  240, 4500, 4500, {}, "face",  false, nullptr, "かお"},
+    Control{"Image14",  -1, Kind::Image, 6600, 1560,  750,  750, {}, "empty", false, nullptr, "みぎめ", {}, Slot(4)},
+    Control{"Image15",  -1, Kind::Image, 7680, 1560,  750,  750, {}, "empty", false, nullptr, "ひだりめ", {}, Slot(5)},
+    Control{"Image12",  -1, Kind::Image, 5520, 2040,  750,  750, {}, "empty", false, nullptr, "みぎみみ", {}, Slot(2)},
+    Control{"Image13",  -1, Kind::Image, 8760, 2040,  750,  750, {}, "empty", false, nullptr, "ひだりみみ", {}, Slot(3)},
+    Control{"Image11",  -1, Kind::Image, 7080, 2400,  750,  750, {}, "empty", false, nullptr, "はな", {}, Slot(1)},
+    Control{"Image10",  -1, Kind::Image, 7080, 3360,  750,  750, {}, "empty", false, nullptr, "くち", {}, Slot(0)},
     Control{"Label1",   -1, Kind::Label,  240, 4320, 4455,  375, "しっかり見て、しっかり覚えて", {}, false, &kMincho},
     Control{"Label2",   -1, Kind::Label, 1080, 4800, 3135,  375, "ドラッグ＆ドロップ！！", {}, false, &kMincho},
     Control{"Label3",   -1, Kind::Label, 5520, 4920, 4095,  255, "(ヒント\u3000右目にほくろがあるよ。)", {}, false, &kGothic},
@@ -37,7 +38,7 @@ constexpr std::array kForm1Controls{
     Control{"Imgx",      3, Kind::Image, 5160, 5520,  750,  750, {}, "cover4", false, nullptr, "カード 4", {}, Card(3)},
     Control{"Imgx",      4, Kind::Image, 6240, 5520,  750,  750, {}, "cover5", false, nullptr, "カード 5", {}, Card(4)},
     Control{"Imgx",      5, Kind::Image, 7320, 5520,  750,  750, {}, "cover6", false, nullptr, "カード 6", {}, Card(5)},
-    Control{"Command2", -1, Kind::Button, 8400, 5520, 1215, 735, "O  K", {}, false, nullptr, "OK", "答え合わせ"},
+    Control{"Command2", -1, Kind::Button, 8400, 5520, 1215, 735, "O  K", {}, false, nullptr, "OK", "こたえあわせ"},
 };
 
 // The pictures the rules read: the parts, the covers and the empty slot.

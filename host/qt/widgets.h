@@ -25,7 +25,7 @@ public:
     void setPicture(PictureRef picture);
     QString pictureName() const { return picture_ ? qtPicture(picture_).name : QString(); }
 
-    // What a screen reader is told the control shows now ("カード 3 の裏").
+    // What a screen reader is told the control shows now ("カード 3 の うら").
     QString description() const;
 
 signals:

@@ -25,9 +25,7 @@ import time
 
 import private_display
 
-PARTS = ["口", "鼻", "右耳", "左耳", "右目（ほくろ）", "左目"]
-READINGS = ["くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"]  # how the deal says them
-SLOTS = ["口の場所", "鼻の場所", "右耳の場所", "左耳の場所", "右目の場所", "左目の場所"]
+PARTS = ["くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"]  # as the deal says them, and their places
 SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)'(?: voice=\w+)?\s*(?:\{[^{}]*\})?$")
 
 # Orca writes its debug log through a buffer; a line a time lets the test
@@ -182,13 +180,20 @@ class World:
         subprocess.run(["xdotool", "key", "--delay", "80", *names], env=self.env, check=True)
 
 
-def said(world, step, keys, *wants, seconds=4):
-    """Types `keys` and checks that Orca then says exactly one of `wants`."""
-    if keys:
-        world.key(*keys)
-    heard = world.hear(seconds, lambda s: s in wants or len(s) >= max(map(len, wants)))
-    heard += world.hear(0.5)  # nothing more
-    check(heard in wants, f"{step}: Orca said {heard}, not {' or '.join(map(str, wants))}")
+def said(world, step, key, *heard_all, may=(), seconds=8):
+    """Types `key` (or nothing) and waits until Orca has said every one of `heard_all`, in any order, then until it
+    falls quiet; checks that it said nothing else but `may` and the key's own echo, which Orca may leave out or
+    cut short as windows change."""
+    if key:
+        world.key(key)
+    echo = {"Return": "return ", "KP_Enter": "return ", "Escape": "escape ", "Tab": "tab ", "space": "space ",
+            "shift+Tab": "left shift "}.get(key, f"{key} " if key and len(key) == 1 else None)
+    heard = world.hear(seconds, lambda s: all(w in s for w in heard_all))
+    while more := world.hear(0.7, lambda s: s):  # until it falls silent
+        heard += more
+    allowed = {*heard_all, *may, echo}
+    check(all(w in heard for w in heard_all) and all(h in allowed for h in heard),
+          f"{step}: Orca said {heard}, not all of {list(heard_all)}" + (f" (nor else but {list(may)})" if may else ""))
     return heard
 
 
@@ -197,59 +202,58 @@ def main(game):
         if not check(world.hear(30, lambda s: "Screen reader on." in s), "Orca started"):
             return
         world.start([game])
-        said(world, "the main window opens", [], ["ポロメア frame.", "START push button.", "スタート."], seconds=30)
+        said(world, "the main window opens", None, "ポロメア frame.", "START push button.", "スタート.", seconds=30)
 
         # The deal is told as START is pressed, card by card; it is random.
         # (Orca ends a sentence with a full stop unless it ends with a bracket.)
         pressed = time.time()
         world.key("space")
-        heard = world.hear(2, lambda s: len(s) >= 2)
+        heard = world.hear(4, lambda s: any(h.startswith("notification ") for h in s))
         deal = re.fullmatch(r"notification 1 (\S+) 2 (\S+) 3 (\S+) 4 (\S+) 5 (\S+) 6 (\S+?)\.?", heard[-1] if heard else "")
-        check(heard[:1] == ["space "] and deal and sorted(deal.groups()) == sorted(READINGS),
+        check(heard[:1] == ["space "] and deal and sorted(deal.groups()) == sorted(PARTS),
               f"START: Orca said {heard}, not the deal")
         if not deal:
             return
-        card = {part: deal.groups().index(reading) + 1 for part, reading in zip(PARTS, READINGS)}
+        card = {part: deal.groups().index(part) + 1 for part in PARTS}
         covered = world.hear(8, lambda s: s)
         waited = time.time() - pressed
-        check(covered == ["notification カードを裏返しました。数字キーで取れます."] and 4.8 <= waited <= 6.5,
+        check(covered == ["notification カードを ふせました。すうじキーで とれます."] and 4.8 <= waited <= 6.5,
               f"covering: Orca said {covered} {waited:.1f} s after START")
 
         # A card held by a digit key, moved by the arrows, put back by Escape.
-        mouth = card["口"]
-        said(world, "a digit", [str(mouth)], [f"{mouth} ", f"notification カード {mouth}を持っています。口の場所、空き."])
-        said(world, "Right", ["Right"], ["notification 鼻の場所、空き."])
-        said(world, "Left", ["Left"], ["notification 口の場所、空き."])
-        said(world, "Escape", ["Escape"], ["escape ", f"notification カード {mouth}を戻しました."])
+        mouth = card["くち"]
+        said(world, "a digit", str(mouth), f"notification カード {mouth}を とりました。くち あき.")
+        said(world, "Right", "Right", "notification はな あき.")
+        said(world, "Left", "Left", "notification くち あき.")
+        said(world, "Escape", "Escape", f"notification カード {mouth}を もどしました.")
         # Orca is where the keys are: Space would press START again.
-        said(world, "where am I after Escape", ["KP_Enter"], ["return ", "START push button スタート."])
+        said(world, "where am I after Escape", "KP_Enter", "START push button スタート.")
 
         # The right answer, slot after slot.
         for slot, part in enumerate(PARTS):
             c = card[part]
-            under = "空き" if slot == 0 else f"カード {mouth} の裏"
-            said(world, f"taking {part}", [str(c)], [f"{c} ", f"notification カード {c}を持っています。口の場所、{under}."])
+            under = "あき" if slot == 0 else f"カード {mouth}"
+            said(world, f"taking {part}", str(c), f"notification カード {c}を とりました。くち {under}.")
             for to in range(1, slot + 1):  # past the cards already placed
-                shown = "空き" if to == slot else f"カード {card[PARTS[to]]} の裏"
-                said(world, f"{part} to {SLOTS[to]}", ["Down"], [f"notification {SLOTS[to]}、{shown}."])
-            said(world, f"dropping {part}", ["Return"], ["return ", f"notification カード {c}を{SLOTS[slot]}に置きました."])
-        said(world, "where am I after a drop", ["KP_Enter"], ["return ", "START push button スタート."])
-        said(world, "Tab", ["Tab"], ["tab ", "OK push button.", "答え合わせ."])
-        said(world, "the right answer", ["Return"], ["return ", "おめでとう !! frame.", "CONGRATULATIONS !! image."])
-        # Back in the main window at its button. As the windows change, Orca
-        # may leave out the key's echo or the window's name.
-        button = ["OK push button.", "答え合わせ."]
-        said(world, "Escape closes it", ["Escape"], ["escape ", "ポロメア frame.", *button], ["escape ", *button],
-             ["ポロメア frame.", *button], button)
+                shown = "あき" if to == slot else f"カード {card[PARTS[to]]}"
+                said(world, f"{part} to {PARTS[to]}", "Down", f"notification {PARTS[to]} {shown}.")
+            said(world, f"dropping {part}", "Return", f"notification カード {c}を {PARTS[slot]}に おきました.")
+        said(world, "where am I after a drop", "KP_Enter", "START push button スタート.")
+        said(world, "Tab", "Tab", "OK push button.", "こたえあわせ.")
+        said(world, "the right answer", "Return", "おめでとう !! frame.", "CONGRATULATIONS !! image.")
+        # Back in the main window at its button; as the windows change, Orca
+        # may leave out the window's name or the button's description.
+        said(world, "Escape closes it", "Escape", "OK push button.", may=["ポロメア frame.", "こたえあわせ."])
 
         # A wrong answer: START again, then O  K with nothing placed.
-        said(world, "back to START", ["shift+Tab"], ["left shift ", "START push button.", "スタート."])
+        said(world, "back to START", "shift+Tab", "START push button.", "スタート.")
         world.key("space")
-        world.hear(8, lambda s: "notification カードを裏返しました。数字キーで取れます." in s)
-        said(world, "the wrong answer", ["Tab", "Return"],
-             ["tab ", "OK push button.", "答え合わせ.", "return ", "alert まちがいです。", "残念、スタートボタンからやりなおし。", "OK push button."])
-        said(world, "its OK", ["Return"], ["return ", "ポロメア frame.", "OK push button.", "答え合わせ."],
-             ["return ", "OK push button.", "答え合わせ."])
+        world.hear(8, lambda s: "notification カードを ふせました。すうじキーで とれます." in s)
+        said(world, "Tab again", "Tab", "OK push button.", "こたえあわせ.")
+        # The box's button takes the focus as the box opens.
+        said(world, "the wrong answer", "Return", "alert まちがいです。", "残念、スタートボタンからやりなおし。",
+             may=["OK push button."])
+        said(world, "its OK", "Return", "OK push button.", may=["ポロメア frame.", "こたえあわせ."])
         print("Orca said:", *world.spoken(), sep="\n  ")
 
 

@@ -49,10 +49,10 @@ std::vector<Window> windowsTitled(Driver& d, std::string_view title) {
 // Every card and slot tells a screen reader its name and what it shows.
 void checkSpoken(Driver& d) {
     const std::map<std::string, std::string> what{
-        {"part0", "口"}, {"part1", "鼻"}, {"part2", "右耳"}, {"part3", "左耳"}, {"part4", "右目（ほくろ）"},
-        {"part5", "左目"}, {"cover1", "カード 1 の裏"}, {"cover2", "カード 2 の裏"}, {"cover3", "カード 3 の裏"},
-        {"cover4", "カード 4 の裏"}, {"cover5", "カード 5 の裏"}, {"cover6", "カード 6 の裏"}, {"empty", "空き"}};
-    const Names slots{"口の場所", "鼻の場所", "右耳の場所", "左耳の場所", "右目の場所", "左目の場所"};
+        {"part0", "くち"}, {"part1", "はな"}, {"part2", "みぎみみ"}, {"part3", "ひだりみみ"}, {"part4", "みぎめ（ほくろ）"},
+        {"part5", "ひだりめ"}, {"cover1", "カード 1 の うら"}, {"cover2", "カード 2 の うら"}, {"cover3", "カード 3 の うら"},
+        {"cover4", "カード 4 の うら"}, {"cover5", "カード 5 の うら"}, {"cover6", "カード 6 の うら"}, {"empty", "あき"}};
+    const Names slots{"くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"};
     for (std::int16_t i = 0; i < kParts; ++i) {
         checkEq(d.spoken(Imgx(i)), "カード " + std::to_string(i + 1) + "、" + what.at(d.picture(Imgx(i))));
         checkEq(d.spoken(Slot(i)), slots[static_cast<std::size_t>(i)] + "、" + what.at(d.picture(Slot(i))));

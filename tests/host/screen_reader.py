@@ -18,10 +18,10 @@ import private_display
 
 from gi.repository import GLib
 
-PARTS = ["口", "鼻", "右耳", "左耳", "右目（ほくろ）", "左目"]
-SLOTS = ["口の場所", "鼻の場所", "右耳の場所", "左耳の場所", "右目の場所", "左目の場所"]
+PARTS = ["くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ（ほくろ）", "ひだりめ"]
+SLOTS = ["くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"]
 CARDS = [f"カード {i}" for i in range(1, 7)]
-COVERS = [f"カード {i} の裏" for i in range(1, 7)]
+COVERS = [f"カード {i} の うら" for i in range(1, 7)]
 failures, events = [], []
 
 
@@ -92,7 +92,7 @@ def main():
         return
     focus_main_window()
     pump(1)  # the game learns who listens
-    expect(form1, "before START", COVERS, ["空き"] * 6)
+    expect(form1, "before START", COVERS, ["あき"] * 6)
 
     key("space")  # START has the focus
     dealt = wait_for(lambda: sorted(described(form1, CARDS)) == sorted(PARTS) and described(form1, CARDS), 5, "a deal")

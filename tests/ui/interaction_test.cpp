@@ -82,14 +82,14 @@ TEST(Interaction, APointerTakesMovesAndDropsACard) {
     t.hand.cardPressed(2, left(10, 12));
     EXPECT_EQ(t.outline, "272,368") << "the outline starts on the card";
     EXPECT_EQ(t.captured, (std::map<int, int>{{2, 0}}));
-    EXPECT_EQ(t.lastSaid(), "カード 3を持っています");
+    EXPECT_EQ(t.lastSaid(), "カード 3を とりました");
     t.hand.pointerMoved(0, {400, 200});
     EXPECT_EQ(t.outline, "390,188") << "it follows the pointer where it holds the card";
     t.hand.pointerReleased(0, kLeftButton, centreOfSlot(4));
     EXPECT_EQ(t.shown(Slot(4)), "cover3");
     EXPECT_EQ(t.outline, "");
     EXPECT_TRUE(t.captured.empty());
-    EXPECT_EQ(t.lastSaid(), "カード 3を右目の場所に置きました");
+    EXPECT_EQ(t.lastSaid(), "カード 3を みぎめに おきました");
 
     // Let go anywhere but a slot: nothing placed, the card is back.
     t.hand.cardPressed(0, {0, kRightButton, 0, {1, 1}});
@@ -97,7 +97,7 @@ TEST(Interaction, APointerTakesMovesAndDropsACard) {
     EXPECT_FALSE(t.outline.empty()) << "only the holding button's release ends the hold";
     t.hand.pointerReleased(0, kRightButton, {300, 20});
     EXPECT_EQ(t.row(ImageArray::Slot), (Row{"empty", "empty", "empty", "empty", "cover3", "empty"}));
-    EXPECT_EQ(t.lastSaid(), "カード 1を戻しました");
+    EXPECT_EQ(t.lastSaid(), "カード 1を もどしました");
 
     // Another pointer while one holds a card changes nothing; its moves are not the drag's.
     t.hand.cardPressed(1, left(5, 5, 7));
@@ -115,25 +115,25 @@ TEST(Interaction, KeysCarryACardRoundTheSlots) {
     const Row faceUp = t.deal();
     EXPECT_TRUE(t.hand.keyPressed(Key::Digit4));
     EXPECT_EQ(t.outline, "472,224") << "a card taken by the keys stands on the mouth's slot";
-    EXPECT_EQ(t.lastSaid(), "カード 4を持っています。口の場所、空き");
+    EXPECT_EQ(t.lastSaid(), "カード 4を とりました。くち あき");
     EXPECT_TRUE(t.hand.keyPressed(Key::Left));
     EXPECT_EQ(t.outline, "512,104");
-    EXPECT_EQ(t.lastSaid(), "左目の場所、空き");
+    EXPECT_EQ(t.lastSaid(), "ひだりめ あき");
     EXPECT_TRUE(t.hand.keyPressed(Key::Down));
     EXPECT_TRUE(t.hand.keyPressed(Key::Space));
     EXPECT_EQ(t.shown(Slot(0)), "cover4");
-    EXPECT_EQ(t.lastSaid(), "カード 4を口の場所に置きました");
+    EXPECT_EQ(t.lastSaid(), "カード 4を くちに おきました");
     EXPECT_EQ(t.outline, "");
 
     t.hand.keyPressed(Key::Digit2);
-    EXPECT_EQ(t.lastSaid(), "カード 2を持っています。口の場所、カード 4 の裏");
+    EXPECT_EQ(t.lastSaid(), "カード 2を とりました。くち カード 4");
     t.hand.keyPressed(Key::Digit6);  // another digit takes that card instead
-    EXPECT_EQ(t.said.at(t.said.size() - 2), "カード 2を戻しました");
+    EXPECT_EQ(t.said.at(t.said.size() - 2), "カード 2を もどしました");
     EXPECT_TRUE(t.hand.keyPressed(Key::Other)) << "keys belong to a held card";
     t.hand.buttonClicked(Interaction::Button::Start);
     EXPECT_EQ(t.row(ImageArray::Imgx), kCovers) << "no button works while a card is held";
     EXPECT_TRUE(t.hand.keyPressed(Key::Escape));
-    EXPECT_EQ(t.lastSaid(), "カード 6を戻しました");
+    EXPECT_EQ(t.lastSaid(), "カード 6を もどしました");
     EXPECT_EQ(t.row(ImageArray::Slot), (Row{"cover4", "empty", "empty", "empty", "empty", "empty"}));
 
     // Nothing held: Return presses the focused button, the other keys are the window's.
@@ -172,7 +172,7 @@ TEST(Interaction, PointerAndKeysMixed) {
     t.hand.keyPressed(Key::Digit2);
     t.hand.pointerDown();
     EXPECT_EQ(t.outline, "");
-    EXPECT_EQ(t.lastSaid(), "カード 2を戻しました");
+    EXPECT_EQ(t.lastSaid(), "カード 2を もどしました");
     t.hand.cardPressed(2, left());
     EXPECT_FALSE(t.hand.heldByKeys());
     // While the pointer holds a card, digits and arrows are swallowed, and Escape puts it back.
@@ -208,7 +208,7 @@ TEST(Interaction, TheDealAndTheCoveringAreTold) {
     }
     EXPECT_EQ(t.said, (std::vector<std::string>{dealt}));
     t.hand.timerElapsed();
-    EXPECT_EQ(t.lastSaid(), "カードを裏返しました。数字キーで取れます");
+    EXPECT_EQ(t.lastSaid(), "カードを ふせました。すうじキーで とれます");
     t.hand.timerElapsed();  // a late tick of a stopped timer covers nothing anew
     EXPECT_EQ(t.said.size(), 2u);
 }

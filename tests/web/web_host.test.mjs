@@ -88,34 +88,34 @@ play('a whole game with the keys alone, told to a screen reader', {}, async (gam
   const tree = async () => (await game.cdp.send('Accessibility.getFullAXTree')).nodes;
   const described = async () => Object.fromEntries((await tree()).filter((n) => n.role?.value === 'image' && n.description)
     .map((n) => [n.name.value, n.description.value]));
-  assert.deepEqual(await described(), Object.fromEntries([1, 2, 3, 4, 5, 6].map((i) => [`カード ${i}`, `カード ${i} の裏`])
-    .concat(['口', '鼻', '右耳', '左耳', '右目', '左目'].map((part) => [`${part}の場所`, '空き']))));
+  assert.deepEqual(await described(), Object.fromEntries([1, 2, 3, 4, 5, 6].map((i) => [`カード ${i}`, `カード ${i} の うら`])
+    .concat(['くち', 'はな', 'みぎみみ', 'ひだりみみ', 'みぎめ', 'ひだりめ'].map((slot) => [slot, 'あき']))));
   // The buttons are named by what they show, so a voice that says it is understood; their meaning is their description.
   assert.deepEqual((await tree()).filter((n) => n.role?.value === 'button' && n.name?.value !== '閉じる')
-    .map((n) => [n.name.value, n.description?.value]), [['START', 'スタート'], ['OK', '答え合わせ']]);
+    .map((n) => [n.name.value, n.description?.value]), [['START', 'スタート'], ['OK', 'こたえあわせ']]);
   const { cards: faceUp } = await game.keys('Space').then(() => game.seen());  // START holds the focus
-  const name = (part) => ['口', '鼻', '右耳', '左耳', '右目（ほくろ）', '左目'][PARTS.indexOf(part)];
+  const name = (part) => ['くち', 'はな', 'みぎみみ', 'ひだりみみ', 'みぎめ（ほくろ）', 'ひだりめ'][PARTS.indexOf(part)];
   assert.equal((await described())['カード 1'], name(faceUp[0]));
   const told = () => game.page.locator('[aria-live]').textContent();
   const reading = (part) => ['くち', 'はな', 'みぎみみ', 'ひだりみみ', 'みぎめ', 'ひだりめ'][PARTS.indexOf(part)];
   assert.equal(await told(), faceUp.map((part, i) => `${i + 1} ${reading(part)}`).join(' '), 'the deal, at once');
   await game.page.clock.runFor(5000);
-  assert.equal(await told(), 'カードを裏返しました。数字キーで取れます');
+  assert.equal(await told(), 'カードを ふせました。すうじキーで とれます');
   // Cards by digit (main row or keypad; a second takes another), slots by arrows (the shorter way from the mouth), dropped by Return or Space.
   for (let part = 0; part < 6; ++part) {
     const card = faceUp.indexOf(`part${part}`) + 1, steps = part <= 3 ? part : part - 6;
     await game.keys(...(part ? [] : [`Digit${(card % 6) + 1}`]), `${part % 2 ? 'Numpad' : 'Digit'}${card}`);
-    if (!part) assert.equal(await game.page.locator('[aria-live]').textContent(), `カード ${card}を持っています。口の場所、空き`);
+    if (!part) assert.equal(await game.page.locator('[aria-live]').textContent(), `カード ${card}を とりました。くち あき`);
     await game.keys(...Array(Math.abs(steps)).fill(steps > 0 ? 'ArrowDown' : 'ArrowLeft'));
-    if (part === 5) assert.equal(await told(), '左目の場所、空き');
+    if (part === 5) assert.equal(await told(), 'ひだりめ あき');
     await game.keys(part % 2 ? 'Space' : 'Enter');
-    if (part === 5) assert.equal(await told(), `カード ${card}を左目の場所に置きました`);
+    if (part === 5) assert.equal(await told(), `カード ${card}を ひだりめに おきました`);
   }
   await game.keys('Digit1', 'Escape');
-  assert.equal(await told(), 'カード 1を戻しました');
+  assert.equal(await told(), 'カード 1を もどしました');
   assert.deepEqual(await game.seen(), { cards: COVERS, slots: PARTS.map((part) => COVERS[faceUp.indexOf(part)]), form2: [], message: [] },
     'no button pressed');
-  assert.equal((await described())['右目の場所'], `カード ${faceUp.indexOf('part4') + 1} の裏`);
+  assert.equal((await described())['みぎめ'], `カード ${faceUp.indexOf('part4') + 1} の うら`);
   await game.keys('Tab', 'Enter');  // O K
   assert.equal((await tree()).filter((n) => n.role?.value === 'dialog' && n.name?.value === 'おめでとう !!').length, 1);
 });

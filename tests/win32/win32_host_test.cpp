@@ -35,8 +35,8 @@ void windowsOnScreen() {
     // No focus event for the slots a held card passes: the keys stay on the button.
     check(heard == (decltype(heard){{EVENT_OBJECT_NAMECHANGE, slot(4)}}));
     // The same words as on every host, read out as a live region's.
-    checkEq(said, (std::vector<std::string>{"カード 4を持っています。口の場所、空き", "左目の場所、空き",
-                                            "右目の場所、空き", "カード 4を右目の場所に置きました"}));
+    checkEq(said, (std::vector<std::string>{"カード 4を とりました。くち あき", "ひだりめ あき",
+                                            "みぎめ あき", "カード 4を みぎめに おきました"}));
     // The buttons are named by their captions as a voice says them, with what they do, through the
     // system's annotations; a system without them (Wine has none) names them by their text.
     HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, d.host.form1(), nullptr, nullptr, nullptr);
@@ -44,7 +44,7 @@ void windowsOnScreen() {
     DestroyWindow(probe);
     if (!annotated) std::printf("    no accessibility annotations here: the buttons are named by their text\n");
     for (const auto& [button, name, description] :
-         annotated ? std::vector{std::tuple("Command1", L"START", L"スタート"), std::tuple("Command2", L"OK", L"答え合わせ")}
+         annotated ? std::vector{std::tuple("Command1", L"START", L"スタート"), std::tuple("Command2", L"OK", L"こたえあわせ")}
                    : std::vector{std::tuple("Command1", L"START", L""), std::tuple("Command2", L"O  K", L"")}) {
         IAccessible* accessible = nullptr;
         if (FAILED(AccessibleObjectFromWindow(d.host.control(button), OBJID_CLIENT, IID_IAccessible,

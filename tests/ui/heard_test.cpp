@@ -1,0 +1,182 @@
+// What Debian's own voice makes of every word the game gives a screen reader:
+// each one is spoken by espeak-ng's Japanese voice, as Orca has it spoken
+// through speech-dispatcher, and read back as phonemes and as sound.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/access.h"
+#include "ui/layout.h"
+
+namespace poromea::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Heard {
+    std::string phonemes;
+    double seconds = 0;  // as long as the voice speaks it, silence at its ends included
+};
+
+// A folder for the voice's files, gone with the test.
+struct Scratch {
+    Scratch() {
+        std::string tmp = (fs::temp_directory_path() / "poromea-heard-XXXXXX").string();
+        if (!mkdtemp(tmp.data())) throw std::runtime_error("no temporary folder");
+        dir = tmp;
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+    fs::path dir;
+};
+
+// espeak-ng, given the text in a file so that no shell ever reads it; each text is spoken once.
+Heard hear(const std::string& text) {
+    static std::map<std::string, Heard> heardBefore;
+    if (const auto found = heardBefore.find(text); found != heardBefore.end()) return found->second;
+    static const Scratch scratch;
+    const fs::path& dir = scratch.dir;
+    const fs::path in = dir / "text", wav = dir / "text.wav", out = dir / "phonemes";
+    std::ofstream(in, std::ios::binary) << text;
+    const std::string command = "espeak-ng -v ja -x -w '" + wav.string() + "' -f '" + in.string() + "' > '" +
+                                out.string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        throw std::runtime_error("espeak-ng did not speak (is it installed?): " + text);
+    }
+    Heard heard;
+    std::ifstream phonemes(out, std::ios::binary);
+    heard.phonemes.assign(std::istreambuf_iterator<char>(phonemes), {});
+    // A RIFF file: the format chunk gives the bytes a second, and the sound is what follows the data chunk's header.
+    std::ifstream sound(wav, std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(sound), {});
+    const auto u32 = [&](std::size_t at) {
+        return at + 4 <= bytes.size() ? static_cast<unsigned>(static_cast<unsigned char>(bytes[at])) |
+                                            static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
+                                            static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
+                                            static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 3])) << 24
+                                      : 0U;
+    };
+    const std::size_t format = bytes.find("fmt "), data = bytes.find("data");
+    if (bytes.compare(0, 4, "RIFF") != 0 || format == std::string::npos || data == std::string::npos || !u32(format + 16)) {
+        throw std::runtime_error("espeak-ng wrote no sound for: " + text);
+    }
+    heard.seconds = static_cast<double>(bytes.size() - (data + 8)) / u32(format + 16);
+    return heardBefore[text] = heard;
+}
+
+// How espeak-ng says a character it has no reading for: in English, "Chinese letter" (or "letter" and its
+// number), whatever the character.
+bool unread(const Heard& h) { return h.phonemes.find("l'et@") != std::string::npos; }
+
+TEST(Heard, AnUnreadCharacterIsHeardAsALetter) {
+    EXPECT_TRUE(unread(hear("裏"))) << hear("裏").phonemes;
+    EXPECT_TRUE(unread(hear("々"))) << hear("々").phonemes;
+    EXPECT_FALSE(unread(hear("うら"))) << hear("うら").phonemes;
+    EXPECT_FALSE(unread(hear("カード 3"))) << hear("カード 3").phonemes;
+}
+
+// What a slot can show while a card is held, and then what any control can show.
+const std::vector<std::string> kUnderAHeldCard{"empty", "cover1", "cover2", "cover3", "cover4", "cover5", "cover6"};
+const std::vector<std::string> kPictures = [] {
+    std::vector<std::string> all = kUnderAHeldCard;
+    for (const char* part : {"part0", "part1", "part2", "part3", "part4", "part5"}) all.emplace_back(part);
+    return all;
+}();
+
+// Every announcement of every kind of step, with what it may say of each card, slot and of the pictures `shown`.
+std::map<Told::Kind, std::set<std::string>> everyAnnouncement(const std::vector<std::string>& shownOnSlots) {
+    using K = Told::Kind;
+    std::map<K, std::set<std::string>> out;
+    std::array<int, 6> parts{0, 1, 2, 3, 4, 5};
+    do {
+        out[K::Dealt].insert(words({K::Dealt, -1, -1, "", parts}));
+    } while (std::next_permutation(parts.begin(), parts.end()));
+    out[K::Covered].insert(words({K::Covered, -1, -1, ""}));
+    for (int card = 0; card < 6; ++card) {
+        out[K::PickedUp].insert(words({K::PickedUp, card, -1, ""}));
+        out[K::PutBack].insert(words({K::PutBack, card, -1, ""}));
+        for (int slot = 0; slot < 6; ++slot) out[K::Dropped].insert(words({K::Dropped, card, slot, ""}));
+        for (const std::string& shown : shownOnSlots) {
+            out[K::PickedUp].insert(words({K::PickedUp, card, kFirstKeyboardSlot, shown}));
+        }
+    }
+    for (int slot = 0; slot < 6; ++slot) {
+        for (const std::string& shown : shownOnSlots) out[K::MovedOver].insert(words({K::MovedOver, -1, slot, shown}));
+    }
+    return out;
+}
+
+// What a control tells as it is read: its name, its description, and what its picture shows.
+std::set<std::string> everyDescription() {
+    std::set<std::string> out;
+    for (const Form* form : {&kForm1, &kForm2}) {
+        for (const Control& c : form->controls) {
+            for (std::string_view text : {c.accessibleName, c.description}) {
+                if (!text.empty()) out.emplace(text);
+            }
+            if (!c.reached) continue;
+            for (const std::string& shown : kPictures) out.insert(spokenText(c.accessibleName, shown));
+        }
+    }
+    for (const std::string& shown : kPictures) out.insert(pictureDescription(shown));
+    return out;
+}
+
+TEST(Heard, EveryWordIsReadByDebiansVoice) {
+    std::set<std::string> all = everyDescription();
+    for (const auto& [kind, texts] : everyAnnouncement(kPictures)) {
+        // The deals differ only in their order: a few of them stand for all.
+        std::size_t n = 0;
+        for (const std::string& t : texts) {
+            if (kind != Told::Kind::Dealt || n++ % 97 == 0) all.insert(t);
+        }
+    }
+    ASSERT_GT(all.size(), 250U);
+    for (const std::string& text : all) {
+        const Heard h = hear(text);
+        EXPECT_FALSE(unread(h)) << "「" << text << "」 is heard as " << h.phonemes;
+    }
+}
+
+// The longest way each step can be said, against what keeps pace with the keys: a move over a slot, the step
+// repeated most, within about a second and a half; a pick-up, a drop, a putting back and the covering within
+// about three; the deal within the five seconds of memorising.
+TEST(Heard, EachStepKeepsPaceWithTheKeys) {
+    using K = Told::Kind;
+    const std::map<K, std::pair<const char*, double>> limit{
+        {K::Dealt, {"the deal", 5.0}},     {K::Covered, {"the covering", 3.3}}, {K::PickedUp, {"a pick-up", 3.3}},
+        {K::MovedOver, {"a move", 1.6}},   {K::Dropped, {"a drop", 3.3}},       {K::PutBack, {"a putting back", 3.3}}};
+    for (const auto& [kind, texts] : everyAnnouncement(kUnderAHeldCard)) {
+        std::string longest;
+        double seconds = 0;
+        std::size_t n = 0;
+        for (const std::string& t : texts) {
+            if (kind == K::Dealt && n++ % 97 != 0) continue;
+            if (const double s = hear(t).seconds; s > seconds) seconds = s, longest = t;
+        }
+        const auto& [what, most] = limit.at(kind);
+        std::printf("%-15s %.2f s  「%s」\n", what, seconds, longest.c_str());
+        EXPECT_LE(seconds, most) << what << ": 「" << longest << "」";
+        EXPECT_GT(seconds, 0.3) << what << " is heard at all";
+    }
+}
+
+}  // namespace
+}  // namespace poromea::ui
