@@ -1,5 +1,6 @@
 #include "ui/access.h"
 
+#include "game/form1.h"
 #include "ui/layout.h"
 
 #include <array>
@@ -129,6 +130,11 @@ std::optional<std::int32_t> memoriseMs(std::string_view seconds) {
     }
     if (value < 5 || value > 600) return std::nullopt;
     return value * 1000;
+}
+
+std::optional<std::string> spokenMessage(std::u16string_view text) {
+    if (text == kWrongPrompt) return "ざんねん、スタートボタンから やりなおし。";
+    return std::nullopt;
 }
 
 std::string spokenText(std::string_view name, std::string_view picture) {

@@ -89,6 +89,14 @@ std::string words(const Told& told);
 std::optional<std::int32_t> memoriseMs(std::string_view seconds);
 inline constexpr std::string_view kMemoriseError = "--memorise には 5 から 600 までの秒数を指定してください。";
 
+// The name of a window's own close button, where the window draws one.
+inline constexpr std::string_view kCloseName = "とじる";
+
+// A message box's text as a screen reader is given it, where the text the
+// player sees has kanji: the box shows its own text and a voice reads this
+// instead. Nothing for texts that are read as they are.
+std::optional<std::string> spokenMessage(std::u16string_view text);
+
 // One line for hosts whose screen readers read a control's text only:
 // the control's name and what it shows ("くち あき").
 std::string spokenText(std::string_view name, std::string_view picture);

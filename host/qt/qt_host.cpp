@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -147,6 +148,11 @@ void QtHost::messageBox(std::u16string_view prompt, std::u16string_view title) {
         return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
     };
     QMessageBox box(QMessageBox::NoIcon, text(title), text(prompt), QMessageBox::Ok, form1_.get());
+    if (const auto spoken = ui::spokenMessage(prompt)) {
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            label->setAccessibleName(QString::fromStdString(*spoken));
+        }
+    }
     box.exec();
 }
 

@@ -1,5 +1,7 @@
 #include "host/web/windows.h"
 
+#include "ui/access.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -82,7 +84,7 @@ void Desk::showForm2(PictureLibrary& pictures) {
         close.set("type", val("button"));
         close.set("tabIndex", val(-1));
         close.set("textContent", val(std::string("×")));  // val(const char*) reads Latin-1
-        close.call<void>("setAttribute", val("aria-label"), val(std::string("閉じる")));
+        close.call<void>("setAttribute", val("aria-label"), val(std::string(ui::kCloseName)));
         close.call<void>("setAttribute", val("data-control"), val("close"));
         title.call<void>("appendChild", caption);
         title.call<void>("appendChild", close);
@@ -145,15 +147,19 @@ void Desk::showMessage(std::u16string_view prompt, std::u16string_view title) {
         messageBox_ = element("dialog", "message");
         messageBox_.call<void>("setAttribute", val("role"), val("alertdialog"));
         messageBox_.call<void>("setAttribute", val("aria-labelledby"), val("message-title"));
-        messageBox_.call<void>("setAttribute", val("aria-describedby"), val("message-text"));
+        messageBox_.call<void>("setAttribute", val("aria-describedby"), val("message-heard"));
+        // What a voice reads is the text as it sounds, not the text shown.
         messageBox_.set("innerHTML", val("<div class=\"titlebar\" id=\"message-title\"></div>"
-                                         "<p id=\"message-text\"></p>"
+                                         "<p id=\"message-text\" aria-hidden=\"true\"></p><span id=\"message-heard\" hidden></span>"
                                          "<form method=\"dialog\"><button autofocus>OK</button></form>"));
         val::global("document")["body"].call<void>("appendChild", messageBox_);
     }
     if (messageOpen()) throw std::logic_error("a message box is already open");
     messageBox_.call<val>("querySelector", val(".titlebar")).set("textContent", val(std::u16string(title)));
     messageBox_.call<val>("querySelector", val("p")).set("textContent", val(std::u16string(prompt)));
+    const auto spoken = ui::spokenMessage(prompt);
+    messageBox_.call<val>("querySelector", val("#message-heard"))
+        .set("textContent", spoken ? val(*spoken) : val(std::u16string(prompt)));
     messageBox_.call<void>("showModal");
 }
 

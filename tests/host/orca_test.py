@@ -251,7 +251,7 @@ def main(game):
         world.hear(8, lambda s: "notification カードを ふせました。すうじキーで とれます." in s)
         said(world, "Tab again", "Tab", "OK push button.", "こたえあわせ.")
         # The box's button takes the focus as the box opens.
-        said(world, "the wrong answer", "Return", "alert まちがいです。", "残念、スタートボタンからやりなおし。",
+        said(world, "the wrong answer", "Return", "alert まちがいです。", "ざんねん、スタートボタンから やりなおし。",
              may=["OK push button."])
         said(world, "its OK", "Return", "OK push button.", may=["ポロメア frame.", "こたえあわせ."])
         print("Orca said:", *world.spoken(), sep="\n  ")

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "game/form1.h"
 #include "ui/access.h"
 #include "ui/layout.h"
 
@@ -136,6 +137,8 @@ std::set<std::string> everyDescription() {
         }
     }
     for (const std::string& shown : kPictures) out.insert(pictureDescription(shown));
+    out.emplace(kCloseName);
+    out.insert(*spokenMessage(kWrongPrompt));
     return out;
 }
 

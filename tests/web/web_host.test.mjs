@@ -33,6 +33,9 @@ play('wrong answers in a modal box, the mended faults, Escape during a drag, the
   // Before any game every slot shows the empty picture; the main window takes no input meanwhile.
   await game.press('Command2', 'Command1');
   assert.deepEqual(await game.seen(), wrong(EMPTY));
+  // A voice hears the box whole: its text as it sounds, where the box shows kanji.
+  const dialog = (await game.cdp.send('Accessibility.getFullAXTree')).nodes.find((n) => n.role?.value === 'alertdialog');
+  assert.deepEqual([dialog?.name?.value, dialog?.description?.value], ['まちがいです。', 'ざんねん、スタートボタンから やりなおし。']);
   await game.keys('Escape');
   await game.placeAll(await game.deal(), [0, 1, 3, 2, 4, 5]);  // the ears swapped
   await game.press('Command2');
@@ -91,7 +94,7 @@ play('a whole game with the keys alone, told to a screen reader', {}, async (gam
   assert.deepEqual(await described(), Object.fromEntries([1, 2, 3, 4, 5, 6].map((i) => [`カード ${i}`, `カード ${i} の うら`])
     .concat(['くち', 'はな', 'みぎみみ', 'ひだりみみ', 'みぎめ', 'ひだりめ'].map((slot) => [slot, 'あき']))));
   // The buttons are named by what they show, so a voice that says it is understood; their meaning is their description.
-  assert.deepEqual((await tree()).filter((n) => n.role?.value === 'button' && n.name?.value !== '閉じる')
+  assert.deepEqual((await tree()).filter((n) => n.role?.value === 'button' && n.name?.value !== 'とじる')
     .map((n) => [n.name.value, n.description?.value]), [['START', 'スタート'], ['OK', 'こたえあわせ']]);
   const { cards: faceUp } = await game.keys('Space').then(() => game.seen());  // START holds the focus
   const name = (part) => ['くち', 'はな', 'みぎみみ', 'ひだりみみ', 'みぎめ（ほくろ）', 'ひだりめ'][PARTS.indexOf(part)];
