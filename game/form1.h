@@ -1,4 +1,21 @@
 // The rules of the game: the state of the main window and its event handlers.
+//
+// The names are the window designer's, kept so that the rules read as the
+// game was first written:
+//   Form1     the main window; Form2 the congratulation window
+//   Command1  the START button; Command2 the "O  K" button, which checks the face
+//   Timer1    the memorising time: it ticks once, and the cards are covered
+//   Imgx(i)   card i, in the bottom row: face up after START, covered after the tick
+//   Imga(k)   the picture of part k (0 mouth, 1 nose, 2 and 3 the ears, 4 the eye
+//             with the mole, 5 the other eye), held out of sight
+//   Imgb(j)   the six covers, red with a white digit, held out of sight; they are
+//             stored in the order the designer drew them (digits 1 4 2 5 3 6),
+//             not by digit, which is why covering a card reads a table
+//             (kCoverOfCard) that gives card i the cover with the digit i + 1
+//   Imgc      the empty-slot picture, held out of sight
+//   Image10 .. Image15  the six slots on the face; slot k is part k's place
+//   canDrag   whether a press on a card picks it up (only once the cards are covered)
+//   placed    the part last dropped on each slot this game
 #pragma once
 
 #include <array>
