@@ -17,19 +17,17 @@ for runner in "$@"; do
     echo "== $name: started"
 done
 
-declare -A status
-left=${#pids[@]}
-while ((left > 0)); do
-    wait -n -p done "${pids[@]}"
+declare -A status running
+for i in "${!pids[@]}"; do running[${pids[$i]}]=$i; done
+while ((${#running[@]} > 0)); do
+    wait -n -p done "${!running[@]}"
     code=$?
-    for i in "${!pids[@]}"; do
-        [ "${pids[$i]}" = "$done" ] || continue
-        status[${names[$i]}]=$code
-        echo "== ${names[$i]}: ended ($code), after ${SECONDS}s"
-        log=${names[$i]}
-        cat "$logs/${log// /-}.log"
-    done
-    left=$((left - 1))
+    i=${running[$done]}
+    unset "running[$done]"
+    status[${names[$i]}]=$code
+    echo "== ${names[$i]}: ended ($code), after ${SECONDS}s"
+    log=${names[$i]}
+    cat "$logs/${log// /-}.log"
 done
 
 # What each runner's own closing lines say: ctest's percentage line, "# pass"/"# fail" of node's

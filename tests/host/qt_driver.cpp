@@ -89,7 +89,7 @@ public:
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(host_->imageControl(control));
         if (a->role() != QAccessible::Graphic) return "not an image";
         const QString description = a->text(QAccessible::Description);
-        return (a->text(QAccessible::Name) + (description.isEmpty() ? "" : "、" + description)).toStdString();
+        return (a->text(QAccessible::Name) + (description.isEmpty() ? "" : " " + description)).toStdString();
     }
     std::optional<Rect> outline() override {
         const QWidget* o = host_->form1()->findChild<qt::DragOutline*>();

@@ -54,8 +54,8 @@ void checkSpoken(Driver& d) {
         {"cover4", "カード 4 の うら"}, {"cover5", "カード 5 の うら"}, {"cover6", "カード 6 の うら"}, {"empty", "あき"}};
     const Names slots{"くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"};
     for (std::int16_t i = 0; i < kParts; ++i) {
-        checkEq(d.spoken(Imgx(i)), "カード " + std::to_string(i + 1) + "、" + what.at(d.picture(Imgx(i))));
-        checkEq(d.spoken(Slot(i)), slots[static_cast<std::size_t>(i)] + "、" + what.at(d.picture(Slot(i))));
+        checkEq(d.spoken(Imgx(i)), "カード " + std::to_string(i + 1) + " " + what.at(d.picture(Imgx(i))));
+        checkEq(d.spoken(Slot(i)), slots[static_cast<std::size_t>(i)] + " " + what.at(d.picture(Slot(i))));
     }
 }
 

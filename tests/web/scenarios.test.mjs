@@ -61,7 +61,7 @@ class Steps {
         .sort((a, b) => a.dataset[which] - b.dataset[which]).map((e) => e.dataset.picture)).join('|'));
       case 'spoken': return query(([key]) => {
         const e = document.querySelector(`#Form1 [data-control="${key}"]`), description = e.getAttribute('aria-description');
-        return e.getAttribute('aria-label') + (description ? `、${description}` : '');
+        return e.getAttribute('aria-label') + (description ? ` ${description}` : '');
       }, args[0]);
       case 'outline': return query(() => {
         const o = document.querySelector('#Form1 .outline');
