@@ -77,6 +77,8 @@ FAULTS = [
     ("web: what a card shows is not told again", "web", [
         ("host/web/*.cpp", 'if (described) element.call<void>("setAttribute", val("aria-description"), p.description);', "")]),
     ("web: a failure of the page is swallowed", "web", [("host/web/*.cpp", 'listen(val::global("window"), "error", "onPageError");', "")]),
+    ("options: --memorise N taken as nothing", ALL, [("ui/options.cpp", "            value = arguments[++i];", "            ++i;\n            continue;")]),
+    ("web: a ?memorise= not taken is not said", "web", [("host/web/main.cpp", '            notice.set("textContent", val(options.text));\n', "")]),
     # The shared interaction, planted once for each host's suite: "suites" lists where it must be caught.
     ("interaction: drop lands on the next slot", ALL, [("ui/interaction.cpp", "kSlotDrops.at(static_cast<std::size_t>(slot))",
                                                          "kSlotDrops.at(static_cast<std::size_t>((slot + 1) % kParts))")]),

@@ -121,17 +121,6 @@ std::string words(const Told& told) {
     return {};
 }
 
-std::optional<std::int32_t> memoriseMs(std::string_view seconds) {
-    if (seconds.empty() || seconds.size() > 3) return std::nullopt;
-    int value = 0;
-    for (char c : seconds) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (value < 5 || value > 600) return std::nullopt;
-    return value * 1000;
-}
-
 std::optional<std::string> spokenMessage(std::u16string_view text) {
     if (text == kWrongPrompt) return "ざんねん、スタートボタンから やりなおし。";
     return std::nullopt;

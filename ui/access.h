@@ -82,13 +82,6 @@ struct Told {
 // over a slot says only the place and what it holds ("ひだりみみ カード 3").
 std::string words(const Told& told);
 
-// The time to memorise the cards, lengthened at the player's asking: a whole
-// number of seconds from the game's five up to ten minutes, as written in the
-// command line's --memorise=SECONDS or the page's ?memorise=SECONDS.
-// Milliseconds, or nothing when the text is not such a number.
-std::optional<std::int32_t> memoriseMs(std::string_view seconds);
-inline constexpr std::string_view kMemoriseError = "--memorise には 5 から 600 までの秒数を指定してください。";
-
 // The name of a window's own close button, where the window draws one.
 inline constexpr std::string_view kCloseName = "とじる";
 

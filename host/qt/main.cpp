@@ -1,14 +1,17 @@
 // Start-up: the main window, then the event loop until the last window closes.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QMessageBox>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "host/qt/picture_library.h"
 #include "host/qt/qt_host.h"
-#include "ui/access.h"
+#include "ui/options.h"
 
 namespace {
 
@@ -27,52 +30,49 @@ void onStartupMessage(QtMsgType type, const QMessageLogContext&, const QString& 
     std::_Exit(EXIT_FAILURE);
 }
 
+// Qt reads its own options (-platform offscreen, -style=fusion, ...) from the
+// command line itself, once the application object exists; the game reads the
+// rest. Qt takes one dash or two, and a value after the name or after "=".
+std::vector<std::string> gameArguments(int argc, char* argv[]) {
+    static constexpr std::string_view kWithValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                                      "qwindowgeometry", "qwindowicon", "qwindowtitle", "session",
+                                                      "display", "geometry", "style", "stylesheet"};
+    static constexpr std::string_view kAlone[] = {"reverse", "widgetcount", "qmljsdebugger"};
+    std::vector<std::string> game;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view name = argv[i];
+        if (name.starts_with("--")) {
+            name.remove_prefix(2);
+        } else if (name.starts_with('-')) {
+            name.remove_prefix(1);
+        } else {
+            name = {};
+        }
+        const std::size_t equals = name.find('=');
+        const bool valueJoined = equals != std::string_view::npos;
+        name = name.substr(0, equals);
+        if (std::ranges::find(kWithValue, name) != std::end(kWithValue)) {
+            if (!valueJoined) ++i;  // the value is Qt's too
+            continue;
+        }
+        if (std::ranges::find(kAlone, name) != std::end(kAlone)) continue;
+        game.emplace_back(argv[i]);
+    }
+    return game;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     // The options first: --help and --version need no display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    QCommandLineParser options;
-    options.setApplicationDescription(QStringLiteral("ポロメア: 顔の部品を覚えて並べるゲーム"));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("この説明を表示します。"));
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("版を表示します。"));
-    const QCommandLineOption memorise(QStringLiteral("memorise"),
-                                      QStringLiteral("カードを覚える時間（5〜600 秒、既定 5 秒）。"),
-                                      QStringLiteral("秒"), QStringLiteral("5"));
-    options.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);  // -platform, as Qt writes it
-    options.addOptions({help, version, memorise});
-    // Qt's own options (-platform, -style, ...) are Qt's to read.
-    const QStringList qtOptions{"platform", "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger",
-                                "qwindowgeometry", "qwindowicon", "qwindowtitle", "reverse", "session", "display",
-                                "geometry", "style", "stylesheet", "widgetcount"};
-    const bool parsed = options.parse(arguments);
-    for (const QString& unknown : options.unknownOptionNames()) {
-        if (!qtOptions.contains(unknown)) {
-            std::fprintf(stderr, "poromea: %s\n", qPrintable(options.errorText()));
-            return 2;
+    const poromea::ui::Options options = poromea::ui::readOptions(gameArguments(argc, argv));
+    if (options.action != poromea::ui::Options::Action::Play) {
+        if (options.status == 0) {
+            std::printf("%s\n", options.text.c_str());
+        } else {
+            std::fprintf(stderr, "poromea: %s\n", options.text.c_str());
         }
-    }
-    if (!parsed && options.unknownOptionNames().isEmpty()) {
-        std::fprintf(stderr, "poromea: %s\n", qPrintable(options.errorText()));
-        return 2;
-    }
-    if (options.isSet(help)) {
-        std::printf("使い方: poromea [--memorise=秒]\n\n%s\n\n"
-                    "  --memorise=秒  %s\n  --version     %s\n  -h, --help    %s\n",
-                    qPrintable(options.applicationDescription()), qPrintable(memorise.description()),
-                    qPrintable(version.description()), qPrintable(help.description()));
-        return 0;
-    }
-    if (options.isSet(version)) {
-        std::printf("poromea %s\n", POROMEA_VERSION);
-        return 0;
-    }
-    const auto memoriseMs = poromea::ui::memoriseMs(options.value(memorise).toStdString());
-    if (!memoriseMs) {
-        std::fprintf(stderr, "poromea: %.*s\n", static_cast<int>(poromea::ui::kMemoriseError.size()),
-                     poromea::ui::kMemoriseError.data());
-        return 2;
+        return options.status;
     }
 
     qInstallMessageHandler(onStartupMessage);
@@ -83,7 +83,7 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral(POROMEA_APP_ID));
     try {
         poromea::qt::PictureLibrary pictures;
-        poromea::qt::QtHost host(pictures, *memoriseMs);
+        poromea::qt::QtHost host(pictures, options.memoriseMs);
         host.showForm1();
         return app.exec();
     } catch (const std::exception& e) {

@@ -4,11 +4,12 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "host/web/picture_library.h"
 #include "host/web/probes.h"
 #include "host/web/web_host.h"
-#include "ui/access.h"
+#include "ui/options.h"
 
 using emscripten::val;
 
@@ -54,10 +55,25 @@ EMSCRIPTEN_BINDINGS(poromea) {
 
 int main() {
     try {
-        // ?memorise=SECONDS lengthens the time to memorise; a value that is not one is not taken.
-        const val asked = val::global("URLSearchParams").new_(val::global("location")["search"]).call<val>("get", val("memorise"));
-        const auto memoriseMs = asked.isString() ? poromea::ui::memoriseMs(asked.as<std::string>()) : std::nullopt;
-        static poromea::web::WebHost instance(pictures, memoriseMs.value_or(poromea::kMemoriseMs));
+        // ?memorise=SECONDS is read as the command line's --memorise=SECONDS, by the same rules.
+        const val query = val::global("URLSearchParams").new_(val::global("location")["search"]);
+        std::vector<std::string> arguments;
+        if (query.call<bool>("has", val("memorise"))) {
+            arguments.push_back("--memorise=" + query.call<val>("get", val("memorise")).as<std::string>());
+        }
+        const poromea::ui::Options options = poromea::ui::readOptions(arguments);
+        // A value not taken still leaves a game to play: a link with a typo should not leave
+        // the player with nothing. The game keeps its five seconds, and says why, in a line
+        // that is seen and heard and lets every pointer through to the game.
+        const bool refused = options.action != poromea::ui::Options::Action::Play;
+        static poromea::web::WebHost instance(pictures, refused ? poromea::kMemoriseMs : options.memoriseMs);
+        if (refused) {
+            val notice = val::global("document").call<val>("createElement", val("p"));
+            notice.set("className", val("notice"));
+            notice.call<void>("setAttribute", val("role"), val("status"));
+            val::global("document")["body"].call<void>("append", notice);
+            notice.set("textContent", val(options.text));
+        }
         host = &instance;
         instance.setProbe(&probes);
         instance.start();

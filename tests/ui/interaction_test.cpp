@@ -241,15 +241,5 @@ TEST(Interaction, AFailureEndsTheGameOnceWithOneReport) {
     EXPECT_THROW(v.hand.beginDrag(3), std::logic_error);
 }
 
-// Longer to memorise, at the player's asking: whole seconds, never shorter than the game's five.
-TEST(Memorise, OnlyWholeSecondsFromFiveToTenMinutes) {
-    EXPECT_EQ(memoriseMs("5"), 5000);
-    EXPECT_EQ(memoriseMs("30"), 30000);
-    EXPECT_EQ(memoriseMs("600"), 600000);
-    for (const char* refused : {"4", "0", "601", "", "-5", "5.5", "10s", "0x10", "1000000000000"}) {
-        EXPECT_EQ(memoriseMs(refused), std::nullopt) << refused;
-    }
-}
-
 }  // namespace
 }  // namespace poromea::ui

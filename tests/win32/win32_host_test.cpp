@@ -4,6 +4,7 @@
 #include <oleacc.h>
 #include <process.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <tuple>
 #include <vector>
@@ -103,10 +104,9 @@ void theExecutable() {
     char bytes[] = "GIF89a not really";
     UpdateResourceW(update, MAKEINTRESOURCEW(10) /* RT_RCDATA */, L"PART3", 0x0411, bytes, sizeof bytes);
     check(EndUpdateResourceW(update, FALSE));
-    // A memorising time shorter than the game's own is refused before the game opens.
+    // (Its options, refused ones too: TheOptions.)
     for (const auto& [exe, option, shows, status] :
-         {std::tuple(built, L"--memorise=30", "START", 0ul), std::tuple(broken, L"", "part3.gif", 1ul),
-          std::tuple(built, L"--memorise=4", "--memorise には 5 から 600 までの秒数を指定してください。", 2ul)}) {
+         {std::tuple(built, L"--memorise=30", "START", 0ul), std::tuple(broken, L"", "part3.gif", 1ul)}) {
         const auto process = reinterpret_cast<HANDLE>(
             *option ? _wspawnl(_P_NOWAIT, exe, exe, option, nullptr) : _wspawnl(_P_NOWAIT, exe, exe, nullptr));
         WaitForInputIdle(process, 30000);  // its window shown
@@ -122,6 +122,151 @@ void theExecutable() {
         CloseHandle(process);
     }
     DeleteFileW(broken);
+}
+
+// poromea.exe's options. Its output sent to pipes: help and version on standard output, errors on
+// standard error, in UTF-8, each with its status. Started as from the desktop (no console, no
+// standard handles): the same texts in a box titled as the main window. Both forms of --memorise
+// keep the cards face up longer, timed from START to the cards' backs on the screen.
+struct Ran {
+    DWORD status = 99;
+    std::string out, err;
+};
+
+HANDLE startGame(std::wstring arguments, STARTUPINFOW& si, bool inherit, DWORD flags) {
+    std::wstring line = L"poromea.exe " + arguments;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(L"poromea.exe", line.data(), nullptr, nullptr, inherit, flags, nullptr, nullptr, &si, &pi)) {
+        fail(__FILE__, __LINE__, "poromea.exe not started");
+        return nullptr;
+    }
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+DWORD ended(HANDLE process) {
+    DWORD status = 99;
+    if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, status);
+    GetExitCodeProcess(process, &status);
+    CloseHandle(process);
+    return status;
+}
+
+Ran withPipes(const std::wstring& arguments) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE outRead, outWrite, errRead, errWrite;
+    CreatePipe(&outRead, &outWrite, &inheritable, 1 << 16);
+    CreatePipe(&errRead, &errWrite, &inheritable, 1 << 16);
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = outWrite;
+    si.hStdError = errWrite;
+    Ran ran;
+    HANDLE process = startGame(arguments, si, TRUE, DETACHED_PROCESS);
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    if (process) ran.status = ended(process);  // what it writes fits in the pipes
+    for (auto [pipe, text] : {std::pair(outRead, &ran.out), std::pair(errRead, &ran.err)}) {
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got) text->append(buffer, got);
+        CloseHandle(pipe);
+    }
+    return ran;
+}
+
+// Started with no console and no standard handles; the box it opens is read and answered.
+std::pair<std::string, DWORD> shownInBox(const std::wstring& arguments) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;  // all three none
+    HANDLE process = startGame(arguments, si, FALSE, DETACHED_PROCESS);
+    if (!process) return {};
+    HWND box = nullptr;
+    for (int i = 0; i < 3000 && !((box = FindWindowW(L"#32770", L"ポロメア")) && IsWindowVisible(box)); ++i) {
+        Sleep(10);  // until it shows, its text and button in it
+    }
+    std::vector<std::string> shown;  // what it shows: its text and its one button, in any order
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (IsWindowVisible(c) && !textOf(c).empty()) shown.push_back(textOf(c));
+    }
+    std::ranges::sort(shown);
+    std::string text;
+    for (const std::string& t : shown) text += t + "|";
+    if (box) PostMessageW(box, WM_CLOSE, 0, 0);
+    return {text, ended(process)};
+}
+
+// Milliseconds from START to the first card's back, read from the card's text as a screen reader would.
+double coveredAfter(const std::wstring& arguments) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    HANDLE process = startGame(arguments, si, FALSE, 0);
+    if (!process) return 0;
+    WaitForInputIdle(process, 30000);
+    HWND form1 = nullptr, start = nullptr, card = nullptr;
+    for (int i = 0; i < 3000 && !(form1 = FindWindowW(nullptr, L"ポロメア")); ++i) Sleep(10);
+    for (HWND c = GetWindow(form1, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (textOf(c) == "START") start = c;
+        if (textOf(c).starts_with("カード 1 ")) card = c;
+    }
+    double ms = 0;
+    if (start && card) {
+        const DWORD clicked = GetTickCount();
+        SendMessageW(start, BM_CLICK, 0, 0);
+        while (textOf(card).find("の うら") == std::string::npos && GetTickCount() - clicked < 20000) Sleep(5);
+        ms = GetTickCount() - clicked;
+    }
+    PostMessageW(form1, WM_CLOSE, 0, 0);
+    checkEq(ended(process), 0ul);
+    return ms;
+}
+
+void theOptions() {
+    const std::string help =
+        "使い方: poromea [オプション]\r\n"  // as written, lines joined by Windows' own line ends
+        "ポロメア: 顔の部品を覚えて並べるゲーム\r\n"
+        "\r\n"
+        "  --memorise=秒, --memorise 秒\r\n"
+        "                カードを覚える時間（5〜600 秒、既定 5 秒）\r\n"
+        "  --version     版を表示します\r\n"
+        "  -h, --help    この説明を表示します\r\n";
+    const std::string bad = "--memorise には 5 から 600 までの秒数を指定してください。";
+    const std::string missing = "--memorise の後に秒数がありません（例: --memorise=20）。";
+    const std::string unknown = "知らないオプションです: --bogus（--help で使い方を表示します）";
+    for (const auto& [arguments, out, err, status] : {
+             std::tuple(L"--help", help, std::string(), 0ul),
+             std::tuple(L"-h", help, std::string(), 0ul),
+             std::tuple(L"--version", std::string("poromea 1.0.0\r\n"), std::string(), 0ul),
+             std::tuple(L"--memorise 4", std::string(), "poromea: " + bad + "\r\n", 2ul),
+             std::tuple(L"--memorise=4", std::string(), "poromea: " + bad + "\r\n", 2ul),
+             std::tuple(L"--memorise", std::string(), "poromea: " + missing + "\r\n", 2ul),
+             std::tuple(L"--bogus", std::string(), "poromea: " + unknown + "\r\n", 2ul)}) {
+        const Ran ran = withPipes(arguments);
+        checkEq(win32::narrow(arguments) + ": " + ran.out + ran.err, win32::narrow(arguments) + ": " + out + err);
+        checkEq(ran.err.empty(), err.empty());
+        checkEq(ran.status, status);
+    }
+    std::string helpInBox = help;
+    std::erase(helpInBox, '\r');
+    helpInBox.pop_back();
+    for (const auto& [arguments, text, status] : {
+             std::tuple(L"--help", helpInBox, 0ul),
+             std::tuple(L"--version", std::string("poromea 1.0.0"), 0ul),
+             std::tuple(L"--memorise 4", bad, 2ul),
+             std::tuple(L"--bogus", unknown, 2ul)}) {
+        const auto [shown, ended] = shownInBox(arguments);
+        const std::string want = std::min(text, std::string("OK")) + "|" + std::max(text, std::string("OK")) + "|";
+        checkEq(win32::narrow(arguments) + ": " + shown, win32::narrow(arguments) + ": " + want);
+        checkEq(ended, status);
+    }
+    const double separate = coveredAfter(L"--memorise 7"), joined = coveredAfter(L"--memorise=6");
+    std::printf("    covered after %.0f ms (--memorise 7) and %.0f ms (--memorise=6)\n", separate, joined);
+    check(separate >= 6950 && separate < 7600);
+    check(joined >= 5950 && joined < 6600);
 }
 
 }  // namespace
@@ -145,7 +290,7 @@ int main() {
             checkEq(d.quitStatus == 1, !d.reports.empty());  // a failure reported ends the program with 1
         });
     }
-    tests.insert(tests.end(), {{"WindowsOnScreen", windowsOnScreen}, {"TheExecutable", theExecutable}});
+    tests.insert(tests.end(), {{"WindowsOnScreen", windowsOnScreen}, {"TheExecutable", theExecutable}, {"TheOptions", theOptions}});
     int failed = 0;  // an exception ends the program before its summary: a failure too
     for (const auto& [name, test] : tests) {
         const int before = checksFailed;
