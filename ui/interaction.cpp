@@ -28,6 +28,8 @@ std::string failureMessage(std::string_view what, std::string_view why) {
     return "「" + std::string(what) + "」の処理でエラーが発生しました。\n" + std::string(why) + "\nゲームを終了します。";
 }
 
+std::string startFailureMessage(std::string_view why) { return "ゲームを開始できません。\n" + std::string(why); }
+
 // --- failures ---
 
 void Interaction::run(std::string_view what, const std::function<void()>& handler) {

@@ -137,7 +137,9 @@ private:
     std::string_view handling_;
 };
 
-// The failure report, the same on every host.
+// The failure reports, the same on every host, each shown in a box titled as
+// the main window: a handler's, and the game's that could not start.
 std::string failureMessage(std::string_view what, std::string_view why);
+std::string startFailureMessage(std::string_view why);
 
 }  // namespace poromea::ui

@@ -11,6 +11,8 @@
 
 #include "host/qt/picture_library.h"
 #include "host/qt/qt_host.h"
+#include "ui/interaction.h"
+#include "ui/layout.h"
 #include "ui/options.h"
 
 namespace {
@@ -79,7 +81,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
     app.setApplicationName(QStringLiteral("poromea"));
-    app.setApplicationDisplayName(QStringLiteral("ポロメア"));
+    app.setApplicationDisplayName(poromea::qt::toQString(poromea::ui::kForm1.caption));
     QGuiApplication::setDesktopFileName(QStringLiteral(POROMEA_APP_ID));
     try {
         poromea::qt::PictureLibrary pictures;
@@ -87,8 +89,8 @@ int main(int argc, char* argv[]) {
         host.showForm1();
         return app.exec();
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QStringLiteral("ポロメア"),
-                              QStringLiteral("ゲームを開始できません。\n%1").arg(QString::fromUtf8(e.what())));
+        QMessageBox::critical(nullptr, poromea::qt::toQString(poromea::ui::kForm1.caption),
+                              QString::fromStdString(poromea::ui::startFailureMessage(e.what())));
         return EXIT_FAILURE;
     }
 }

@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "ui/access.h"
+#include "ui/layout.h"
 
 namespace poromea::qt {
 namespace {
@@ -51,7 +52,7 @@ ui::Key keyOf(const QKeyEvent* e) {
 }
 
 void reportAndQuit(const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("ポロメア"), message, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, toQString(ui::kForm1.caption), message, QMessageBox::Ok);
     box.exec();
     QCoreApplication::exit(1);
 }

@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "ui/access.h"
+#include "ui/interaction.h"
+#include "ui/layout.h"
 
 namespace poromea::web {
 namespace {
@@ -98,7 +100,9 @@ std::string controlsMarkup(const ui::Form& form) {
 
 std::string deskMarkup() {
     const std::string caption = escape(ui::kForm1.caption);
-    return "<div id=\"desk\"><main class=\"window client\" id=\"Form1\" aria-label=\"" + caption + "\" style=\"" +
+    // The start-up script reports a program that did not arrive with the same words as the program would.
+    return "<div id=\"desk\" data-cannot-start=\"" + escape(ui::startFailureMessage("")) +
+           "\"><main class=\"window client\" id=\"Form1\" aria-label=\"" + caption + "\" style=\"" +
            clientStyle(ui::kForm1) + "\">" + controlsMarkup(ui::kForm1) + "</main></div>";
 }
 

@@ -9,6 +9,8 @@
 
 #include "host/win32/picture_library.h"
 #include "host/win32/win32_host.h"
+#include "ui/interaction.h"
+#include "ui/layout.h"
 #include "ui/options.h"
 
 namespace {
@@ -46,7 +48,7 @@ void tell(const poromea::ui::Options& options) {
         FreeConsole();
         if (wrote) return;
     }
-    MessageBoxW(nullptr, poromea::win32::widen(options.text).c_str(), L"ポロメア",
+    MessageBoxW(nullptr, poromea::win32::widen(options.text).c_str(), poromea::win32::widen(poromea::ui::kForm1.caption).c_str(),
                 MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 
@@ -74,8 +76,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
         status = got == 0 ? static_cast<int>(message.wParam) : 1;
     } catch (const std::exception& e) {
-        const std::wstring text = L"ゲームを開始できません。\n" + poromea::win32::widen(e.what());
-        MessageBoxW(nullptr, text.c_str(), L"ポロメア", MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, poromea::win32::widen(poromea::ui::startFailureMessage(e.what())).c_str(),
+                    poromea::win32::widen(poromea::ui::kForm1.caption).c_str(), MB_OK | MB_ICONERROR);
         status = 1;
     }
     CoUninitialize();

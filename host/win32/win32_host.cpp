@@ -63,7 +63,7 @@ bool isMousePress(UINT message) {
 }
 
 void reportAndQuit(HWND owner, const std::wstring& message) {
-    MessageBoxW(owner && IsWindowVisible(owner) ? owner : nullptr, message.c_str(), L"ポロメア",
+    MessageBoxW(owner && IsWindowVisible(owner) ? owner : nullptr, message.c_str(), widen(ui::kForm1.caption).c_str(),
                 MB_OK | MB_ICONERROR);
     PostQuitMessage(1);
 }
