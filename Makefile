@@ -4,6 +4,7 @@
 BUILD   ?= build
 PREFIX  ?= /usr/local
 WIN32_BUILD ?= build-win32
+WIN64_BUILD ?= build-win64
 WEB_BUILD ?= build-web
 WEB_OBJ ?= build-wasm
 WEB_PORT ?= 8000
@@ -29,6 +30,9 @@ TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth valgrind \
 SCREENSHOT_PACKAGES := xvfb xauth xdotool imagemagick
 # The cross build of the 32-bit Windows executable (make win32).
 WIN32_PACKAGES := cmake make g++-mingw-w64-i686
+# The same sources built 64-bit (make win64), for the tests where 32-bit
+# Windows programs cannot run.
+WIN64_PACKAGES := cmake make g++-mingw-w64-x86-64
 # Its tests: Wine (32-bit for the game, 64-bit for the prefix's own services),
 # a display, the fonts that stand in for the labels' MS fonts, and pefile.
 WIN32_TEST_PACKAGES := wine wine32:i386 wine64 fonts-wine xvfb xauth \
@@ -68,7 +72,7 @@ define configure
 endef
 
 .PHONY: all deps test-deps build run test test-build test-build-asan test-build-win32 test-build-web install package screenshot bench pictures clean \
-        win32 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web audit-web
+        win32 win64 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web audit-web
 
 all: build
 
@@ -90,7 +94,7 @@ run: build
 # closing count.
 RUN_NATIVE := cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 RUN_ASAN   := cd $(BUILD)-asan && ctest --output-on-failure --no-tests=error -j $(JOBS)
-RUN_WIN32  := tests/win32/run_wine_tests.sh $(WIN32_BUILD)
+RUN_WIN32  := MAKE="$(MAKE)" tests/win32/run_wine_tests.sh $(WIN32_BUILD) $(WIN64_BUILD)
 RUN_WEB    := cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) POROMEA_SCENARIOS=$(CURDIR)/$(BUILD)/tests/web/web_scenarios node --test
 
 # Every test: builds everything first (the tests, again with AddressSanitizer,
@@ -133,6 +137,14 @@ win32:
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
 	cmake --build $(WIN32_BUILD) -j $(JOBS)
 
+# The same sources as a 64-bit Windows build, $(WIN64_BUILD)/; it does not ship.
+# test-win32 builds it only where 32-bit Windows programs cannot run.
+win64:
+	$(call ensure,$(WIN64_PACKAGES))
+	@[ -f $(WIN64_BUILD)/CMakeCache.txt ] || cmake -S . -B $(WIN64_BUILD) \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
+	cmake --build $(WIN64_BUILD) -j $(JOBS)
+
 # wine32 needs Debian's i386 architecture; the ensure step then updates the lists.
 win32-test-deps:
 	@dpkg --print-foreign-architectures | grep -qx i386 || { \
@@ -140,7 +152,9 @@ win32-test-deps:
 	$(call ensure,$(WIN32_TEST_PACKAGES))
 	@SUDO="$(SUDO)" tools/enable_i386.sh
 
-# The Windows executable's tests: its resources, then the real windows under Wine.
+# The Windows executable's tests: its resources, then the real windows under
+# Wine; where 32-bit Windows programs cannot run, the same tests built 64-bit
+# (make win64) under wine64. POROMEA_WINE_ARCH=64 takes that way anywhere.
 test-build-win32: win32 win32-test-deps
 
 test-win32: test-build-win32
@@ -204,4 +218,4 @@ pictures:
 	/usr/bin/python3 tools/draw_pictures.py ui/pictures
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-asan $(WIN32_BUILD) $(WEB_BUILD) $(WEB_OBJ)
+	rm -rf $(BUILD) $(BUILD)-asan $(WIN32_BUILD) $(WIN64_BUILD) $(WEB_BUILD) $(WEB_OBJ)

@@ -20,4 +20,5 @@ if [ ! -e "$misc/qemu-i386" ]; then
     printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
         | $SUDO tee "$misc/register" >/dev/null
 fi
-/lib/ld-linux.so.2 --version >/dev/null 2>&1 || { echo "32-bit programs still cannot run"; exit 1; }
+# Even then Wine's loader may not start under qemu; run_wine_tests.sh finds out, and takes the 64-bit build then.
+/lib/ld-linux.so.2 --version >/dev/null 2>&1 || echo "32-bit programs still cannot run: only the 64-bit build's tests can"

@@ -160,7 +160,10 @@ private:
     }
     void sendKey(WORD key, bool extended = false) {  // to the focused window, pressed and released
         const LPARAM down = 1 | static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16 | extended << 24;
-        input(GetFocus() ? GetFocus() : host.form1(), {{WM_KEYDOWN, key, down}, {WM_KEYUP, key, down | 3L << 30}});
+        // The release sets bits 30 and 31 of the key's 32-bit data; a 64-bit lParam has them zero-extended, as
+        // Windows passes them (3L << 30 would be a negative long, sign-extended to 64 bits).
+        const auto released = static_cast<LPARAM>(static_cast<DWORD>(3) << 30);
+        input(GetFocus() ? GetFocus() : host.form1(), {{WM_KEYDOWN, key, down}, {WM_KEYUP, key, down | released}});
     }
     HWND window(std::string_view title) { return textOf(host.form1()) == title ? host.form1() : host.form2(); }
 

@@ -48,7 +48,9 @@ void windowsOnScreen() {
          annotated ? std::vector{std::tuple("Command1", L"START", L"スタート"), std::tuple("Command2", L"OK", L"こたえあわせ")}
                    : std::vector{std::tuple("Command1", L"START", L""), std::tuple("Command2", L"O  K", L"")}) {
         IAccessible* accessible = nullptr;
-        if (FAILED(AccessibleObjectFromWindow(d.host.control(button), OBJID_CLIENT, IID_IAccessible,
+        // __uuidof, not IID_IAccessible: the 64-bit liboleacc.a exports that name as a function's thunk
+        // (not the GUID), which also clashes with libuuid's definition.
+        if (FAILED(AccessibleObjectFromWindow(d.host.control(button), OBJID_CLIENT, __uuidof(IAccessible),
                                               reinterpret_cast<void**>(&accessible)))) {
             fail(__FILE__, __LINE__, std::string(button) + ": no accessible object");
             continue;
