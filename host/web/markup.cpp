@@ -25,6 +25,7 @@ std::string escape(std::string_view text) {
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
+        case '\n': out += "&#10;"; break;  // the markup is written into index.html as one line
         default: out += ch;
         }
     }
