@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimerEvent>
+#include <array>
 #include <chrono>
 #include <memory>
 
@@ -30,7 +31,11 @@ public:
 
     QtHost& host() { return *host_; }
     const QString& fatal() const { return fatal_; }
-    QWidget* button(std::string_view name) const { return host_->form1Controls().control(name); }
+    QWidget* button(std::string_view name) const {
+        return host_->form1()->findChild<QWidget*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    }
+    // Timer1, as the host names it in its object tree.
+    QTimer& timer1() const { return *host_->findChild<QTimer*>(QStringLiteral("Timer1")); }
     PictureBox* card(int i) const { return host_->imageControl(Imgx(i)); }
     PictureBox* slot(int k) const { return host_->imageControl(Slot(k)); }
 
@@ -40,8 +45,8 @@ public:
     [[gnu::noinline]] void clickCheck() { QTest::mouseClick(button("Command2"), Qt::LeftButton); }
     // Timer1's tick as the event dispatcher delivers it.
     [[gnu::noinline]] void tick() {
-        QTimerEvent event(host_->timer1().timerId());
-        QCoreApplication::sendEvent(&host_->timer1(), &event);
+        QTimerEvent event(timer1().timerId());
+        QCoreApplication::sendEvent(&timer1(), &event);
     }
     [[gnu::noinline]] void press(int card) { QTest::mousePress(this->card(card), Qt::LeftButton, {}, {12, 30}); }
     // The pointer, button held, moves from card `card` to the middle of `target`.
@@ -56,15 +61,17 @@ public:
         PictureBox* c = this->card(card);
         QTest::mouseRelease(c, Qt::LeftButton, {}, c->mapFromGlobal(target->mapToGlobal(QPoint(25, 25))));
     }
+    // START, the parts seen face up, then the tick.
     void dealAndCover() {
         clickStart();
+        for (int i = 0; i < kParts; ++i) faceUp_[static_cast<std::size_t>(i)] = card(i)->pictureName();
         tick();
     }
     // Every part dropped on its own slot: the next O  K is a correct answer.
     void placeCorrectly() {
         for (int part = 0; part < kParts; ++part) {
             int card = 0;
-            while (host_->game().state().order[card] != static_cast<float>(part)) ++card;
+            while (faceUp_[static_cast<std::size_t>(card)] != QStringLiteral("part%1").arg(part)) ++card;
             press(card);
             moveOver(card, slot(part));
             release(card, slot(part));
@@ -74,6 +81,7 @@ public:
 private:
     PictureLibrary pictures_;
     std::unique_ptr<QtHost> host_;
+    std::array<QString, kParts> faceUp_;
     QString fatal_;
 };
 
@@ -117,7 +125,7 @@ void BM_Start(benchmark::State& state) {
     for (auto _ : state) {
         settle();
         timed(state, [&] { g.clickStart(); });
-        if (failed(state, g, g.host().timer1().isActive() && g.card(0)->pictureName().startsWith("part"),
+        if (failed(state, g, g.timer1().isActive() && g.card(0)->pictureName().startsWith("part"),
                    "START did not deal")) break;
     }
     settle();
@@ -129,7 +137,7 @@ void BM_Tick(benchmark::State& state) {
         g.clickStart();
         settle();
         timed(state, [&] { g.tick(); });
-        if (failed(state, g, g.host().game().state().canDrag == 1 && g.card(0)->pictureName() == "cover1",
+        if (failed(state, g, g.card(0)->pictureName() == "cover1",
                    "the tick did not cover the cards")) break;
     }
     settle();
@@ -142,7 +150,7 @@ void BM_Press(benchmark::State& state) {
     for (auto _ : state) {
         settle();
         timed(state, [&] { g.press(card); });
-        if (failed(state, g, g.host().game().state().dragIndex == card, "the press did not start a drag")) break;
+        if (failed(state, g, g.host().form1()->findChild<DragOutline*>()->isVisible(), "the press did not start a drag")) break;
         g.release(card, g.card(card));  // back where it came from: no drop
         card = (card + 1) % kParts;
     }

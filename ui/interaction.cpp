@@ -217,6 +217,6 @@ Interaction::Held Interaction::letGo() {
     return held;
 }
 
-void Interaction::tell(const Told& told) { surface_.announce(told, words(told)); }
+void Interaction::tell(const Told& told) { surface_.announce(words(told)); }
 
 }  // namespace poromea::ui

@@ -48,7 +48,7 @@ public:
     // The name of the picture a control shows ("cover3", "empty").
     virtual std::string pictureName(ImageControl control) = 0;
     // Tells a screen reader what happened.
-    virtual void announce(const Told& told, std::string_view words) = 0;
+    virtual void announce(std::string_view words) = 0;
     // The game has ended: stop the timer, show `message` and end as the
     // host's programs end after a failure. Called once.
     virtual void reportFailure(std::string_view message) = 0;

@@ -88,6 +88,9 @@ QtHost::QtHost(PictureLibrary& pictures, std::int32_t memoriseMs)
     connect(check, &QPushButton::clicked, this, [this] { hand_.buttonClicked(Button::Check); });
     // A coarse timer may end the memorising time a twentieth early.
     timer1_.setTimerType(Qt::PreciseTimer);
+    // Named in the host's object tree, where the tests find it as they find the controls.
+    timer1_.setParent(this);
+    timer1_.setObjectName(QStringLiteral("Timer1"));
     connect(&timer1_, &QTimer::timeout, this, [this] { hand_.timerElapsed(); });
 
     announcer_ = new Announcer(form1_.get());
@@ -225,7 +228,7 @@ std::string QtHost::pictureName(ImageControl control) {
     return box ? box->pictureName().toStdString() : std::string();
 }
 
-void QtHost::announce(const ui::Told&, std::string_view words) {
+void QtHost::announce(std::string_view words) {
     announcer_->say(toQString(words));
 }
 

@@ -31,10 +31,7 @@ public:
 
     QWidget* form1() const { return form1_.get(); }
     QWidget* form2() const { return form2_.get(); }  // null until the first correct answer
-    const BuiltForm& form1Controls() const { return form1Controls_; }
     PictureBox* imageControl(ImageControl control) const;
-    QTimer& timer1() { return timer1_; }
-    const Form1& game() const { return game_; }  // for the benchmarks' checks
 
     // Shows the main window centred on its screen, START holding the focus.
     void showForm1();
@@ -65,7 +62,7 @@ private:
     int slotAt(ui::Point at) override;
     bool pressFocusedButton() override;
     std::string pictureName(ImageControl control) override;
-    void announce(const ui::Told& told, std::string_view words) override;
+    void announce(std::string_view words) override;
     void reportFailure(std::string_view message) override;
 
     ui::Point inForm1(const QPointF& global) const;

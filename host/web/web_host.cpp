@@ -269,7 +269,7 @@ bool WebHost::pressFocusedButton() {
 std::string WebHost::pictureName(ImageControl control) { return webPicture(box(control).picture).name; }
 
 // Said at once to a screen reader.
-void WebHost::announce(const ui::Told&, std::string_view words) {
+void WebHost::announce(std::string_view words) {
     announcer_.set("textContent", val(std::string(words)));
 }
 

@@ -324,7 +324,7 @@ std::string Win32Host::pictureName(ImageControl control) { return box(control).p
 
 // Read at once as a live region's words. The focus stays where the keys
 // are (a button), so a screen reader never stands where the keys are not.
-void Win32Host::announce(const ui::Told&, std::string_view words) { announcer_.say(words); }
+void Win32Host::announce(std::string_view words) { announcer_.say(words); }
 
 void Win32Host::reportFailure(std::string_view message) {
     KillTimer(form1(), kTimer1);

@@ -74,7 +74,7 @@ private:
     int slotAt(ui::Point at) override;
     bool pressFocusedButton() override;
     std::string pictureName(ImageControl control) override;
-    void announce(const ui::Told& told, std::string_view words) override;
+    void announce(std::string_view words) override;
     void reportFailure(std::string_view message) override;
 
     using MessageHandler = std::optional<LRESULT> (Win32Host::*)(UINT, WPARAM, LPARAM);

@@ -46,7 +46,7 @@ public:
     ~QtDriver() override { qApp->removeEventFilter(this); }
 
     void click(std::string_view button) override {
-        QTest::mouseClick(host_->form1Controls().control(button), Qt::LeftButton);
+        QTest::mouseClick(control(button), Qt::LeftButton);
     }
     void press(int card, Button button) override {
         pressed_ = host_->imageControl(Imgx(card));
@@ -71,15 +71,15 @@ public:
     }
     void tab() override { QTest::keyClick(focus(), Qt::Key_Tab); }
     void letTimerElapse() override {
-        if (!host_->timer1().isActive()) return;
-        host_->timer1().start(1);  // the only seam: the memorise time, shortened
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !host_->timer1().isActive(); }));
+        if (!timer1().isActive()) return;
+        timer1().start(1);  // the only seam: the memorise time, shortened
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !timer1().isActive(); }));
     }
 
     void wait(int milliseconds) override { QTest::qWait(milliseconds); }
     double now() override { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
     std::string caption(std::string_view button) override {
-        return static_cast<QPushButton*>(host_->form1Controls().control(button))->text().toStdString();
+        return static_cast<QPushButton*>(control(button))->text().toStdString();
     }
 
     std::string picture(ImageControl control) override {
@@ -129,6 +129,11 @@ private:
         QTimer::singleShot(0, box, [box] { box->button(QMessageBox::Ok)->click(); });
         return false;
     }
+    // The host's controls and Timer1, found in its object tree by their names.
+    QWidget* control(std::string_view name) const {
+        return host_->form1()->findChild<QWidget*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    }
+    QTimer& timer1() const { return *host_->findChild<QTimer*>(QStringLiteral("Timer1")); }
     QWidget* focus() const {
         QWidget* f = QApplication::focusWidget();
         return f ? f : host_->form1();

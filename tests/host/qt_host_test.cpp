@@ -26,7 +26,7 @@ TEST(QtWindows, MainWindowOpensCentredWithItsLabels) {
     const QStringList words{"しっかり見て、しっかり覚えて", "ドラッグ＆ドロップ！！", "(ヒント\u3000右目にほくろがあるよ。)"};
     const QStringList faces{"Mincho", "Mincho", "Gothic"};
     for (int i = 0; i < 3; ++i) {
-        auto* label = qobject_cast<QLabel*>(host.form1Controls().control("Label" + std::to_string(i + 1)));
+        auto* label = host.form1()->findChild<QLabel*>(QStringLiteral("Label%1").arg(i + 1));
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->text(), words[i]);
         EXPECT_LE(label->sizeHint().width(), label->width()) << "fits on one line";

@@ -53,7 +53,7 @@ public:
         return true;
     }
     std::string pictureName(ImageControl c) override { return shown(c); }
-    void announce(const Told&, std::string_view w) override { said.emplace_back(w); }
+    void announce(std::string_view w) override { said.emplace_back(w); }
     void reportFailure(std::string_view message) override { failures.emplace_back(message); }
 
     // START and the memorising time: the cards covered and ready to be taken.
