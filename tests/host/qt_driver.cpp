@@ -25,7 +25,7 @@ namespace {
 
 class QtDriver final : public QObject, public Driver {
 public:
-    explicit QtDriver(std::string_view missingPicture) {
+    QtDriver(std::string_view missingPicture, std::int32_t memoriseMs) {
         QString directory = QStringLiteral(":/pictures");
         if (!missingPicture.empty()) {
             for (const QString& file : QDir(directory).entryList()) {
@@ -36,7 +36,7 @@ public:
             directory = dir_.path();
         }
         pictures_ = std::make_unique<qt::PictureLibrary>(directory);
-        host_ = std::make_unique<qt::QtHost>(*pictures_);
+        host_ = std::make_unique<qt::QtHost>(*pictures_, memoriseMs);
         host_->setFatalHandler([this](const QString& m) { failures_.push_back(m.toStdString()); });
         qApp->installEventFilter(this);
         host_->showForm1();
@@ -161,7 +161,7 @@ void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.nam
 namespace {
 
 TEST_P(HostScenario, Plays) {
-    QtDriver driver(GetParam().missingPicture);
+    QtDriver driver(GetParam().missingPicture, GetParam().memoriseMs);
     GetParam().play(driver);
 }
 

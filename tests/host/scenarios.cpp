@@ -387,7 +387,7 @@ const std::vector<Scenario>& all() {
         {"KeyboardGame", keyboardGame},
         {"KeyRules", keyRules},
         {"PointerAndKeysMixed", pointerAndKeysMixed},
-        {"ButtonsAndMemorisingTime", buttonsAndMemorisingTime},
+        {"ButtonsAndMemorisingTime", buttonsAndMemorisingTime, {}, kMemoriseMs},
         {"Monkey", monkey},
     };
     return scenarios;

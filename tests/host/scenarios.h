@@ -101,6 +101,10 @@ struct Scenario {
     const char* name;
     void (*play)(Driver&);
     std::string_view missingPicture = {};  // a picture the host cannot find at run time, played on fresh windows
+    // How long the cards stay face up in the scenario's game, on hosts whose clock is the wall's: ten
+    // minutes, so that a slow machine never ends the memorising time amid steps that must fall within
+    // it (letTimerElapse ends it); the game's own time where the scenario measures it.
+    std::int32_t memoriseMs = 600'000;
 };
 
 const std::vector<Scenario>& all();

@@ -23,13 +23,13 @@ bool shows(const char* prefix) {
 
 void watch() {
     auto* poll = new QTimer(qApp);
-    auto* clock = new QElapsedTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, clock] {
-        if (!clock->isValid()) {
+    static QElapsedTimer clock;  // not started until START is pressed
+    QObject::connect(poll, &QTimer::timeout, [poll] {
+        if (!clock.isValid()) {
             for (QWidget* window : QApplication::topLevelWidgets()) {
                 for (auto* button : window->findChildren<QPushButton*>()) {
                     if (!button->isVisible() || button->text() != QLatin1String("START")) continue;
-                    clock->start();
+                    clock.start();
                     button->click();
                     if (!shows("part")) std::fprintf(stderr, "START dealt nothing\n");
                     return;
@@ -38,7 +38,7 @@ void watch() {
             return;
         }
         if (shows("part") || !shows("cover")) return;
-        std::fprintf(stderr, "covered after %lld ms\n", static_cast<long long>(clock->elapsed()));
+        std::fprintf(stderr, "covered after %lld ms\n", static_cast<long long>(clock.elapsed()));
         poll->stop();
         QCoreApplication::exit(0);
     });

@@ -15,7 +15,7 @@ const BUTTONS = { left: 'left', right: 'right', middle: 'middle' };
 
 // The driver's side of one scenario.
 class Steps {
-  constructor(game) { Object.assign(this, { game, page: game.page, boxes: [], button: 'left' }); }
+  constructor(game, memoriseMs) { Object.assign(this, { game, page: game.page, memoriseMs, boxes: [], button: 'left' }); }
 
   form1() { return this.page.locator('#Form1').boundingBox(); }
   async at(x, y) { const f = await this.form1(); return { x: f.x + x, y: f.y + y }; }
@@ -54,7 +54,7 @@ class Steps {
         break;
       }
       case 'key': await page.keyboard.press(args[0]); break;
-      case 'timer': await page.clock.runFor(5000); break;
+      case 'timer': await page.clock.runFor(this.memoriseMs); break;
       case 'wait': await page.clock.runFor(Number(args[0])); break;
       case 'now': return String(await query(() => performance.now()));
       case 'pictures': return query(() => ['card', 'slot'].flatMap((which) => [...document.querySelectorAll(`#Form1 [data-${which}]`)]
@@ -107,8 +107,9 @@ class Steps {
   }
 }
 
-for (const [name, missing] of scenarios) {
-  play(`scenario ${name}`, { timeout: 600_000 }, async (game) => {
+// Each scenario's game keeps the cards face up as long as the scenario asks (the page's clock may flow).
+for (const [name, missing, memoriseMs] of scenarios) {
+  play(`scenario ${name}`, { timeout: 600_000, query: `?memorise=${memoriseMs / 1000}` }, async (game) => {
     if (missing) {
       // The page cannot show that picture: the window that holds it fails to be built.
       await game.page.evaluate((picture) => {
@@ -123,7 +124,7 @@ for (const [name, missing] of scenarios) {
     let errors = '';
     child.stderr.on('data', (d) => { errors += d; });
     const exited = new Promise((resolve) => child.on('exit', resolve));
-    const steps = new Steps(game);
+    const steps = new Steps(game, Number(memoriseMs));
     for await (const line of createInterface({ input: child.stdio[3] })) {
       const answer = String(await steps.run(line) ?? '');
       child.stdio[4].write(`${answer.replace(/\n/g, '\\n')}\n`);

@@ -138,7 +138,8 @@ int main(int argc, char** argv) {
     const std::string_view wanted = argc > 1 ? argv[1] : "--list";
     for (const Scenario& s : all()) {
         if (wanted == "--list") {
-            std::printf("%s\t%.*s\n", s.name, static_cast<int>(s.missingPicture.size()), s.missingPicture.data());
+            std::printf("%s\t%.*s\t%d\n", s.name, static_cast<int>(s.missingPicture.size()), s.missingPicture.data(),
+                        static_cast<int>(s.memoriseMs));
         } else if (wanted == s.name) {
             std::FILE* out = fdopen(3, "w");
             std::FILE* in = fdopen(4, "r");

@@ -35,10 +35,11 @@ public:
     static constexpr POINT kGrab{12, 30};  // where press() holds a card
 
     // Fresh windows, without the picture `missing`. Failures are the host's own: a box, the end.
-    explicit Win32Driver(std::string_view missing = {})
+    explicit Win32Driver(std::string_view missing = {}, std::int32_t memoriseMs = kMemoriseMs)
         : pictures_([missing = std::string(missing)](std::string_view name, win32::PictureFile& file) {
               return name != missing && win32::PictureLibrary::fromResources(name, file);
-          }) {
+          }),
+          host(pictures_, memoriseMs) {
         active_ = this;
         host.showForm1();
         pump();
@@ -128,7 +129,7 @@ public:
         }
     }
 
-    win32::Win32Host host{pictures_};
+    win32::Win32Host host;
     int quitStatus = -1;               // the program's, once it ends
     std::vector<std::string> reports;  // the host's failure reports: error boxes titled as its main window
 

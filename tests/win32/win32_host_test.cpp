@@ -287,7 +287,7 @@ int main() {
     std::vector<std::pair<std::string, std::function<void()>>> tests;
     for (const Scenario& s : all()) {
         tests.emplace_back(s.name, [&s] {
-            Win32Driver d(s.missingPicture);
+            Win32Driver d(s.missingPicture, s.memoriseMs);
             s.play(d);
             checkEq(d.quitStatus == 1, !d.reports.empty());  // a failure reported ends the program with 1
         });
