@@ -56,6 +56,13 @@ FAULTS = [
         ("host/qt/widgets.cpp", "QAccessibleEvent changed(this, QAccessible::DescriptionChanged);\n        QAccessible::updateAccessibility(&changed);", "")]),
     ("keys: Left does not wrap round", "native", [("ui/access.cpp", "(heldSlot + kCount - 1) % kCount", "heldSlot > 0 ? heldSlot - 1 : 0")]),
     ("access: empty slots not described", "native", [("ui/access.cpp", 'if (picture == "empty") return "あき";', "")]),
+    ("access: an empty slot said in kanji, which Debian's voice cannot read", "native", [
+        ("ui/access.cpp", 'if (picture == "empty") return "あき";', 'if (picture == "empty") return "空き";')]),
+    ("access: the button's description in kanji", "native", [("ui/forms.cpp", '"こたえあわせ"', '"答え合わせ"')]),
+    ("access: a move over a slot says the whole back of the card, too long to keep pace", "native", [
+        ("ui/access.cpp", "digit >= 0 ? std::string(cardName(digit - 1)) : pictureDescription(shown)", "pictureDescription(shown)")]),
+    ("access: the wrong answer's box read from its kanji", "native", [
+        ("ui/access.cpp", 'if (text == kWrongPrompt) return "ざんねん、スタートボタンから やりなおし。";', "")]),
     ("app: a failed start reports success", "native", [("host/qt/main.cpp", "        return EXIT_FAILURE;\n    }\n}", "        return EXIT_SUCCESS;\n    }\n}")]),
     ("app: no display aborts", "native", [("host/qt/main.cpp", "std::_Exit(EXIT_FAILURE);", "std::abort();")]),
     ("pictures: the two ears swapped", "native", [("swap", "ui/pictures/part2.gif", "ui/pictures/part3.gif")]),
