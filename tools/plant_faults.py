@@ -135,6 +135,22 @@ FAULTS = [
         ("host/web/web_host.cpp", "if (Module.timer1 !== undefined) clearInterval(Module.timer1);",
          "if (Module.timer1 !== undefined && milliseconds > 0) return; if (Module.timer1 !== undefined) clearInterval(Module.timer1);")]),
     ("web: an open congratulation window jumps back", "web", [("host/web/windows.cpp", '    if (!form2_["hidden"].as<bool>()) return;\n', "")]),
+    # The windows' rules (ui/windows.cpp), planted once for each host's suite.
+    ("windows: the game's keys reach it from the congratulation window", ALL, [
+        ("ui/windows.cpp", "        return KeyRoute::Nothing;", "        return KeyRoute::Game;")]),
+    ("qt: the keys stay with the closed congratulation window", "native", [
+        ("host/qt/qt_host.cpp", "                form1_->activateWindow();\n", "")]),
+    ("win32: the congratulation window opens with the focus on nothing", "win32", [
+        ("host/win32/win32_host.cpp", "        SetFocus(form2_->control(ui::focusAsOpened(ui::Window::Congratulation).control));\n        return 0;",
+         "        SetFocus(form2());\n        return 0;"),
+        ("host/win32/win32_host.cpp", "    SetFocus(form2_->control(ui::focusAsOpened(ui::Window::Congratulation).control));  // active, on its banner\n",
+         "    SetFocus(form2());\n")]),
+    ("web: digits typed in the congratulation window reach the game", "web", [
+        ("host/web/web_host.cpp", "const ui::Window window = desk_.form2HasFocus() ? ui::Window::Congratulation : ui::Window::Main;",
+         "const ui::Window window = ui::Window::Main;")]),
+    ("web: the congratulation window opens with its close button focused", "web", [
+        ("host/web/windows.cpp", "    focus(ui::focusAsOpened(ui::Window::Congratulation));\n}",
+         "    form2_.call<val>(\"querySelector\", val(\".close\")).call<void>(\"focus\");\n}")]),
     ("web: the wasm preloaded as well, fetched twice where the requests differ", "web", [
         ("host/web/index.html", '<link rel="preload" href="poromea.js" as="script">',
          '<link rel="preload" href="poromea.js" as="script">\n<link rel="preload" href="poromea.wasm" as="fetch" crossorigin>')]),

@@ -47,7 +47,7 @@ KeyCommand keyCommand(Key key, int heldSlot, bool mouseDrag) {
         return holding ? KeyCommand{A::Drop, heldSlot} : KeyCommand{A::PassOn};
     case Key::Escape:
         return holding ? KeyCommand{A::PutBack} : KeyCommand{A::PassOn};
-    case Key::Other:
+    case Key::Other: case Key::Tab:
         break;
     }
     return {holding ? A::Swallow : A::PassOn};

@@ -21,6 +21,7 @@ enum class Key : std::uint8_t {
     Digit1, Digit2, Digit3, Digit4, Digit5, Digit6,
     Left, Right, Up, Down,
     Return, Space, Escape,
+    Tab,  // the window's, never the game's (ui/windows.h)
 };
 
 // What a key asks for.

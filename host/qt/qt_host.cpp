@@ -8,11 +8,11 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <stdexcept>
 
 #include "ui/access.h"
 #include "ui/layout.h"
+#include "ui/windows.h"
 
 namespace poromea::qt {
 namespace {
@@ -47,6 +47,7 @@ ui::Key keyOf(const QKeyEvent* e) {
     case Qt::Key_Return: case Qt::Key_Enter: return ui::Key::Return;
     case Qt::Key_Space: return ui::Key::Space;
     case Qt::Key_Escape: return ui::Key::Escape;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return ui::Key::Tab;
     default: return ui::Key::Other;
     }
 }
@@ -169,13 +170,7 @@ void QtHost::showWindow(WindowName window) {
     if (!form2_) {
         form2_ = std::make_unique<QWidget>();
         form2_->setWindowIcon(form1_->windowIcon());
-        buildForm(ui::kForm2, form2_.get(), pictures_);
-        // Closed from the keyboard as a dialog is.
-        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), form2_.get());
-        connect(escape, &QShortcut::activated, this, [this] {
-            form2_->close();
-            form1_->activateWindow();  // the keys go back to the game
-        });
+        form2Controls_ = buildForm(ui::kForm2, form2_.get(), pictures_);
     }
     if (form2_->isVisible()) return;
     // Opened again, it is back at its designed place even if the player moved it.
@@ -184,10 +179,20 @@ void QtHost::showWindow(WindowName window) {
                         ui::pixels(f.clientHeight));
     form2_->show();
     form2_->activateWindow();  // as a new window is, so that it is read out as it opens
-    // Its banner holds the focus, so that a screen reader reads it out with the window.
-    QWidget* banner = form2_->findChild<PictureBox*>();
-    banner->setFocusPolicy(Qt::StrongFocus);
-    banner->setFocus();
+    focus(ui::focusAsOpened(ui::Window::Congratulation));
+}
+
+void QtHost::focus(const ui::Focus& where) {
+    const BuiltForm& controls = where.window == ui::Window::Main ? form1Controls_ : form2Controls_;
+    QWidget* control = controls.control(where.control);
+    if (!control) throw std::out_of_range("no control to focus there");
+    if (control->focusPolicy() == Qt::NoFocus) control->setFocusPolicy(Qt::StrongFocus);
+    control->setFocus();
+}
+
+QWidget* QtHost::mainFocus() const {
+    QWidget* f = form1_->focusWidget();  // the one it had when it was last active
+    return f ? f : form1_.get();
 }
 
 // --- the surface of the shared interaction ---
@@ -242,11 +247,34 @@ bool QtHost::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     const bool inForm1 = widget && widget->window() == form1_.get();
     switch (event->type()) {
-    case QEvent::KeyPress:
-        // Keys reach the game from the main window, or from anywhere while a
-        // card is held: until the hold ends, keys belong to it.
-        if (!holding && !inForm1) return false;
-        return hand_.keyPressed(keyOf(static_cast<QKeyEvent*>(event)));
+    case QEvent::KeyPress: {
+        const bool inForm2 = form2_ && widget && widget->window() == form2_.get();
+        if (!holding && !inForm1 && !inForm2) return false;  // a message box's own keys
+        const auto* e = static_cast<QKeyEvent*>(event);
+        const ui::Window window = inForm2 ? ui::Window::Congratulation : ui::Window::Main;
+        switch (ui::routeKey(window, keyOf(e), e->key() == Qt::Key_Backtab || e->modifiers() & Qt::ShiftModifier,
+                             holding)) {
+        case ui::KeyRoute::Game:
+            return hand_.keyPressed(keyOf(e));
+        case ui::KeyRoute::Close:
+            form2_->close();
+            return true;
+        case ui::KeyRoute::Next:
+        case ui::KeyRoute::Previous: {
+            const bool backwards = e->key() == Qt::Key_Backtab || e->modifiers() & Qt::ShiftModifier;
+            QWidget* from = inForm2 ? QApplication::focusWidget() : mainFocus();
+            hand_.run("キー", [&] {
+                focus({window, ui::nextInTabOrder(window, from ? from->objectName().toStdString() : "", backwards)});
+            });
+            return true;
+        }
+        case ui::KeyRoute::Nothing:
+            return true;
+        case ui::KeyRoute::PassOn:
+            return false;
+        }
+        return false;
+    }
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
         return holding;
@@ -255,6 +283,15 @@ bool QtHost::eventFilter(QObject* watched, QEvent* event) {
         return false;
     case QEvent::WindowDeactivate:
         if (watched == form1_.get()) hand_.windowDeactivated();
+        return false;
+    case QEvent::Close:
+        // However it is closed, the keys go back to the main window, where they were.
+        if (watched == form2_.get() && form1_->isVisible()) {
+            hand_.run("ウィンドウ", [this] {
+                form1_->activateWindow();
+                focus(ui::focusAsClosed(mainFocus()->objectName().toStdString()));
+            });
+        }
         return false;
     default:
         return false;

@@ -19,6 +19,7 @@
 #include "host/qt/picture_library.h"
 #include "host/qt/widgets.h"
 #include "ui/interaction.h"
+#include "ui/windows.h"
 
 namespace poromea::qt {
 
@@ -66,11 +67,15 @@ private:
     void reportFailure(std::string_view message) override;
 
     ui::Point inForm1(const QPointF& global) const;
+    // Moves the focus where the windows' rules say, into an active window.
+    void focus(const ui::Focus& where);
+    QWidget* mainFocus() const;
 
     PictureLibrary& pictures_;
     std::unique_ptr<QWidget> form1_;
     std::unique_ptr<QWidget> form2_;
     BuiltForm form1Controls_;
+    BuiltForm form2Controls_;
     std::map<ImageControl, PictureBox*> boxes_;  // shown image controls
     std::map<ImageControl, PictureRef> stores_;  // picture stores
     DragOutline* outline_ = nullptr;

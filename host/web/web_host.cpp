@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "ui/access.h"
+#include "ui/windows.h"
 
 // Timer1 on the page's own interval timer. Its id stays in the page: a
 // browser may give ids that do not fit the program's integers.
@@ -48,6 +49,7 @@ ui::Key keyOf(const EmscriptenKeyboardEvent& e) {
     if (name == "Enter") return ui::Key::Return;
     if (name == " ") return ui::Key::Space;
     if (name == "Escape") return ui::Key::Escape;
+    if (name == "Tab") return ui::Key::Tab;
     return ui::Key::Other;
 }
 
@@ -145,25 +147,25 @@ void WebHost::buttonClick(val event) {
 
 bool WebHost::keyDown(const EmscriptenKeyboardEvent& event) {
     if (hand_.failed() || desk_.messageOpen()) return false;  // the box's own keys
-    if (hand_.keyPressed(keyOf(event))) return true;
-    if (keyOf(event) == ui::Key::Escape && desk_.form2HasFocus()) {
+    // Where a key goes is the windows' rule (ui/windows.h): the page has the
+    // main window's keys unless the congratulation window has the focus.
+    const ui::Window window = desk_.form2HasFocus() ? ui::Window::Congratulation : ui::Window::Main;
+    switch (ui::routeKey(window, keyOf(event), event.shiftKey, hand_.holding())) {
+    case ui::KeyRoute::Game:
+        return hand_.keyPressed(keyOf(event));
+    case ui::KeyRoute::Close:
         hand_.run("ウィンドウ", [this] { desk_.hideForm2(); });
         return true;
+    case ui::KeyRoute::Next:
+    case ui::KeyRoute::Previous:
+        hand_.run("キー", [&] { desk_.tab(window, event.shiftKey); });
+        return true;
+    case ui::KeyRoute::Nothing:
+        return true;
+    case ui::KeyRoute::PassOn:
+        break;
     }
-    // Tab goes round the window's tab order only, as in a desktop window.
-    if (std::string_view(event.key) != "Tab" || event.ctrlKey || event.altKey || event.metaKey) return false;
-    hand_.run("キー", [&] {
-        const auto& order = desk_.form1Controls().tabOrder;
-        const val focused = val::global("document")["activeElement"];
-        const int n = static_cast<int>(order.size());
-        int at = -1;
-        for (int i = 0; i < n; ++i) {
-            if (order[static_cast<std::size_t>(i)].strictlyEquals(focused)) at = i;
-        }
-        const int next = event.shiftKey ? (at <= 0 ? n - 1 : at - 1) : (at + 1) % n;
-        order[static_cast<std::size_t>(next)].call<void>("focus");
-    });
-    return true;
+    return false;
 }
 
 // An exception of the page's own (a DOM call that failed) passes through the

@@ -1,6 +1,7 @@
 #include "host/web/windows.h"
 
 #include "ui/access.h"
+#include "ui/windows.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -105,17 +106,42 @@ void Desk::showForm2(PictureLibrary& pictures) {
     form2_.set("hidden", val(false));
     placeForm2(ui::pixels(*f.left), ui::pixels(*f.top));
     raise(form2_);
-    // The new window has the keys, as on a desktop: a screen reader reads it
-    // as it opens, and Escape closes it.
-    returnFocus_ = val::global("document")["activeElement"];
-    form2_.call<val>("querySelector", val(".close")).call<void>("focus");
+    // The new window has the keys, as on a desktop, on its banner: a screen
+    // reader reads it as it opens.
+    rememberMainFocus();
+    focus(ui::focusAsOpened(ui::Window::Congratulation));
 }
 
 void Desk::hideForm2() {
     if (form2_.isNull() || form2_["hidden"].as<bool>()) return;
-    const bool hadFocus = form2_.call<bool>("contains", val::global("document")["activeElement"]);
+    const bool hadFocus = form2HasFocus();
     form2_.set("hidden", val(true));
-    if (hadFocus && !returnFocus_.isNull() && !returnFocus_.isUndefined()) returnFocus_.call<void>("focus");
+    if (hadFocus) focus(ui::focusAsClosed(mainFocus_));
+}
+
+void Desk::focus(const ui::Focus& where) {
+    if (where.window == ui::Window::Main) {
+        form1Controls_.buttons.at(std::string(where.control)).call<void>("focus");
+        return;
+    }
+    // The banner takes the focus from the program only, not from Tab.
+    val control = form2_.call<val>("querySelector", val("[data-control=\"" + std::string(where.control) + "\"]"));
+    control.set("tabIndex", val(-1));
+    control.call<void>("focus");
+}
+
+std::string Desk::focusedControl() const {
+    const val focused = val::global("document")["activeElement"];
+    if (focused.isNull() || focused.isUndefined() || !focused["dataset"]["control"].isString()) return {};
+    return focused["dataset"]["control"].as<std::string>();
+}
+
+void Desk::rememberMainFocus() {
+    if (form1_.call<bool>("contains", val::global("document")["activeElement"])) mainFocus_ = focusedControl();
+}
+
+void Desk::tab(ui::Window window, bool backwards) {
+    focus({window, ui::nextInTabOrder(window, focusedControl(), backwards)});
 }
 
 bool Desk::form2HasFocus() const {
@@ -167,7 +193,17 @@ bool Desk::messageOpen() const { return !messageBox_.isNull() && messageBox_["op
 
 void Desk::pressed(val event) {
     val window = event["target"].call<val>("closest", val(".window"));
-    if (!window.isNull()) raise(window);
+    if (window.isNull()) return;
+    raise(window);
+    // A press on a window gives it the keys, as on a desktop: the
+    // congratulation window's on its banner, the main window's where they were.
+    const bool onForm2 = !form2_.isNull() && window.strictlyEquals(form2_);
+    if (onForm2 && !form2HasFocus()) {
+        rememberMainFocus();
+        focus(ui::focusAsOpened(ui::Window::Congratulation));
+    } else if (!onForm2 && form2HasFocus()) {
+        focus(ui::focusAsClosed(mainFocus_));
+    }
 }
 
 void Desk::raise(val window) {

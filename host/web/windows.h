@@ -11,6 +11,7 @@
 #include "host/web/picture_library.h"
 #include "host/web/widgets.h"
 #include "ui/interaction.h"
+#include "ui/windows.h"
 
 namespace poromea::web {
 
@@ -34,6 +35,8 @@ public:
     void showForm2(PictureLibrary& pictures);
     void hideForm2();  // the keys go back where they were
     bool form2HasFocus() const;
+    // Tab (backwards: Shift+Tab) round the tab order of the window with the keys.
+    void tab(ui::Window window, bool backwards);
     // Shows the modal message box and returns at once.
     void showMessage(std::u16string_view prompt, std::u16string_view title);
     bool messageOpen() const;
@@ -52,13 +55,16 @@ private:
     static val adoptDesk();
     void placeForm2(double left, double top);
     void raise(val window);
+    void focus(const ui::Focus& where);
+    std::string focusedControl() const;  // the focused element's layout name, or empty
+    void rememberMainFocus();             // if the main window has the focus, where
 
     val desk_;    // the "screen" both windows stand on, scaled to fit the page
     val form1_;
     BuiltForm form1Controls_;
     val form2_ = val::null();       // null until the first correct answer
     val messageBox_ = val::null();  // null until the first wrong answer
-    val returnFocus_ = val::null();  // where the keys were when Form2 opened
+    std::string mainFocus_;  // the main window's control that had the keys before Form2 took them
     double scale_ = 1;
     double form1Left_ = 0, form1Top_ = 0;  // the windows' client areas on the desk
     double form2Left_ = 0, form2Top_ = 0;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "ui/access.h"
+#include "ui/windows.h"
 
 namespace poromea::win32 {
 namespace {
@@ -54,6 +55,7 @@ ui::Key keyOf(WPARAM virtualKey) {
     case VK_RETURN: return ui::Key::Return;
     case VK_SPACE: return ui::Key::Space;
     case VK_ESCAPE: return ui::Key::Escape;
+    case VK_TAB: return ui::Key::Tab;
     default: return ui::Key::Other;
     }
 }
@@ -162,7 +164,7 @@ std::optional<LRESULT> Win32Host::form1Message(UINT message, WPARAM wParam, LPAR
             break;
         }
         // Give the focus back to the button that had it, as a dialog does.
-        SetFocus(lastFocus_ && IsChild(form1(), lastFocus_) ? lastFocus_ : control("Command1"));
+        SetFocus(control(ui::focusAsClosed(form1ControlName(lastFocus_)).control));
         return 0;
     case WM_CLOSE:
         hand_.windowDeactivated();
@@ -173,9 +175,24 @@ std::optional<LRESULT> Win32Host::form1Message(UINT message, WPARAM wParam, LPAR
     return std::nullopt;
 }
 
-std::optional<LRESULT> Win32Host::form2Message(UINT message, WPARAM, LPARAM) {
-    if (message == WM_CLOSE) return closeWindow(form2());
-    return std::nullopt;
+std::optional<LRESULT> Win32Host::form2Message(UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
+        // Its banner has the keys, so that a screen reader reads it as it opens.
+        SetFocus(form2_->control(ui::focusAsOpened(ui::Window::Congratulation).control));
+        return 0;
+    }
+    if (message != WM_CLOSE) return std::nullopt;
+    const bool hadKeys = GetActiveWindow() == form2();
+    closeWindow(form2());
+    if (hadKeys && IsWindowVisible(form1())) SetActiveWindow(form1());  // the keys go back where they were
+    return 0;
+}
+
+std::string Win32Host::form1ControlName(HWND window) const {
+    for (std::string_view name : ui::kForm1.tabOrder) {
+        if (window && window == control(name)) return std::string(name);
+    }
+    return {};
 }
 
 LRESULT Win32Host::closeWindow(HWND window) {
@@ -193,20 +210,29 @@ bool Win32Host::preTranslateMessage(MSG& m) {
         return false;
     }
     if (m.message < WM_KEYFIRST || m.message > WM_KEYLAST) return false;
-    // Keys reach the game from the main window, or from anywhere while a
-    // card is held: until the hold ends, every key belongs to it.
+    // Where a key goes is the windows' rule (ui/windows.h); a held card owns every key.
     const bool holding = hand_.holding();
     if (m.message != WM_KEYDOWN) return holding;
-    if (!holding && m.wParam == VK_ESCAPE && form2() && (m.hwnd == form2() || IsChild(form2(), m.hwnd))) {
-        PostMessageW(form2(), WM_CLOSE, 0, 0);  // Escape closes the congratulation window, as a dialog's
+    const bool inForm2 = form2() && (m.hwnd == form2() || IsChild(form2(), m.hwnd));
+    if (!holding && !inForm1() && !inForm2) return false;  // a message box's own keys
+    const ui::Window window = inForm2 ? ui::Window::Congratulation : ui::Window::Main;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    switch (ui::routeKey(window, keyOf(m.wParam), shift, holding)) {
+    case ui::KeyRoute::Game:
+        return hand_.keyPressed(keyOf(m.wParam));
+    case ui::KeyRoute::Close:
+        PostMessageW(form2(), WM_CLOSE, 0, 0);
+        return true;
+    case ui::KeyRoute::Next:
+    case ui::KeyRoute::Previous: {
+        const std::string_view next = ui::nextInTabOrder(window, form1ControlName(m.hwnd), shift);
+        SetFocus(inForm2 ? form2_->control(next) : control(next));
         return true;
     }
-    if (!holding && !inForm1()) return false;
-    if (hand_.keyPressed(keyOf(m.wParam))) return true;
-    if (m.wParam == VK_TAB && IsChild(form1(), m.hwnd)) {
-        // Tab moves between the two buttons, as in a dialog.
-        if (HWND next = GetNextDlgTabItem(form1(), m.hwnd, GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
+    case ui::KeyRoute::Nothing:
         return true;
+    case ui::KeyRoute::PassOn:
+        break;
     }
     return false;
 }
@@ -264,6 +290,7 @@ void Win32Host::showWindow(WindowName window) {
     SetWindowPos(form2(), nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(form2(), SW_SHOW);
+    SetFocus(form2_->control(ui::focusAsOpened(ui::Window::Congratulation).control));  // active, on its banner
 }
 
 // --- the surface of the shared interaction ---

@@ -36,6 +36,8 @@ public:
     HWND form2() const { return form2_ ? form2_->window() : nullptr; }  // null until the first correct answer
     // A control of the main window by its layout name: "Image2", "Imgx" with index 3, "Command1", ...
     HWND control(std::string_view name, int index = -1) const { return form1_->control(name, index); }
+    // A control of the congratulation window ("Image1"), null while it has never opened.
+    HWND form2Control(std::string_view name) const { return form2_ ? form2_->control(name) : nullptr; }
     HWND imageControl(ImageControl control) const;
     HWND dragOutline() const { return outline_.window(); }
     HWND announcer() const { return announcer_.window(); }  // what screen readers are told as it happens
@@ -82,6 +84,7 @@ private:
     std::optional<LRESULT> form1Message(UINT message, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> form2Message(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT closeWindow(HWND window);
+    std::string form1ControlName(HWND window) const;  // a tab stop's layout name, or empty
     ImageBox& box(ImageControl control) const;
     void cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam);
 

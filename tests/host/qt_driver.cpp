@@ -46,7 +46,15 @@ public:
     ~QtDriver() override { qApp->removeEventFilter(this); }
 
     void click(std::string_view button) override {
-        QTest::mouseClick(control(button), Qt::LeftButton);
+        QWidget* pressed = control(button);
+        activate(pressed->window());  // as the window system does on a press
+        QTest::mouseClick(pressed, Qt::LeftButton);
+    }
+    void clickWindow(std::string_view title) override {
+        QWidget* w = window(title);
+        activate(w);
+        QWidget* under = w->childAt(2, 2);
+        QTest::mouseClick(under ? under : w, Qt::LeftButton, {}, {2, 2});
     }
     void press(int card, Button button) override {
         pressed_ = host_->imageControl(Imgx(card));
@@ -67,9 +75,9 @@ public:
                                             Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape};  // in ui::Key's order
         const Qt::Key k = key == ui::Key::Return && keypad ? Qt::Key_Enter : kKeys[static_cast<int>(key)];
         QCoreApplication::processEvents();  // a window that asked to be active is, as the player sees it
-        QTest::keyClick(focus(), k, keypad ? Qt::KeypadModifier : Qt::NoModifier);
+        QTest::keyClick(keyTarget(), k, keypad ? Qt::KeypadModifier : Qt::NoModifier);
     }
-    void tab() override { QTest::keyClick(focus(), Qt::Key_Tab); }
+    void tab() override { QTest::keyClick(keyTarget(), Qt::Key_Tab); }
     void letTimerElapse() override {
         if (!timer1().isActive()) return;
         timer1().start(1);  // the only seam: the memorise time, shortened
@@ -109,6 +117,12 @@ public:
         QWidget* f = QApplication::focusWidget();
         return f && qobject_cast<QPushButton*>(f) ? f->objectName().toStdString() : "";
     }
+    Focused focus() override {
+        QCoreApplication::processEvents();
+        QWidget* f = QApplication::focusWidget();
+        if (!f) return {};
+        return {f->window()->windowTitle().toStdString(), f->isWindow() ? "" : f->objectName().toStdString()};
+    }
     void moveWindow(std::string_view title, Point screen) override { window(title)->move(screen.x, screen.y); }
     void closeWindow(std::string_view title) override { window(title)->close(); }
     // Qt ends the event loop when no window that may end it is left open.
@@ -134,7 +148,12 @@ private:
         return host_->form1()->findChild<QWidget*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     }
     QTimer& timer1() const { return *host_->findChild<QTimer*>(QStringLiteral("Timer1")); }
-    QWidget* focus() const {
+    static void activate(QWidget* w) {
+        if (QApplication::activeWindow() == w) return;
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([w] { return QApplication::activeWindow() == w; }));
+    }
+    QWidget* keyTarget() const {
         QWidget* f = QApplication::focusWidget();
         return f ? f : host_->form1();
     }

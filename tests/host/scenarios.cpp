@@ -277,6 +277,53 @@ void keyRules(Driver& d) {
 }
 
 
+// The congratulation window has the keys as it opens, on its banner, which a
+// screen reader then reads; keys typed there are not the main window's game;
+// Escape closes it, as the mouse does, and the keys go back to the main
+// window's button that had them.
+void congratulationWindowKeys(Driver& d) {
+    placeAll(d, deal(d));
+    d.click("Command2");
+    expectCongratulations(d);
+    checkEq(d.focus(), (Focused{"おめでとう !!", "Image1"}));
+    d.key(ui::Key::Escape);
+    check(windowsTitled(d, kForm2Title).empty());
+    checkEq(d.focus(), (Focused{"ポロメア", "Command2"}));
+
+    d.click("Command2");  // the face is still whole
+    expectCongratulations(d);
+    checkEq(d.focus(), (Focused{"おめでとう !!", "Image1"}));
+    d.click("Command1");
+    const Names faceUp = shownBy(d, ImageArray::Imgx);
+    checkEq(d.focus(), (Focused{"ポロメア", "Command1"}));
+    d.letTimerElapse();
+    d.clickWindow(kForm2Title);
+    checkEq(d.focus(), (Focused{"おめでとう !!", "Image1"}));
+    for (ui::Key k : {ui::Key::Digit1, ui::Key::Right, ui::Key::Return, ui::Key::Digit6, ui::Key::Space}) d.key(k);
+    d.tab();
+    checkEq(d.focus(), (Focused{"おめでとう !!", "Image1"}));
+    check(!d.outline());
+    checkEq(shownBy(d, ImageArray::Imgx), kCovers);
+    checkEq(shownBy(d, ImageArray::Slot), kEmpty);
+    checkEq(windowsTitled(d, kForm2Title).size(), 1u);
+    d.key(ui::Key::Escape);
+    check(windowsTitled(d, kForm2Title).empty());
+    checkEq(d.focus(), (Focused{"ポロメア", "Command1"}));
+    d.key(ui::Key::Digit1);  // back in the main window, a digit takes its card
+    checkEq(d.outline(), rectOf(Slot(0)));
+    d.key(ui::Key::Escape);
+    check(!d.outline());
+
+    // Closed by the mouse, the keys go back where they were too.
+    placeAll(d, faceUp);
+    d.click("Command2");
+    checkEq(d.focus(), (Focused{"おめでとう !!", "Image1"}));
+    d.closeWindow(kForm2Title);
+    check(windowsTitled(d, kForm2Title).empty());
+    checkEq(d.focus(), (Focused{"ポロメア", "Command2"}));
+    check(d.failures().empty());
+}
+
 // The mouse held down on a card through the memorising time, a digit taking
 // a card by the keys, then the mouse let go over a slot: the keys hold the
 // card, so that release drops nothing.
@@ -386,6 +433,7 @@ const std::vector<Scenario>& all() {
         {"FailureIsReported", failureIsReported, "banner"},
         {"KeyboardGame", keyboardGame},
         {"KeyRules", keyRules},
+        {"CongratulationWindowKeys", congratulationWindowKeys},
         {"PointerAndKeysMixed", pointerAndKeysMixed},
         {"ButtonsAndMemorisingTime", buttonsAndMemorisingTime, {}, kMemoriseMs},
         {"Monkey", monkey},

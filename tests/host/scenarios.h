@@ -37,6 +37,13 @@ struct MessageWindow {
 
 enum class Button : std::uint8_t { Left, Right, Middle };
 
+// Where the keys are: the active window's title and its focused control's
+// name ("Command2", "Image1"); empty where there is none.
+struct Focused {
+    std::string window, control;
+    friend bool operator==(const Focused&, const Focused&) = default;
+};
+
 class Driver {
 public:
     virtual ~Driver() = default;
@@ -47,7 +54,10 @@ public:
     virtual void click(std::string_view button) = 0;  // "Command1", "Command2"
     virtual void press(int card, Button button) = 0;   // pressed inside Imgx(card), held
     virtual void releaseAt(Point p) = 0;               // moved to p with the button held, released there
-    virtual void key(ui::Key key, bool keypad = false) = 0;  // to the main window
+    virtual void key(ui::Key key, bool keypad = false) = 0;  // to the focused control, wherever it is
+    // A click inside the client area of the window titled `title`, where no
+    // other window hides it: the window comes forward with the keys.
+    virtual void clickWindow(std::string_view title) = 0;
     virtual void tab() = 0;
     // Lets Timer1 elapse once if it runs (the memorise time, shortened).
     virtual void letTimerElapse() = 0;
@@ -62,6 +72,7 @@ public:
     virtual std::vector<Window> windows() = 0;              // open windows, main window first
     virtual std::vector<MessageWindow> takeMessageBoxes() = 0; // answered since the last call
     virtual std::string focusedButton() = 0;                // "Command1", "Command2" or ""
+    virtual Focused focus() = 0;
     virtual std::string caption(std::string_view button) = 0;  // what a button shows
 
     virtual void moveWindow(std::string_view title, Point screen) = 0;
@@ -81,6 +92,7 @@ inline std::string shown(long long n) { return std::to_string(n); }
 inline std::string shown(const Rect& r) {
     return shown(r.left) + "," + shown(r.top) + " " + shown(r.width) + "x" + shown(r.height);
 }
+inline std::string shown(const Focused& f) { return shown(f.window) + " " + shown(f.control); }
 inline std::string shown(const std::optional<Rect>& r) { return r ? shown(*r) : "none"; }
 inline std::string shown(const std::vector<std::string>& names) {
     std::string out;

@@ -54,6 +54,22 @@ class Steps {
         break;
       }
       case 'key': await page.keyboard.press(args[0]); break;
+      case 'clickwindow': {
+        // A point of its client area no other window hides, as a player clicks it.
+        const client = args[0] === await query(() => document.querySelector('#Form1').getAttribute('aria-label'))
+          ? '#Form1' : '#Form2:not([hidden]) .client';
+        const box = await page.locator(client).boundingBox();
+        const at = await query(([c, x, y, w, h]) => {
+          for (let fy = 0.1; fy < 1; fy += 0.2) for (let fx = 0.05; fx < 1; fx += 0.1) {
+            const p = { x: x + w * fx, y: y + h * fy };
+            if (document.elementFromPoint(p.x, p.y)?.closest(c.split(' ')[0])) return p;
+          }
+          return null;
+        }, client, box.x, box.y, box.width, box.height);
+        if (!at) throw new Error(`${args[0]}: hidden everywhere`);
+        await mouse.click(at.x, at.y);
+        break;
+      }
       case 'timer': await page.clock.runFor(this.memoriseMs); break;
       case 'wait': await page.clock.runFor(Number(args[0])); break;
       case 'now': return String(await query(() => performance.now()));
@@ -77,6 +93,11 @@ class Steps {
       case 'focused': return query(() => {
         const f = document.activeElement;
         return f?.tagName === 'BUTTON' && f.closest('#Form1') ? f.dataset.control : '';
+      });
+      case 'focus': return query(() => {
+        const f = document.activeElement, form2 = f?.closest('#Form2'), form1 = f?.closest('#Form1');
+        const window = form1 ? form1.getAttribute('aria-label') : form2 ? form2.querySelector('#Form2-title').textContent : '';
+        return window ? `${window}\t${f.dataset.control ?? ''}` : '\t';
       });
       case 'caption': return this.game.control(args[0]).textContent();
       case 'move': {

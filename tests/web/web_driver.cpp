@@ -77,6 +77,7 @@ public:
         ask("key\t" + name);
     }
     void tab() override { ask("key\tTab"); }
+    void clickWindow(std::string_view title) override { ask("clickwindow\t" + std::string(title)); }
     void letTimerElapse() override { ask("timer"); }
     void wait(int milliseconds) override { ask("wait\t" + std::to_string(milliseconds)); }
     double now() override { return std::atof(ask("now").c_str()); }
@@ -108,6 +109,10 @@ public:
         return out;
     }
     std::string focusedButton() override { return ask("focused"); }
+    Focused focus() override {
+        const auto fields = split(ask("focus"), '\t');
+        return {fields.size() > 0 ? fields[0] : "", fields.size() > 1 ? fields[1] : ""};
+    }
     std::string caption(std::string_view button) override { return ask("caption\t" + std::string(button)); }
     void moveWindow(std::string_view title, Point at) override {
         ask("move\t" + std::string(title) + "\t" + std::to_string(at.x) + "\t" + std::to_string(at.y));

@@ -72,6 +72,12 @@ public:
         sendKey(keypad && digit ? static_cast<WORD>(k - '1' + VK_NUMPAD1) : k, keypad && !digit);
     }
     void tab() override { sendKey(VK_TAB); }
+    void clickWindow(std::string_view title) override {  // activated by the press, as the system does
+        HWND w = window(title);
+        SetActiveWindow(w);
+        HWND under = ChildWindowFromPoint(w, {2, 2});
+        input(under ? under : w, {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)}, {WM_LBUTTONUP, 0, MAKELPARAM(2, 2)}});
+    }
     void letTimerElapse() override {
         if (host.timer1Interval() == 0) return;
         host.runTimer1Every(1);
@@ -109,6 +115,14 @@ public:
     std::string focusedButton() override {
         for (const char* button : {"Command1", "Command2"}) if (GetFocus() == host.control(button)) return button;
         return "";
+    }
+    Focused focus() override {
+        HWND f = GetFocus();
+        if (!f) return {};
+        Focused out{textOf(GetAncestor(f, GA_ROOT)), ""};
+        for (const ui::Control& c : ui::kForm1.controls) if (f == host.control(c.name, c.index)) out.control = c.key();
+        for (const ui::Control& c : ui::kForm2.controls) if (f == host.form2Control(c.name)) out.control = c.key();
+        return out;
     }
     void moveWindow(std::string_view title, Point at) override {
         SetWindowPos(window(title), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
