@@ -90,12 +90,12 @@ run: build
 	./$(BUILD)/poromea
 
 # Each runner of make test, written once: the test builds' ctest, the Windows
-# executable's tests under Wine, the page's in the browsers. Each prints its own
-# closing count.
+# executable's tests under Wine, the page's in the browsers (two files at a time:
+# Firefox's file, the longest, beside the others). Each prints its own closing count.
 RUN_NATIVE := cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 RUN_ASAN   := cd $(BUILD)-asan && ctest --output-on-failure --no-tests=error -j $(JOBS)
 RUN_WIN32  := MAKE="$(MAKE)" tests/win32/run_wine_tests.sh $(WIN32_BUILD) $(WIN64_BUILD)
-RUN_WEB    := cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) POROMEA_SCENARIOS=$(CURDIR)/$(BUILD)/tests/web/web_scenarios node --test
+RUN_WEB    := cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) POROMEA_SCENARIOS=$(CURDIR)/$(BUILD)/tests/web/web_scenarios node --test --test-concurrency=2
 
 # Every test: builds everything first (the tests, again with AddressSanitizer,
 # UndefinedBehaviorSanitizer and leak detection, the Windows executable, the
@@ -184,7 +184,7 @@ run-web: web
 # scenarios are played by web_scenarios, built natively with the other tests.
 test-build-web: web test-build
 	$(call ensure,$(WEB_TEST_PACKAGES))
-	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+	cd tests/web && { [ node_modules/.package-lock.json -nt package-lock.json ] || npm ci --no-audit --no-fund --loglevel=error; }
 
 test-web: test-build-web
 	$(RUN_WEB)
