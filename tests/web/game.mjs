@@ -72,6 +72,13 @@ export class Game {
     assert.deepEqual({ failures, problems: this.problems }, { failures: this.failures, problems: [] });
   }
 
+  // From now on the page's clock stands still between the steps, however slow the machine: only runFor moves
+  // it. (It stops a little ahead, a time the flowing clock cannot have passed yet; no game timer runs before
+  // START.) Firefox's clock stands already.
+  async standStill() {
+    if (this.page.clock.pauseAt) await this.page.clock.pauseAt(await this.page.evaluate(() => Date.now()) + 10_000);
+  }
+
   control(name, form = 'Form1') { return this.page.locator(`#${form} [data-control="${name}"]`); }
 
   async point(locator, at) { const b = await locator.boundingBox(); return { x: b.x + (at?.x ?? b.width / 2), y: b.y + (at?.y ?? b.height / 2) }; }

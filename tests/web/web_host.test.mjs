@@ -124,11 +124,9 @@ play('a whole game with the keys alone, told to a screen reader', {}, async (gam
 });
 
 play('longer to memorise when the address asks for it, never shorter', { query: '/?memorise=8' }, async (game) => {
-  // The page's clock stands still between the steps, however slow the machine: only runFor moves it.
-  const stand = async () => game.page.clock.pauseAt(await game.page.evaluate(() => Date.now()));
   const notice = game.page.getByRole('status');
   assert.equal(await notice.count(), 0, 'a value taken says nothing');
-  await stand();
+  await game.standStill();
   await game.press('Command1');
   await game.page.clock.runFor(7900);
   assert.notDeepEqual((await game.seen()).cards, COVERS, 'still face up just before eight seconds');
@@ -142,7 +140,7 @@ play('longer to memorise when the address asks for it, never shorter', { query: 
     await notice.waitFor();
     assert.equal(await notice.textContent(), '--memorise には 5 から 600 までの秒数を指定してください。', query);
     assert.ok(await notice.isVisible(), query);
-    await stand();
+    await game.standStill();
     await game.press('Command1');
     await game.page.clock.runFor(4900);
     assert.notDeepEqual((await game.seen()).cards, COVERS, `${query}: not taken, five it is`);
