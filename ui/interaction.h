@@ -4,8 +4,8 @@
 // drops and is put back, what the keys do, what a screen reader is told at
 // each step, and how a failure ends the game.
 //
-// A host turns its window system's events into the calls below and carries
-// out the few things asked of it through `Surface`. It decides nothing else.
+// The controller (ui/controller.h) hands it the windows' events and carries
+// out the few things asked of it through `Surface`.
 #pragma once
 
 #include <cstdint>
@@ -16,19 +16,15 @@
 #include "game/form1.h"
 #include "game/host.h"
 #include "ui/access.h"
+#include "ui/primitives.h"
 
 namespace poromea::ui {
-
-// A point in the main window's client area, in pixels.
-struct Point {
-    double x = 0, y = 0;
-};
 
 // Mouse buttons as the rules receive them; they are also bits of a mask of
 // the buttons held.
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 
-// What the host's window system does for the game.
+// What holding a card asks of the windows (the controller, ui/controller.h).
 class Surface {
 public:
     virtual ~Surface() = default;

@@ -61,11 +61,9 @@ void reportAndQuit(const QString& message) {
 }  // namespace
 
 QtHost::QtHost(PictureLibrary& pictures, std::int32_t memoriseMs)
-    : pictures_(pictures), form1_(std::make_unique<QWidget>()), game_(*this, memoriseMs), hand_(game_, *this),
-      fatal_(reportAndQuit) {
+    : pictures_(pictures), form1_(std::make_unique<QWidget>()), fatal_(reportAndQuit), game_(*this, memoriseMs) {
     form1_->setWindowIcon(QIcon(QStringLiteral(":/pictures/poromea.ico")));
     form1Controls_ = buildForm(ui::kForm1, form1_.get(), pictures_);
-    for (const ui::Store& s : ui::kForm1.stores) stores_[s.control] = pictures_.get(toQString(s.picture));
     for (const ui::Control& c : ui::kForm1.controls) {
         if (c.reached) boxes_[*c.reached] = static_cast<PictureBox*>(form1Controls_.control(c.name, c.index));
     }
@@ -73,26 +71,26 @@ QtHost::QtHost(PictureLibrary& pictures, std::int32_t memoriseMs)
     for (int i = 0; i < kParts; ++i) {
         PictureBox* card = imageControl(Imgx(i));
         connect(card, &PictureBox::pressed, this, [this, i](QMouseEvent* e) {
-            hand_.cardPressed(i, {0, buttonCode(e->button()), shiftCode(e->modifiers()),
+            game_.cardPressed(i, {0, buttonCode(e->button()), shiftCode(e->modifiers()),
                                   {e->position().x(), e->position().y()}});
         });
         connect(card, &PictureBox::moved, this,
-                [this](QMouseEvent* e) { hand_.pointerMoved(0, inForm1(e->globalPosition())); });
+                [this](QMouseEvent* e) { game_.pointerMoved(0, inForm1(e->globalPosition())); });
         connect(card, &PictureBox::released, this, [this](QMouseEvent* e) {
-            hand_.pointerReleased(0, buttonCode(e->button()), inForm1(e->globalPosition()));
+            game_.pointerReleased(0, buttonCode(e->button()), inForm1(e->globalPosition()));
         });
     }
-    using Button = ui::Interaction::Button;
+    using Button = ui::Controller::Button;
     auto* start = static_cast<QPushButton*>(form1Controls_.control("Command1"));
     auto* check = static_cast<QPushButton*>(form1Controls_.control("Command2"));
-    connect(start, &QPushButton::clicked, this, [this] { hand_.buttonClicked(Button::Start); });
-    connect(check, &QPushButton::clicked, this, [this] { hand_.buttonClicked(Button::Check); });
+    connect(start, &QPushButton::clicked, this, [this] { game_.buttonClicked(Button::Start); });
+    connect(check, &QPushButton::clicked, this, [this] { game_.buttonClicked(Button::Check); });
     // A coarse timer may end the memorising time a twentieth early.
     timer1_.setTimerType(Qt::PreciseTimer);
     // Named in the host's object tree, where the tests find it as they find the controls.
     timer1_.setParent(this);
     timer1_.setObjectName(QStringLiteral("Timer1"));
-    connect(&timer1_, &QTimer::timeout, this, [this] { hand_.timerElapsed(); });
+    connect(&timer1_, &QTimer::timeout, this, [this] { game_.timerElapsed(); });
 
     announcer_ = new Announcer(form1_.get());
     outline_ = new DragOutline(form1_.get());
@@ -115,7 +113,7 @@ void QtHost::showForm1() {
     centre();
     form1_->show();
     centre();
-    form1Controls_.control("Command1")->setFocus();
+    game_.mainWindowShown();
 }
 
 PictureBox* QtHost::imageControl(ImageControl control) const {
@@ -123,79 +121,76 @@ PictureBox* QtHost::imageControl(ImageControl control) const {
     return it == boxes_.end() ? nullptr : it->second;
 }
 
-// --- Host ---
+// --- primitives ---
 
-PictureRef QtHost::picture(ImageControl control) {
-    if (auto it = stores_.find(control); it != stores_.end()) return it->second;
-    if (PictureBox* box = imageControl(control)) return box->picture();
-    throw std::out_of_range("no such image control");
-}
+PictureRef QtHost::loadPicture(std::string_view name) { return pictures_.get(toQString(name)); }
 
-void QtHost::setPicture(ImageControl control, PictureRef picture) {
+void QtHost::showPicture(ImageControl control, const PictureRef& picture) {
     PictureBox* box = imageControl(control);
-    if (!box) throw std::out_of_range("the rules may only change shown image controls");
-    box->setPicture(std::move(picture));
+    if (!box) throw std::out_of_range("no shown image control there");
+    box->setPicture(picture);
 }
 
-void QtHost::beginDrag(std::int16_t card) { hand_.beginDrag(card); }
-
-void QtHost::setTimerInterval(std::int32_t milliseconds) {
-    if (milliseconds < 0) throw std::invalid_argument("negative timer interval");
-    if (milliseconds == 0) {
-        timer1_.stop();
-    } else {
-        timer1_.start(milliseconds);  // setting it again starts the countdown anew
-    }
-}
-
-void QtHost::messageBox(std::u16string_view prompt, std::u16string_view title) {
-    auto text = [](std::u16string_view s) {
-        return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-    };
-    QMessageBox box(QMessageBox::NoIcon, text(title), text(prompt), QMessageBox::Ok, form1_.get());
-    if (const auto spoken = ui::spokenMessage(prompt)) {
-        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
-            label->setAccessibleName(QString::fromStdString(*spoken));
-        }
-    }
-    box.exec();
-}
-
-void QtHost::randomize() { random_.reseed(); }
-
-float QtHost::rnd() { return random_.next(); }
-
-void QtHost::showWindow(WindowName window) {
-    if (window != WindowName::Form2) throw std::invalid_argument("unknown window");
+void QtHost::showWindow(ui::Window window, int x, int y) {
+    if (window == ui::Window::Main) return form1_->show();
     if (!form2_) {
         form2_ = std::make_unique<QWidget>();
         form2_->setWindowIcon(form1_->windowIcon());
         form2Controls_ = buildForm(ui::kForm2, form2_.get(), pictures_);
     }
-    if (form2_->isVisible()) return;
-    // Opened again, it is back at its designed place even if the player moved it.
-    const ui::Form& f = ui::kForm2;
-    form2_->setGeometry(ui::pixels(*f.left), ui::pixels(*f.top), ui::pixels(f.clientWidth),
-                        ui::pixels(f.clientHeight));
+    form2_->setGeometry(x, y, ui::pixels(ui::kForm2.clientWidth), ui::pixels(ui::kForm2.clientHeight));
     form2_->show();
-    form2_->activateWindow();  // as a new window is, so that it is read out as it opens
-    focus(ui::focusAsOpened(ui::Window::Congratulation));
+    form2_->raise();
+    form2_->activateWindow();
 }
 
+void QtHost::hideWindow(ui::Window window) {
+    if (QWidget* w = windowOf(window)) w->hide();
+}
+
+bool QtHost::windowShown(ui::Window window) {
+    const QWidget* w = windowOf(window);
+    return w && w->isVisible();
+}
+
+std::optional<ui::Window> QtHost::windowOf(const QWidget* widget) const {
+    const QWidget* w = widget ? widget->window() : nullptr;
+    if (w && w == form1_.get()) return ui::Window::Main;
+    if (w && w == form2_.get()) return ui::Window::Congratulation;
+    return std::nullopt;
+}
+
+std::optional<ui::Window> QtHost::activeWindow() { return windowOf(QApplication::activeWindow()); }
+
 void QtHost::focus(const ui::Focus& where) {
+    QWidget* window = windowOf(where.window);
     const BuiltForm& controls = where.window == ui::Window::Main ? form1Controls_ : form2Controls_;
-    QWidget* control = controls.control(where.control);
+    QWidget* control = window ? controls.control(where.control) : nullptr;
     if (!control) throw std::out_of_range("no control to focus there");
     if (control->focusPolicy() == Qt::NoFocus) control->setFocusPolicy(Qt::StrongFocus);
+    if (!window->isActiveWindow()) window->activateWindow();
     control->setFocus();
 }
 
-QWidget* QtHost::mainFocus() const {
-    QWidget* f = form1_->focusWidget();  // the one it had when it was last active
-    return f ? f : form1_.get();
+std::string QtHost::focusedControl(ui::Window window) {
+    const QWidget* w = windowOf(window);
+    const QWidget* f = w ? w->focusWidget() : nullptr;  // the one it had when it was last active
+    return f ? f->objectName().toStdString() : std::string();
 }
 
-// --- the surface of the shared interaction ---
+bool QtHost::runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) {
+    auto text = [](std::u16string_view s) {
+        return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+    };
+    QMessageBox box(QMessageBox::NoIcon, text(title), text(prompt), QMessageBox::Ok, form1_.get());
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")); label && !heard.empty()) {
+        label->setAccessibleName(toQString(heard));
+    }
+    box.exec();
+    return true;
+}
+
+// --- the held card, and what is said ---
 
 ui::Point QtHost::inForm1(const QPointF& global) const {
     const QPointF p = form1_->mapFromGlobal(global);
@@ -221,76 +216,33 @@ int QtHost::slotAt(ui::Point at) {
     return -1;
 }
 
-bool QtHost::pressFocusedButton() {
-    auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
-    if (!button || button->window() != form1_.get()) return false;
-    button->click();
-    return true;
-}
-
-std::string QtHost::pictureName(ImageControl control) {
-    const PictureBox* box = imageControl(control);
-    return box ? box->pictureName().toStdString() : std::string();
-}
-
 void QtHost::announce(std::string_view words) {
     announcer_->say(toQString(words));
 }
 
-void QtHost::reportFailure(std::string_view message) {
-    timer1_.stop();
-    fatal_(toQString(message));
-}
-
 bool QtHost::eventFilter(QObject* watched, QEvent* event) {
-    const bool holding = hand_.holding();
     auto* widget = qobject_cast<QWidget*>(watched);
-    const bool inForm1 = widget && widget->window() == form1_.get();
     switch (event->type()) {
     case QEvent::KeyPress: {
-        const bool inForm2 = form2_ && widget && widget->window() == form2_.get();
-        if (!holding && !inForm1 && !inForm2) return false;  // a message box's own keys
         const auto* e = static_cast<QKeyEvent*>(event);
-        const ui::Window window = inForm2 ? ui::Window::Congratulation : ui::Window::Main;
-        switch (ui::routeKey(window, keyOf(e), e->key() == Qt::Key_Backtab || e->modifiers() & Qt::ShiftModifier,
-                             holding)) {
-        case ui::KeyRoute::Game:
-            return hand_.keyPressed(keyOf(e));
-        case ui::KeyRoute::Close:
-            form2_->close();
-            return true;
-        case ui::KeyRoute::Next:
-        case ui::KeyRoute::Previous: {
-            const bool backwards = e->key() == Qt::Key_Backtab || e->modifiers() & Qt::ShiftModifier;
-            QWidget* from = inForm2 ? QApplication::focusWidget() : mainFocus();
-            hand_.run("キー", [&] {
-                focus({window, ui::nextInTabOrder(window, from ? from->objectName().toStdString() : "", backwards)});
-            });
-            return true;
-        }
-        case ui::KeyRoute::Nothing:
-            return true;
-        case ui::KeyRoute::PassOn:
-            return false;
-        }
-        return false;
+        const bool shift = e->key() == Qt::Key_Backtab || e->modifiers() & Qt::ShiftModifier;
+        return game_.keyPressed(windowOf(widget), keyOf(e), shift);
     }
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
-        return holding;
+        return game_.holding();
     case QEvent::MouseButtonPress:
-        if (inForm1) hand_.pointerDown();
+        if (windowOf(widget) == ui::Window::Main) game_.pointerDown();
+        return false;
+    case QEvent::WindowActivate:
+        if (widget && widget->isWindow() && windowOf(widget)) game_.windowActivated(*windowOf(widget));
         return false;
     case QEvent::WindowDeactivate:
-        if (watched == form1_.get()) hand_.windowDeactivated();
+        if (watched == form1_.get()) game_.windowDeactivated();
         return false;
     case QEvent::Close:
-        // However it is closed, the keys go back to the main window, where they were.
-        if (watched == form2_.get() && form1_->isVisible()) {
-            hand_.run("ウィンドウ", [this] {
-                form1_->activateWindow();
-                focus(ui::focusAsClosed(mainFocus()->objectName().toStdString()));
-            });
+        if (form2_ && watched == form2_.get()) {
+            game_.closeRequested(ui::Window::Congratulation);  // hidden, and the keys go back
         }
         return false;
     default:

@@ -1,6 +1,6 @@
 // The game's host on Qt Widgets: builds both windows from their layouts,
-// hands widget events to the shared interaction and carries out what the
-// rules and the interaction ask for. It decides no rule of its own.
+// hands widget events to the controller and carries out its primitives. It
+// decides no rule of its own.
 #pragma once
 
 #include <QObject>
@@ -10,20 +10,19 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "game/form1.h"
-#include "game/host.h"
-#include "host/random.h"
 #include "host/qt/picture_library.h"
 #include "host/qt/widgets.h"
-#include "ui/interaction.h"
-#include "ui/windows.h"
+#include "ui/controller.h"
+#include "ui/primitives.h"
 
 namespace poromea::qt {
 
-class QtHost final : public QObject, public Host, private ui::Surface {
+class QtHost final : public QObject, private ui::Primitives {
     Q_OBJECT
 public:
     // Builds the main window (not shown yet). Throws if a picture is missing.
@@ -41,35 +40,33 @@ public:
     // in a message box and ends the event loop with status 1.
     void setFatalHandler(std::function<void(const QString&)> handler) { fatal_ = std::move(handler); }
 
-    // Host
-    PictureRef picture(ImageControl control) override;
-    void setPicture(ImageControl control, PictureRef picture) override;
-    void beginDrag(std::int16_t card) override;
-    void setTimerInterval(std::int32_t milliseconds) override;
-    void messageBox(std::u16string_view prompt, std::u16string_view title) override;
-    void randomize() override;
-    float rnd() override;
-    void showWindow(WindowName window) override;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // ui::Surface
+    // ui::Primitives
+    PictureRef loadPicture(std::string_view name) override;
+    void showPicture(ImageControl control, const PictureRef& picture) override;
+    void startTimer(int milliseconds) override { timer1_.start(milliseconds); }
+    void stopTimer() override { timer1_.stop(); }
+    void showWindow(ui::Window window, int x, int y) override;
+    void hideWindow(ui::Window window) override;
+    bool windowShown(ui::Window window) override;
+    std::optional<ui::Window> activeWindow() override;
+    void focus(const ui::Focus& where) override;
+    std::string focusedControl(ui::Window window) override;
+    bool runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override;
     void showOutline(ui::Point topLeft) override;
     void hideOutline() override;
     void capturePointer(int, int) override {}  // a pressed widget has the mouse until its release
     void releasePointer(int, int) override {}
     int slotAt(ui::Point at) override;
-    bool pressFocusedButton() override;
-    std::string pictureName(ImageControl control) override;
     void announce(std::string_view words) override;
-    void reportFailure(std::string_view message) override;
+    void endAfterFailure(std::string_view message) override { fatal_(toQString(message)); }
 
     ui::Point inForm1(const QPointF& global) const;
-    // Moves the focus where the windows' rules say, into an active window.
-    void focus(const ui::Focus& where);
-    QWidget* mainFocus() const;
+    QWidget* windowOf(ui::Window window) const { return window == ui::Window::Main ? form1_.get() : form2_.get(); }
+    std::optional<ui::Window> windowOf(const QWidget* widget) const;
 
     PictureLibrary& pictures_;
     std::unique_ptr<QWidget> form1_;
@@ -77,14 +74,11 @@ private:
     BuiltForm form1Controls_;
     BuiltForm form2Controls_;
     std::map<ImageControl, PictureBox*> boxes_;  // shown image controls
-    std::map<ImageControl, PictureRef> stores_;  // picture stores
     DragOutline* outline_ = nullptr;
     Announcer* announcer_ = nullptr;
     QTimer timer1_;
-    ClockSeededRandom random_;
-    Form1 game_;
-    ui::Interaction hand_;
     std::function<void(const QString&)> fatal_;
+    ui::Controller game_;
 };
 
 }  // namespace poromea::qt

@@ -4,8 +4,7 @@
 
 #include <stdexcept>
 
-#include "ui/access.h"
-#include "ui/windows.h"
+#include "ui/layout.h"
 
 // Timer1 on the page's own interval timer. Its id stays in the page: a
 // browser may give ids that do not fit the program's integers.
@@ -60,9 +59,7 @@ WebHost::WebHost(PictureLibrary& pictures, std::int32_t memoriseMs)
       desk_(pictures),
       outline_(element("div", "outline")),
       announcer_(element("div", "announcer")),
-      game_(*this, memoriseMs),
-      hand_(game_, *this) {
-    for (const ui::Store& s : ui::kForm1.stores) stores_[s.control] = pictures_.get(s.picture);
+      game_(*this, memoriseMs) {
     // The outline has a card's size (every card has the same).
     const ui::PixelRect card = ui::controlFor(Imgx(0)).pixelRect();
     outline_["style"].set("width", val(px(card.width)));
@@ -91,7 +88,7 @@ void WebHost::start() {
                                        return false;
                                    });
     desk_.layOut();
-    desk_.form1Controls().buttons.find("Command1")->second.call<void>("focus");
+    game_.mainWindowShown();
 }
 
 // --- the page's events ---
@@ -107,7 +104,7 @@ void WebHost::cardPointerDown(val event) {
     // Nothing else for this press: no selection, no scrolling, no focus change.
     event.call<void>("preventDefault");
     // Where in the card it was pressed, in the card's own unscaled pixels.
-    hand_.cardPressed(std::stoi(card.as<std::string>()),
+    game_.cardPressed(std::stoi(card.as<std::string>()),
                       {event["pointerId"].as<int>(), button, shiftCode(event),
                        {event["offsetX"].as<double>(), event["offsetY"].as<double>()}});
 }
@@ -115,112 +112,81 @@ void WebHost::cardPointerDown(val event) {
 void WebHost::pointerMove(val event) {
     if (desk_.titlePointerMove(event)) return;
     // PointerEvent.buttons has the rules' bits: 1 left, 2 right, 4 middle.
-    hand_.pointerMoved(event["pointerId"].as<int>(), inForm1(event), event["buttons"].as<int>() & 7);
+    game_.pointerMoved(event["pointerId"].as<int>(), inForm1(event), event["buttons"].as<int>() & 7);
 }
 
 void WebHost::pointerUp(val event) {
     if (desk_.titlePointerEnd(event)) return;
-    hand_.pointerReleased(event["pointerId"].as<int>(), buttonCode(event["button"].as<int>()), inForm1(event));
+    game_.pointerReleased(event["pointerId"].as<int>(), buttonCode(event["button"].as<int>()), inForm1(event));
 }
 
 void WebHost::pointerCancel(val event) {
     if (desk_.titlePointerEnd(event)) return;
     // The page took the pointer away (a gesture, a lost capture): no drop.
-    hand_.pointerLost(event["pointerId"].as<int>());
+    game_.pointerLost(event["pointerId"].as<int>());
 }
 
 void WebHost::windowPointerDown(val event) {
-    hand_.pointerDown();
-    hand_.run("マウス", [&] { desk_.pressed(event); });
+    game_.pointerDown();
+    // The desk brings the window pressed to the front; one that did not have the keys takes them.
+    std::optional<ui::Window> activated;
+    game_.run("マウス", [&] { activated = desk_.pressed(event); });
+    if (activated) game_.windowActivated(*activated);
 }
 
 void WebHost::titlePointerDown(val event) {
-    hand_.run("ウィンドウ", [&] { desk_.titlePointerDown(event); });
+    game_.run("ウィンドウ", [&] { desk_.titlePointerDown(event); });
 }
 
 void WebHost::buttonClick(val event) {
     const std::string name = event["currentTarget"].call<std::string>("getAttribute", val("data-control"));
-    if (name == "Command1") hand_.buttonClicked(ui::Interaction::Button::Start);
-    if (name == "Command2") hand_.buttonClicked(ui::Interaction::Button::Check);
-    if (name == "close") hand_.run("ウィンドウ", [this] { desk_.hideForm2(); });
+    if (name == "Command1") game_.buttonClicked(ui::Controller::Button::Start);
+    if (name == "Command2") game_.buttonClicked(ui::Controller::Button::Check);
+    if (name == "close") game_.closeRequested(ui::Window::Congratulation);
 }
 
 bool WebHost::keyDown(const EmscriptenKeyboardEvent& event) {
-    if (hand_.failed() || desk_.messageOpen()) return false;  // the box's own keys
-    // Where a key goes is the windows' rule (ui/windows.h): the page has the
-    // main window's keys unless the congratulation window has the focus.
-    const ui::Window window = desk_.form2HasFocus() ? ui::Window::Congratulation : ui::Window::Main;
-    switch (ui::routeKey(window, keyOf(event), event.shiftKey, hand_.holding())) {
-    case ui::KeyRoute::Game:
-        return hand_.keyPressed(keyOf(event));
-    case ui::KeyRoute::Close:
-        hand_.run("ウィンドウ", [this] { desk_.hideForm2(); });
-        return true;
-    case ui::KeyRoute::Next:
-    case ui::KeyRoute::Previous:
-        hand_.run("キー", [&] { desk_.tab(window, event.shiftKey); });
-        return true;
-    case ui::KeyRoute::Nothing:
-        return true;
-    case ui::KeyRoute::PassOn:
-        break;
-    }
-    return false;
+    return game_.keyPressed(desk_.activeWindow(), keyOf(event), event.shiftKey);
 }
 
 // An exception of the page's own (a DOM call that failed) passes through the
 // program uncaught and reaches the window as an error event. Raised while an
 // event was being handled, it is that handler's failure.
 void WebHost::pageError(val event) {
-    if (hand_.handling().empty() || hand_.failed()) return;
+    if (game_.handling().empty() || game_.failed()) return;
     const val error = event["error"];
     const bool described = !error.isNull() && !error.isUndefined() && error["message"].isString();
-    hand_.fail(hand_.handling(), (described ? error["message"] : event["message"]).as<std::string>());
+    game_.fail(game_.handling(), (described ? error["message"] : event["message"]).as<std::string>());
     event.call<void>("preventDefault");
 }
 
-// --- Host ---
+// --- primitives ---
 
 ImageBox& WebHost::box(ImageControl control) {
     auto& images = desk_.form1Controls().images;
     auto it = images.find(control);
-    if (it == images.end()) throw std::out_of_range("the rules may only change shown image controls");
+    if (it == images.end()) throw std::out_of_range("no shown image control there");
     return it->second;
 }
 
-PictureRef WebHost::picture(ImageControl control) {
-    if (auto it = stores_.find(control); it != stores_.end()) return it->second;
-    return box(control).picture;
+void WebHost::startTimer(int milliseconds) { setTimer1(milliseconds); }
+
+void WebHost::stopTimer() { setTimer1(0); }
+
+void WebHost::showWindow(ui::Window window, int x, int y) {
+    if (window == ui::Window::Congratulation) desk_.showForm2(pictures_, x, y);
 }
 
-void WebHost::setPicture(ImageControl control, PictureRef picture) {
-    ImageBox& b = box(control);
-    if (!picture) throw std::invalid_argument("an image control cannot show nothing");
-    b.show(std::move(picture));
+void WebHost::hideWindow(ui::Window window) {
+    if (window == ui::Window::Congratulation) desk_.hideForm2();
 }
 
-void WebHost::beginDrag(std::int16_t card) { hand_.beginDrag(card); }
-
-void WebHost::setTimerInterval(std::int32_t milliseconds) {
-    if (milliseconds < 0) throw std::invalid_argument("negative timer interval");
-    // Setting it again starts the countdown anew.
-    setTimer1(milliseconds);
+bool WebHost::runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) {
+    desk_.showMessage(prompt, title, heard);
+    return false;  // the page cannot wait: the box's close event says when it is closed
 }
 
-void WebHost::timerElapsed() { hand_.timerElapsed(); }
-
-void WebHost::messageBox(std::u16string_view prompt, std::u16string_view title) { desk_.showMessage(prompt, title); }
-
-void WebHost::randomize() { random_.reseed(); }
-
-float WebHost::rnd() { return random_.next(); }
-
-void WebHost::showWindow(WindowName window) {
-    if (window != WindowName::Form2) throw std::invalid_argument("unknown window");
-    desk_.showForm2(pictures_);
-}
-
-// --- the surface of the shared interaction ---
+// --- the held card, and what is said ---
 
 void WebHost::showOutline(ui::Point topLeft) {
     val style = outline_["style"];
@@ -257,33 +223,9 @@ int WebHost::slotAt(ui::Point at) {
     return -1;
 }
 
-bool WebHost::pressFocusedButton() {
-    const val focused = val::global("document")["activeElement"];
-    for (auto& [name, button] : desk_.form1Controls().buttons) {
-        if (button.strictlyEquals(focused)) {
-            button.call<void>("click");
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string WebHost::pictureName(ImageControl control) { return webPicture(box(control).picture).name; }
-
 // Said at once to a screen reader.
 void WebHost::announce(std::string_view words) {
     announcer_.set("textContent", val(std::string(words)));
-}
-
-// The desktop hosts report the failure and end the program; the page reports
-// it and takes no more input.
-void WebHost::reportFailure(std::string_view message) {
-    try {
-        setTimerInterval(0);
-    } catch (...) {
-        // Reporting the failure matters more than tidying up after it.
-    }
-    desk_.showFailure(message);
 }
 
 }  // namespace poromea::web

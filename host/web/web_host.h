@@ -1,27 +1,26 @@
 // The game's host in a browser page: the windows on the page, the page's
-// events handed to the shared interaction, and what the rules and the
-// interaction ask for carried out. It decides no rule of its own.
+// events handed to the controller, and its primitives carried out. It
+// decides no rule of its own.
 #pragma once
 
 #include <emscripten/html5.h>
 #include <emscripten/val.h>
 
 #include <cstdint>
-#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "game/form1.h"
-#include "game/host.h"
-#include "host/random.h"
 #include "host/web/picture_library.h"
 #include "host/web/widgets.h"
 #include "host/web/windows.h"
-#include "ui/interaction.h"
+#include "ui/controller.h"
+#include "ui/primitives.h"
 
 namespace poromea::web {
 
-class WebHost final : public Host, private ui::Surface {
+class WebHost final : private ui::Primitives {
 public:
     // Builds the main window into the page. Throws if a picture is missing.
     explicit WebHost(PictureLibrary& pictures, std::int32_t memoriseMs = kMemoriseMs);
@@ -30,7 +29,7 @@ public:
 
     // Listens to the page and shows the main window, START holding the focus.
     void start();
-    void setProbe(ui::Probe* probe) { hand_.setProbe(probe); }
+    void setProbe(ui::Probe* probe) { game_.setProbe(probe); }
 
     // The page's events, from the listeners that main.cpp binds.
     void cardPointerDown(val event);
@@ -40,32 +39,32 @@ public:
     void buttonClick(val event);
     void titlePointerDown(val event);
     void windowPointerDown(val event);
+    void messageClosed() { game_.messageBoxClosed(); }
     bool keyDown(const EmscriptenKeyboardEvent& event);
     void pageError(val event);
-    void timerElapsed();
+    void timerElapsed() { game_.timerElapsed(); }
     void layOut() { desk_.layOut(); }
 
-    // Host
-    PictureRef picture(ImageControl control) override;
-    void setPicture(ImageControl control, PictureRef picture) override;
-    void beginDrag(std::int16_t card) override;
-    void setTimerInterval(std::int32_t milliseconds) override;
-    void messageBox(std::u16string_view prompt, std::u16string_view title) override;
-    void randomize() override;
-    float rnd() override;
-    void showWindow(WindowName window) override;
-
 private:
-    // ui::Surface
+    // ui::Primitives
+    PictureRef loadPicture(std::string_view name) override { return pictures_.get(name); }
+    void showPicture(ImageControl control, const PictureRef& picture) override { box(control).show(picture); }
+    void startTimer(int milliseconds) override;
+    void stopTimer() override;
+    void showWindow(ui::Window window, int x, int y) override;
+    void hideWindow(ui::Window window) override;
+    bool windowShown(ui::Window window) override { return desk_.shown(window); }
+    std::optional<ui::Window> activeWindow() override { return desk_.activeWindow(); }
+    void focus(const ui::Focus& where) override { desk_.focus(where); }
+    std::string focusedControl(ui::Window window) override { return desk_.focusedControl(window); }
+    bool runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override;
     void showOutline(ui::Point topLeft) override;
     void hideOutline() override;
     void capturePointer(int card, int pointer) override;
     void releasePointer(int card, int pointer) override;
     int slotAt(ui::Point at) override;
-    bool pressFocusedButton() override;
-    std::string pictureName(ImageControl control) override;
     void announce(std::string_view words) override;
-    void reportFailure(std::string_view message) override;
+    void endAfterFailure(std::string_view message) override { desk_.showFailure(message); }
 
     ImageBox& box(ImageControl control);
     ui::Point inForm1(const val& event) const;
@@ -74,10 +73,7 @@ private:
     Desk desk_;
     val outline_;
     val announcer_;
-    std::map<ImageControl, PictureRef> stores_;  // picture stores
-    ClockSeededRandom random_;
-    Form1 game_;
-    ui::Interaction hand_;
+    ui::Controller game_;
 };
 
 }  // namespace poromea::web

@@ -69,7 +69,7 @@ bool Desk::form2Covers(ui::Point p) const {
            y >= form2Top_ - kBorder - kTitleBar && y < form2Top_ + ui::pixels(ui::kForm2.clientHeight) + kBorder;
 }
 
-void Desk::showForm2(PictureLibrary& pictures) {
+void Desk::showForm2(PictureLibrary& pictures, double left, double top) {
     const ui::Form& f = ui::kForm2;
     if (form2_.isNull()) {
         val frame = element("section", "window frame");
@@ -101,25 +101,28 @@ void Desk::showForm2(PictureLibrary& pictures) {
         desk_.call<void>("appendChild", frame);
         form2_ = frame;
     }
-    if (!form2_["hidden"].as<bool>()) return;
-    // Opened again, it is back at its designed place even if the player moved it.
     form2_.set("hidden", val(false));
-    placeForm2(ui::pixels(*f.left), ui::pixels(*f.top));
+    placeForm2(left, top);
     raise(form2_);
-    // The new window has the keys, as on a desktop, on its banner: a screen
-    // reader reads it as it opens.
-    rememberMainFocus();
-    focus(ui::focusAsOpened(ui::Window::Congratulation));
 }
 
 void Desk::hideForm2() {
-    if (form2_.isNull() || form2_["hidden"].as<bool>()) return;
-    const bool hadFocus = form2HasFocus();
-    form2_.set("hidden", val(true));
-    if (hadFocus) focus(ui::focusAsClosed(mainFocus_));
+    if (!form2_.isNull()) form2_.set("hidden", val(true));
+}
+
+bool Desk::shown(ui::Window window) const {
+    return window == ui::Window::Main || (!form2_.isNull() && !form2_["hidden"].as<bool>());
+}
+
+std::optional<ui::Window> Desk::activeWindow() const {
+    if (messageOpen()) return std::nullopt;
+    return form2HasFocus() ? ui::Window::Congratulation : ui::Window::Main;
 }
 
 void Desk::focus(const ui::Focus& where) {
+    // The main window's control that had the keys, for when they come back to it.
+    const std::string mainFocus = focusedIn(form1_);
+    if (!mainFocus.empty()) mainFocus_ = mainFocus;
     if (where.window == ui::Window::Main) {
         form1Controls_.buttons.at(std::string(where.control)).call<void>("focus");
         return;
@@ -130,18 +133,19 @@ void Desk::focus(const ui::Focus& where) {
     control.call<void>("focus");
 }
 
-std::string Desk::focusedControl() const {
+std::string Desk::focusedIn(const val& window) const {
     const val focused = val::global("document")["activeElement"];
-    if (focused.isNull() || focused.isUndefined() || !focused["dataset"]["control"].isString()) return {};
+    if (window.isNull() || focused.isNull() || focused.isUndefined() || !window.call<bool>("contains", focused) ||
+        !focused["dataset"]["control"].isString()) {
+        return {};
+    }
     return focused["dataset"]["control"].as<std::string>();
 }
 
-void Desk::rememberMainFocus() {
-    if (form1_.call<bool>("contains", val::global("document")["activeElement"])) mainFocus_ = focusedControl();
-}
-
-void Desk::tab(ui::Window window, bool backwards) {
-    focus({window, ui::nextInTabOrder(window, focusedControl(), backwards)});
+std::string Desk::focusedControl(ui::Window window) const {
+    if (window == ui::Window::Congratulation) return focusedIn(form2_);
+    const std::string focused = focusedIn(form1_);
+    return focused.empty() ? mainFocus_ : focused;
 }
 
 bool Desk::form2HasFocus() const {
@@ -162,13 +166,8 @@ void Desk::placeForm2(double left, double top) {
     style.set("top", val(px(form2Top_ - kBorder - kTitleBar)));
 }
 
-// A page cannot wait for the player inside a handler, so this shows the box
-// and returns at once. That is the same to the player as the desktop's box:
-// the only caller, Command2_Click, ends with this call, so nothing the rules
-// do waits on the box being closed. The box is modal (showModal makes the
-// rest of the page inert, and keys go to it), so the main window takes no
-// input until it is closed, as on the desktop.
-void Desk::showMessage(std::u16string_view prompt, std::u16string_view title) {
+// showModal makes the rest of the page inert, and the keys go to the box.
+void Desk::showMessage(std::u16string_view prompt, std::u16string_view title, std::string_view heard) {
     if (messageBox_.isNull()) {
         messageBox_ = element("dialog", "message");
         messageBox_.call<void>("setAttribute", val("role"), val("alertdialog"));
@@ -179,31 +178,25 @@ void Desk::showMessage(std::u16string_view prompt, std::u16string_view title) {
                                          "<p id=\"message-text\" aria-hidden=\"true\"></p><span id=\"message-heard\" hidden></span>"
                                          "<form method=\"dialog\"><button autofocus>OK</button></form>"));
         val::global("document")["body"].call<void>("appendChild", messageBox_);
+        listen(messageBox_, "close", "onMessageClosed");
     }
-    if (messageOpen()) throw std::logic_error("a message box is already open");
     messageBox_.call<val>("querySelector", val(".titlebar")).set("textContent", val(std::u16string(title)));
     messageBox_.call<val>("querySelector", val("p")).set("textContent", val(std::u16string(prompt)));
-    const auto spoken = ui::spokenMessage(prompt);
     messageBox_.call<val>("querySelector", val("#message-heard"))
-        .set("textContent", spoken ? val(*spoken) : val(std::u16string(prompt)));
+        .set("textContent", heard.empty() ? val(std::u16string(prompt)) : val(std::string(heard)));
     messageBox_.call<void>("showModal");
 }
 
 bool Desk::messageOpen() const { return !messageBox_.isNull() && messageBox_["open"].as<bool>(); }
 
-void Desk::pressed(val event) {
+std::optional<ui::Window> Desk::pressed(val event) {
     val window = event["target"].call<val>("closest", val(".window"));
-    if (window.isNull()) return;
+    if (window.isNull()) return std::nullopt;
     raise(window);
-    // A press on a window gives it the keys, as on a desktop: the
-    // congratulation window's on its banner, the main window's where they were.
+    // A press on a window gives it the keys, as on a desktop.
     const bool onForm2 = !form2_.isNull() && window.strictlyEquals(form2_);
-    if (onForm2 && !form2HasFocus()) {
-        rememberMainFocus();
-        focus(ui::focusAsOpened(ui::Window::Congratulation));
-    } else if (!onForm2 && form2HasFocus()) {
-        focus(ui::focusAsClosed(mainFocus_));
-    }
+    if (onForm2 == form2HasFocus()) return std::nullopt;
+    return onForm2 ? ui::Window::Congratulation : ui::Window::Main;
 }
 
 void Desk::raise(val window) {

@@ -5,12 +5,13 @@
 
 #include <emscripten/val.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "host/web/picture_library.h"
 #include "host/web/widgets.h"
-#include "ui/interaction.h"
+#include "ui/primitives.h"
 #include "ui/windows.h"
 
 namespace poromea::web {
@@ -31,18 +32,20 @@ public:
     // Whether the congratulation window covers that point of the main window.
     bool form2Covers(ui::Point inForm1) const;
 
-    // Opens the congratulation window at its designed place; an open one is left as it is.
-    void showForm2(PictureLibrary& pictures);
-    void hideForm2();  // the keys go back where they were
-    bool form2HasFocus() const;
-    // Tab (backwards: Shift+Tab) round the tab order of the window with the keys.
-    void tab(ui::Window window, bool backwards);
-    // Shows the modal message box and returns at once.
-    void showMessage(std::u16string_view prompt, std::u16string_view title);
-    bool messageOpen() const;
+    // Shows the congratulation window (built on first use) with its client area at `left`, `top`, in front.
+    void showForm2(PictureLibrary& pictures, double left, double top);
+    void hideForm2();
+    bool shown(ui::Window window) const;
+    // The window with the keys: the congratulation window's when the focus is in it; none while the box is open.
+    std::optional<ui::Window> activeWindow() const;
+    void focus(const ui::Focus& where);
+    // The control of `window` with the focus; for the main window, the one that had it last.
+    std::string focusedControl(ui::Window window) const;
+    // Shows the modal message box and returns at once; its close event reaches onMessageClosed.
+    void showMessage(std::u16string_view prompt, std::u16string_view title, std::string_view heard);
 
-    // The pointer pressed on a window brings it to the front.
-    void pressed(val event);
+    // The pointer pressed on a window brings it to the front; the window, if it did not have the keys.
+    std::optional<ui::Window> pressed(val event);
     // Moving Form2 by its title bar; false when the event is not that move's.
     void titlePointerDown(val event);
     bool titlePointerMove(val event);
@@ -55,9 +58,9 @@ private:
     static val adoptDesk();
     void placeForm2(double left, double top);
     void raise(val window);
-    void focus(const ui::Focus& where);
-    std::string focusedControl() const;  // the focused element's layout name, or empty
-    void rememberMainFocus();             // if the main window has the focus, where
+    bool form2HasFocus() const;
+    bool messageOpen() const;
+    std::string focusedIn(const val& window) const;  // the layout name of the focused control in it, or empty
 
     val desk_;    // the "screen" both windows stand on, scaled to fit the page
     val form1_;

@@ -1,7 +1,6 @@
 // The game's host on the Win32 API alone: builds both windows from their
-// layouts, hands window messages and keys to the shared interaction and
-// carries out what the rules and the interaction ask for. It decides no rule
-// of its own.
+// layouts, hands window messages and keys to the controller and carries out
+// its primitives. It decides no rule of its own.
 #pragma once
 
 #include <windows.h>
@@ -15,15 +14,14 @@
 #include <string_view>
 
 #include "game/form1.h"
-#include "game/host.h"
-#include "host/random.h"
 #include "host/win32/picture_library.h"
 #include "host/win32/widgets.h"
-#include "ui/interaction.h"
+#include "ui/controller.h"
+#include "ui/primitives.h"
 
 namespace poromea::win32 {
 
-class Win32Host final : public Host, private ui::Surface {
+class Win32Host final : private ui::Primitives {
 public:
     // Builds the main window (not shown yet). Throws if a picture is missing
     // or cannot be decoded, or a window cannot be created.
@@ -52,54 +50,45 @@ public:
     // while a card is held, Tab between the buttons).
     bool preTranslateMessage(MSG& message);
 
-    // Test seam: Timer1's interval as last set by the rules (0: stopped), and
-    // a way to let it run at another interval without the rules knowing.
-    std::int32_t timer1Interval() const { return timerInterval_; }
-    void runTimer1Every(std::int32_t milliseconds);
-
-    // Host
-    PictureRef picture(ImageControl control) override;
-    void setPicture(ImageControl control, PictureRef picture) override;
-    void beginDrag(std::int16_t card) override;
-    void setTimerInterval(std::int32_t milliseconds) override;
-    void messageBox(std::u16string_view prompt, std::u16string_view title) override;
-    void randomize() override;
-    float rnd() override;
-    void showWindow(WindowName window) override;
-
 private:
-    // ui::Surface
+    // ui::Primitives
+    PictureRef loadPicture(std::string_view name) override { return pictures_.get(name); }
+    void showPicture(ImageControl control, const PictureRef& picture) override { box(control).setPicture(picture); }
+    void startTimer(int milliseconds) override;
+    void stopTimer() override;
+    void showWindow(ui::Window window, int x, int y) override;
+    void hideWindow(ui::Window window) override;
+    bool windowShown(ui::Window window) override;
+    std::optional<ui::Window> activeWindow() override { return windowOf(GetActiveWindow()); }
+    void focus(const ui::Focus& where) override;
+    std::string focusedControl(ui::Window window) override;
+    bool runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override;
     void showOutline(ui::Point topLeft) override;
     void hideOutline() override { outline_.hide(); }
     void capturePointer(int card, int pointer) override;
     void releasePointer(int card, int pointer) override;
     int slotAt(ui::Point at) override;
-    bool pressFocusedButton() override;
-    std::string pictureName(ImageControl control) override;
-    void announce(std::string_view words) override;
-    void reportFailure(std::string_view message) override;
+    void announce(std::string_view words) override { announcer_.say(words); }
+    void endAfterFailure(std::string_view message) override;
 
     using MessageHandler = std::optional<LRESULT> (Win32Host::*)(UINT, WPARAM, LPARAM);
     BuiltForm::Handler handlerFor(MessageHandler member);
     std::optional<LRESULT> form1Message(UINT message, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> form2Message(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT closeWindow(HWND window);
-    std::string form1ControlName(HWND window) const;  // a tab stop's layout name, or empty
+    HWND windowOf(ui::Window window) const { return window == ui::Window::Main ? form1() : form2(); }
+    std::optional<ui::Window> windowOf(HWND window) const;  // the game's window `window` is or is in
+    void endIfNoneShown();
     ImageBox& box(ImageControl control) const;
     void cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam);
 
     PictureLibrary& pictures_;
-    std::map<ImageControl, PictureRef> stores_;  // picture stores
     std::unique_ptr<BuiltForm> form1_;
     std::unique_ptr<BuiltForm> form2_;
     DragOutline outline_;
     Announcer announcer_;
     std::map<ImageControl, ImageBox*> boxes_;  // shown image controls of the rules
     HWND lastFocus_ = nullptr;  // the button that had the focus when Form1 was last active
-    std::int32_t timerInterval_ = 0;
-    ClockSeededRandom random_;
-    Form1 game_;
-    ui::Interaction hand_;
+    ui::Controller game_;
 };
 
 }  // namespace poromea::win32

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "game/form1.h"
-#include "host/random.h"
+#include "ui/random.h"
 #include "tests/game/fake_host.h"
 
 namespace poromea {

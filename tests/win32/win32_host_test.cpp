@@ -76,7 +76,7 @@ void windowsOnScreen() {
         }
         const auto image = c.reached;
         if (!image) continue;
-        const auto& p = win32::win32Picture(d.host.picture(*image));
+        const auto& p = win32::win32Picture(d.pictures().get(d.picture(*image)));
         POINT shown{ui::pixels(c.left), ui::pixels(c.top)};
         ClientToScreen(d.host.form1(), &shown);
         SelectObject(memory, p.bitmap);

@@ -1,4 +1,4 @@
-// The random numbers every host hands the rules: re-seeded from the clock,
+// The random numbers the rules draw: re-seeded from the clock,
 // single-precision values uniform in [0, 1).
 #pragma once
 

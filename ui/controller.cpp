@@ -1,0 +1,157 @@
+#include "ui/controller.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "ui/layout.h"
+
+namespace poromea::ui {
+
+Controller::Controller(Primitives& host, std::int32_t memoriseMs)
+    : host_(host), game_(*this, memoriseMs), hand_(game_, *this) {
+    // Read once: a picture given from one control to another stays the same object.
+    const auto read = [this](std::string_view name) {
+        PictureRef picture = host_.loadPicture(name);
+        if (!picture) throw std::runtime_error("画像 " + std::string(name) + " がありません。");
+        names_[picture.get()] = name;
+        return picture;
+    };
+    for (const Store& s : kForm1.stores) pictures_[s.control] = read(s.picture);
+    for (const Control& c : kForm1.controls) {
+        if (c.reached) pictures_[*c.reached] = read(c.picture);
+    }
+}
+
+// --- the rules' Host ---
+
+PictureRef Controller::picture(ImageControl control) {
+    auto it = pictures_.find(control);
+    if (it == pictures_.end()) throw std::out_of_range("no such image control");
+    return it->second;
+}
+
+void Controller::setPicture(ImageControl control, PictureRef picture) {
+    if (control.array != ImageArray::Imgx && control.array != ImageArray::Slot) {
+        throw std::out_of_range("the rules may only change shown image controls");
+    }
+    if (!picture || !names_.contains(picture.get())) throw std::invalid_argument("a control shows one of the game's pictures");
+    host_.showPicture(control, picture);
+    pictures_[control] = std::move(picture);
+}
+
+// Timer1: 0 stops it, any other interval starts the countdown anew from now.
+void Controller::setTimerInterval(std::int32_t milliseconds) {
+    if (milliseconds < 0) throw std::invalid_argument("negative timer interval");
+    timerRunning_ = milliseconds > 0;
+    if (timerRunning_) {
+        host_.startTimer(milliseconds);
+    } else {
+        host_.stopTimer();
+    }
+}
+
+void Controller::timerElapsed() {
+    // A tick queued before the timer was stopped is not the rules' to see.
+    if (timerRunning_) hand_.timerElapsed();
+}
+
+// Modal: while it is open no window of the game takes input. A page cannot
+// wait for the player inside a handler, so its box may return at once; the
+// rules end with this call, so nothing they do waits on it being closed.
+void Controller::messageBox(std::u16string_view prompt, std::u16string_view title) {
+    if (boxOpen_) throw std::logic_error("a message box is already open");
+    const auto heard = spokenMessage(prompt);
+    boxOpen_ = true;
+    if (host_.runMessageBox(prompt, title, heard ? *heard : std::string())) boxOpen_ = false;
+}
+
+// Made once, shown again at its designed place unless it is open, in front,
+// with the keys on its banner so that a screen reader reads it as it opens.
+void Controller::showWindow(WindowName window) {
+    if (window != WindowName::Form2) throw std::invalid_argument("unknown window");
+    if (host_.windowShown(Window::Congratulation)) return;
+    host_.showWindow(Window::Congratulation, pixels(*kForm2.left), pixels(*kForm2.top));
+    host_.focus(focusAsOpened(Window::Congratulation));
+}
+
+// --- the windows' events ---
+
+void Controller::mainWindowShown() {
+    hand_.run("ウィンドウ", [this] { host_.focus(focusAsOpened(Window::Main)); });
+}
+
+bool Controller::keyPressed(std::optional<Window> window, Key key, bool shift) {
+    if (hand_.failed() || boxOpen_) return false;  // the box's own keys, or the report's
+    if (!window && !hand_.holding()) return false;
+    const Window in = window.value_or(Window::Main);
+    switch (routeKey(in, key, shift, hand_.holding())) {
+    case KeyRoute::Game:
+        return hand_.keyPressed(key);
+    case KeyRoute::Close:
+        hand_.run("ウィンドウ", [this] { closeCongratulation(); });
+        return true;
+    case KeyRoute::Next:
+    case KeyRoute::Previous:
+        hand_.run("キー", [&] { moveFocus(in, shift); });
+        return true;
+    case KeyRoute::Nothing:
+        return true;
+    case KeyRoute::PassOn:
+        return false;
+    }
+    return false;
+}
+
+void Controller::moveFocus(Window window, bool backwards) {
+    host_.focus({window, nextInTabOrder(window, host_.focusedControl(window), backwards)});
+}
+
+void Controller::windowActivated(Window window) {
+    hand_.run("ウィンドウ", [&] {
+        host_.focus(window == Window::Main ? focusAsClosed(host_.focusedControl(Window::Main))
+                                           : focusAsOpened(Window::Congratulation));
+    });
+}
+
+void Controller::closeRequested(Window window) {
+    if (window == Window::Congratulation) hand_.run("ウィンドウ", [this] { closeCongratulation(); });
+}
+
+// The keys go back to the main window, where they were, if the closing window had them.
+void Controller::closeCongratulation() {
+    if (!host_.windowShown(Window::Congratulation)) return;
+    const bool hadKeys = host_.activeWindow() == Window::Congratulation;
+    host_.hideWindow(Window::Congratulation);
+    if (hadKeys && host_.windowShown(Window::Main)) {
+        host_.focus(focusAsClosed(host_.focusedControl(Window::Main)));
+    }
+}
+
+// --- what holding a card asks ---
+
+bool Controller::pressFocusedButton() {
+    if (host_.activeWindow() != Window::Main) return false;
+    const std::string focused = host_.focusedControl(Window::Main);
+    if (focused == "Command1") {
+        hand_.buttonClicked(Button::Start);
+    } else if (focused == "Command2") {
+        hand_.buttonClicked(Button::Check);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::string Controller::pictureName(ImageControl control) { return names_.at(picture(control).get()); }
+
+void Controller::reportFailure(std::string_view message) {
+    timerRunning_ = false;
+    try {
+        host_.stopTimer();
+    } catch (...) {
+        // Reporting the failure matters more than tidying up after it.
+    }
+    host_.endAfterFailure(message);
+}
+
+}  // namespace poromea::ui

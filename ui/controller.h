@@ -1,0 +1,106 @@
+// The game above its hosts: the rules' Host, implemented once for every
+// window system on top of a host's primitives (ui/primitives.h). It owns the
+// rules, the pictures of every control and store, the random numbers, the
+// meaning of Timer1, how a card is held (ui/interaction.h), the windows'
+// rules (ui/windows.h: where keys go, Tab, Escape, the focus as a window
+// opens, is activated or closes), the message box's modality and the one
+// report of a failure. A host turns its window system's events into the
+// calls below and decides nothing.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "game/form1.h"
+#include "game/host.h"
+#include "ui/access.h"
+#include "ui/interaction.h"
+#include "ui/primitives.h"
+#include "ui/random.h"
+#include "ui/windows.h"
+
+namespace poromea::ui {
+
+class Controller final : public Host, private Surface {
+public:
+    using Button = Interaction::Button;
+
+    // Reads the pictures the layouts name from the host's library; throws if one is missing.
+    Controller(Primitives& host, std::int32_t memoriseMs = kMemoriseMs);
+    Controller(const Controller&) = delete;
+    Controller& operator=(const Controller&) = delete;
+
+    // --- events, as the window system delivers them ---
+    // The main window has just been shown for the first time.
+    void mainWindowShown();
+    // Any pointer pressed anywhere in the main window, before the press reaches what is under it.
+    void pointerDown() { hand_.pointerDown(); }
+    void cardPressed(int card, const Press& press) { hand_.cardPressed(card, press); }
+    void pointerMoved(int pointer, Point at, int buttons = -1) { hand_.pointerMoved(pointer, at, buttons); }
+    void pointerReleased(int pointer, int button, Point at) { hand_.pointerReleased(pointer, button, at); }
+    void pointerLost(int pointer) { hand_.pointerLost(pointer); }
+    void buttonClicked(Button button) { hand_.buttonClicked(button); }
+    void timerElapsed();
+    // A key pressed in `window` (none: in a window that is not the game's). True when it was handled
+    // here; otherwise the window system handles it as its own.
+    bool keyPressed(std::optional<Window> window, Key key, bool shift);
+    // The window system made `window` the active one (a click on it, the task bar, ...).
+    void windowActivated(Window window);
+    // The main window lost the keyboard and the pointer.
+    void windowDeactivated() { hand_.windowDeactivated(); }
+    // The player closes the congratulation window (its close button, the window system's close).
+    void closeRequested(Window window);
+    // The message box opened by runMessageBox was closed.
+    void messageBoxClosed() { boxOpen_ = false; }
+
+    // Runs a host's own handling under the same failure rule as the game's.
+    void run(std::string_view what, const std::function<void()>& handler) { hand_.run(what, handler); }
+    // A failure met outside `run` (the page's own errors).
+    void fail(std::string_view what, std::string_view why) { hand_.fail(what, why); }
+    bool failed() const { return hand_.failed(); }
+    // A card is held, by a pointer or the keys: every key is the game's.
+    bool holding() const { return hand_.holding(); }
+    // What is being handled now, empty between events.
+    std::string_view handling() const { return hand_.handling(); }
+    void setProbe(Probe* probe) { hand_.setProbe(probe); }
+
+    // --- Host: what the rules ask for ---
+    PictureRef picture(ImageControl control) override;
+    void setPicture(ImageControl control, PictureRef picture) override;
+    void beginDrag(std::int16_t card) override { hand_.beginDrag(card); }
+    void setTimerInterval(std::int32_t milliseconds) override;
+    void messageBox(std::u16string_view prompt, std::u16string_view title) override;
+    void randomize() override { random_.reseed(); }
+    float rnd() override { return random_.next(); }
+    void showWindow(WindowName window) override;
+
+private:
+    // Surface: what holding a card asks of the windows.
+    void showOutline(Point topLeft) override { host_.showOutline(topLeft); }
+    void hideOutline() override { host_.hideOutline(); }
+    void capturePointer(int card, int pointer) override { host_.capturePointer(card, pointer); }
+    void releasePointer(int card, int pointer) override { host_.releasePointer(card, pointer); }
+    int slotAt(Point at) override { return host_.slotAt(at); }
+    bool pressFocusedButton() override;
+    std::string pictureName(ImageControl control) override;
+    void announce(std::string_view words) override { host_.announce(words); }
+    void reportFailure(std::string_view message) override;
+
+    void moveFocus(Window window, bool backwards);
+    void closeCongratulation();
+
+    Primitives& host_;
+    std::map<ImageControl, PictureRef> pictures_;     // every control's and store's picture
+    std::map<const Picture*, std::string> names_;     // the name of each picture read
+    ClockSeededRandom random_;
+    bool timerRunning_ = false;
+    bool boxOpen_ = false;
+    Form1 game_;
+    Interaction hand_;
+};
+
+}  // namespace poromea::ui
