@@ -39,11 +39,15 @@ public:
     void mainWindowShown();
     // Any pointer pressed anywhere in the main window, before the press reaches what is under it.
     void pointerDown() { hand_.pointerDown(); }
-    void cardPressed(int card, const Press& press) { hand_.cardPressed(card, press); }
+    void cardPressed(int card, const Press& press) {
+        if (!boxOpen_) hand_.cardPressed(card, press);
+    }
     void pointerMoved(int pointer, Point at, int buttons = -1) { hand_.pointerMoved(pointer, at, buttons); }
     void pointerReleased(int pointer, int button, Point at) { hand_.pointerReleased(pointer, button, at); }
     void pointerLost(int pointer) { hand_.pointerLost(pointer); }
-    void buttonClicked(Button button) { hand_.buttonClicked(button); }
+    void buttonClicked(Button button) {
+        if (!boxOpen_) hand_.buttonClicked(button);
+    }
     void timerElapsed();
     // A key pressed in `window` (none: in a window that is not the game's). True when it was handled
     // here; otherwise the window system handles it as its own.
@@ -98,7 +102,7 @@ private:
     std::map<const Picture*, std::string> names_;     // the name of each picture read
     ClockSeededRandom random_;
     bool timerRunning_ = false;
-    bool boxOpen_ = false;
+    bool boxOpen_ = false;  // while it is, no window of the game takes input
     Form1 game_;
     Interaction hand_;
 };

@@ -1,0 +1,172 @@
+// The controller on a recording desktop: the windows' rules as every host
+// gets them (where keys go, Tab, Escape, the focus, the congratulation
+// window's place), Timer1, the message box's modality on a host that waits
+// for the box and on one that cannot, and the one report of a failure.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/controller.h"
+
+namespace poromea::ui {
+namespace {
+
+struct Named : Picture {
+    explicit Named(std::string n) : name(std::move(n)) {}
+    std::string name;
+};
+
+class Desktop : public Primitives {
+public:
+    explicit Desktop(bool boxWaits = true) : boxWaits_(boxWaits) {}
+
+    PictureRef loadPicture(std::string_view name) override {
+        auto& p = library_[std::string(name)];
+        if (!p) p = std::make_shared<Named>(std::string(name));
+        return p;
+    }
+    void showPicture(ImageControl c, const PictureRef& p) override { shown[c] = static_cast<const Named&>(*p).name; }
+    void startTimer(int ms) override { timer = ms; }
+    void stopTimer() override { timer = 0; }
+    void showWindow(Window w, int x, int y) override {
+        open[w] = true;
+        placed.push_back(std::to_string(x) + "," + std::to_string(y));
+        active = w;
+    }
+    void hideWindow(Window w) override {
+        open[w] = false;
+        if (active == w) active = std::nullopt;
+    }
+    bool windowShown(Window w) override { return open[w]; }
+    std::optional<Window> activeWindow() override { return active; }
+    void focus(const Focus& f) override {
+        active = f.window;
+        focused[f.window] = std::string(f.control);
+    }
+    std::string focusedControl(Window w) override { return focused[w]; }
+    bool runMessageBox(std::u16string_view, std::u16string_view title, std::string_view) override {
+        boxes.emplace_back(title);
+        return boxWaits_;
+    }
+    void showOutline(Point) override {}
+    void hideOutline() override {}
+    void capturePointer(int, int) override {}
+    void releasePointer(int, int) override {}
+    int slotAt(Point) override { return dropOn; }
+    void announce(std::string_view w) override { said.emplace_back(w); }
+    void endAfterFailure(std::string_view m) override { failures.emplace_back(m); }
+
+    std::map<ImageControl, std::string> shown;
+    int timer = 0;
+    std::map<Window, bool> open{{Window::Main, true}};
+    std::vector<std::string> placed, said, failures;
+    std::optional<Window> active = Window::Main;
+    std::map<Window, std::string> focused;
+    std::vector<std::u16string> boxes;
+    int dropOn = -1;  // the slot under the pointer
+
+private:
+    bool boxWaits_;
+    std::map<std::string, PictureRef> library_;
+};
+
+// START, the memorising time, then every card dragged onto its own part's slot.
+void playCorrectly(Controller& c, Desktop& d) {
+    c.buttonClicked(Controller::Button::Start);
+    std::vector<std::string> faceUp;
+    for (int i = 0; i < kParts; ++i) faceUp.push_back(d.shown.at(Imgx(i)));
+    c.timerElapsed();
+    for (int card = 0; card < kParts; ++card) {
+        c.cardPressed(card, {0, kLeftButton, 0, {5, 5}});
+        d.dropOn = faceUp[static_cast<std::size_t>(card)].back() - '0';
+        c.pointerReleased(0, kLeftButton, {});
+    }
+    c.buttonClicked(Controller::Button::Check);
+}
+
+TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) {
+    Desktop d;
+    Controller c(d);
+    c.mainWindowShown();
+    EXPECT_EQ(d.focused[Window::Main], "Command1");
+    c.keyPressed(Window::Main, Key::Tab, false);
+    EXPECT_EQ(d.focused[Window::Main], "Command2");
+    playCorrectly(c, d);
+    EXPECT_EQ(d.placed, (std::vector<std::string>{"228,129"}));
+    EXPECT_EQ(d.active, Window::Congratulation);
+    EXPECT_EQ(d.focused[Window::Congratulation], "Image1") << "its banner, read out as it opens";
+
+    // Keys typed there: the game's do nothing, Tab stays, Escape closes it.
+    const auto heard = d.said.size();
+    EXPECT_TRUE(c.keyPressed(Window::Congratulation, Key::Digit1, false));
+    EXPECT_EQ(d.said.size(), heard) << "no card picked up from the congratulation window";
+    EXPECT_TRUE(c.keyPressed(Window::Congratulation, Key::Tab, true));
+    EXPECT_EQ(d.focused[Window::Congratulation], "Image1");
+    EXPECT_FALSE(c.keyPressed(Window::Congratulation, Key::Other, false)) << "the window system's own keys";
+
+    // Answered again while it is open: it stays where it is.
+    c.windowActivated(Window::Main);
+    playCorrectly(c, d);
+    EXPECT_EQ(d.placed.size(), 1u);
+    c.windowActivated(Window::Congratulation);
+    EXPECT_TRUE(c.keyPressed(Window::Congratulation, Key::Escape, false));
+    EXPECT_FALSE(d.open[Window::Congratulation]);
+    EXPECT_EQ(d.active, Window::Main);
+    EXPECT_EQ(d.focused[Window::Main], "Command2") << "back on O  K, which had the keys";
+
+    // Closed, a new correct answer opens it again at its place.
+    playCorrectly(c, d);
+    EXPECT_EQ(d.placed, (std::vector<std::string>{"228,129", "228,129"}));
+    c.closeRequested(Window::Congratulation);
+    EXPECT_EQ(d.active, Window::Main);
+}
+
+TEST(Controller, TheMemorisingTimerTicksOnlyWhileItRuns) {
+    Desktop d;
+    Controller c(d, 7000);
+    c.timerElapsed();
+    EXPECT_EQ(d.shown.count(Imgx(0)), 0u) << "a tick before START covers nothing";
+    c.buttonClicked(Controller::Button::Start);
+    EXPECT_EQ(d.timer, 7000);
+    c.timerElapsed();
+    EXPECT_EQ(d.timer, 0);
+    EXPECT_EQ(d.shown.at(Imgx(2)), "cover3");
+    const auto heard = d.said.size();
+    c.timerElapsed();  // queued before it stopped
+    EXPECT_EQ(d.said.size(), heard);
+
+    Desktop broken;
+    Controller negative(broken, -1);
+    negative.buttonClicked(Controller::Button::Start);
+    negative.buttonClicked(Controller::Button::Start);
+    EXPECT_EQ(broken.failures, (std::vector<std::string>{
+        "「START」の処理でエラーが発生しました。\nnegative timer interval\nゲームを終了します。"}));
+    EXPECT_FALSE(negative.keyPressed(Window::Main, Key::Digit1, false)) << "the game has ended";
+}
+
+TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
+    for (const bool boxWaits : {true, false}) {
+        Desktop d(boxWaits);
+        Controller c(d, 5000);
+        c.buttonClicked(Controller::Button::Start);
+        c.timerElapsed();
+        c.buttonClicked(Controller::Button::Check);
+        EXPECT_EQ(d.boxes, (std::vector<std::u16string>{u"まちがいです。"}));
+        if (!boxWaits) {  // a page's box: shown, and the handler goes on
+            EXPECT_FALSE(c.keyPressed(Window::Main, Key::Tab, false)) << "the box's own key";
+            c.buttonClicked(Controller::Button::Check);
+            c.buttonClicked(Controller::Button::Start);
+            EXPECT_EQ(d.boxes.size(), 1u);
+            EXPECT_EQ(d.timer, 0) << "START is not pressed under the box";
+            c.messageBoxClosed();
+        }
+        EXPECT_TRUE(c.keyPressed(Window::Main, Key::Tab, false));
+        EXPECT_EQ(d.focused[Window::Main], "Command1") << "closed, the game takes the keys again";
+    }
+}
+
+}  // namespace
+}  // namespace poromea::ui
