@@ -17,7 +17,6 @@
 namespace poromea::qt {
 namespace {
 
-
 // Mouse buttons and modifier keys as the rules' handlers receive them.
 int buttonCode(Qt::MouseButton b) {
     switch (b) {

@@ -276,7 +276,6 @@ void keyRules(Driver& d) {
     checkEq(shownBy(d, ImageArray::Slot), kEmpty);
 }
 
-
 // The congratulation window has the keys as it opens, on its banner, which a
 // screen reader then reads; keys typed there are not the main window's game;
 // Escape closes it, as the mouse does, and the keys go back to the main
