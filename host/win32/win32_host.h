@@ -37,8 +37,6 @@ public:
     // A control of the congratulation window ("Image1"), null while it has never opened.
     HWND form2Control(std::string_view name) const { return form2_ ? form2_->control(name) : nullptr; }
     HWND imageControl(ImageControl control) const;
-    HWND dragOutline() const { return outline_.window(); }
-    HWND announcer() const { return announcer_.window(); }  // what screen readers are told as it happens
     // The name of the picture an image control of either window shows ("cover3"), empty if none.
     std::string pictureName(HWND imageControl) const;
 

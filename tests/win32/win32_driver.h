@@ -46,6 +46,16 @@ public:
     }
     ~Win32Driver() override { KillTimer(nullptr, answerTimer_); }
     win32::PictureLibrary& pictures() { return pictures_; }  // the host's, each picture read once
+    // The windows the player does not click, found as the system lists them: the drag's outline by
+    // its class, the live region the game's words are read from as the one control taking no room.
+    HWND dragOutline() const { return FindWindowExW(host.form1(), nullptr, L"PoromeaDragOutline", nullptr); }
+    HWND announcer() const {
+        for (HWND w = nullptr; (w = FindWindowExW(host.form1(), w, L"STATIC", nullptr));) {
+            RECT r;
+            if (GetClientRect(w, &r) && IsRectEmpty(&r)) return w;
+        }
+        return nullptr;
+    }
 
     void click(std::string_view button) override {
         const LPARAM at = MAKELPARAM(5, 5);  // inside any button
@@ -96,7 +106,8 @@ public:
     std::string picture(ImageControl c) override { return host.pictureName(host.imageControl(c)); }
     std::string spoken(ImageControl c) override { return textOf(host.imageControl(c)); }
     std::optional<Rect> outline() override {
-        return IsWindowVisible(host.dragOutline()) ? std::optional(rectOf(win32::rectIn(host.dragOutline(), host.form1()))) : std::nullopt;
+        HWND o = dragOutline();
+        return IsWindowVisible(o) ? std::optional(rectOf(win32::rectIn(o, host.form1()))) : std::nullopt;
     }
     std::vector<Window> windows() override {
         std::vector<Window> out;

@@ -32,7 +32,7 @@ void windowsOnScreen() {
     for (ui::Key key : {ui::Key::Digit4, ui::Key::Left, ui::Key::Left, ui::Key::Return}) d.key(key);
     UnhookWinEvent(hook);
     const auto slot = [&](int k) { return d.host.imageControl(Slot(k)); };
-    std::erase_if(heard, [&](const auto& e) { return e.second == d.host.announcer() || e.first > EVENT_OBJECT_NAMECHANGE; });
+    std::erase_if(heard, [&](const auto& e) { return e.second == d.announcer() || e.first > EVENT_OBJECT_NAMECHANGE; });
     // No focus event for the slots a held card passes: the keys stay on the button.
     check(heard == (decltype(heard){{EVENT_OBJECT_NAMECHANGE, slot(4)}}));
     // The same words as on every host, read out as a live region's.
@@ -93,7 +93,7 @@ void windowsOnScreen() {
     d.press(0, Button::Left);
     d.moveTo(p);
     checkEq(d.outline(), (Rect{p.x - d.kGrab.x, p.y - d.kGrab.y, ui::pixels(card.width), ui::pixels(card.height)}));
-    check(GetWindow(d.host.form1(), GW_CHILD) == d.host.dragOutline());
+    check(GetWindow(d.host.form1(), GW_CHILD) == d.dragOutline());
 }
 
 // poromea.exe as built, and with a broken picture, in the build folder: its window, titled as the game,
