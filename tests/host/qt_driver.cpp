@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -88,6 +89,23 @@ public:
     double now() override { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
     std::string caption(std::string_view button) override {
         return static_cast<QPushButton*>(control(button))->text().toStdString();
+    }
+
+    // Grabbed from the screen: the window's backing store as it was last painted and flushed (offscreen,
+    // the platform's own image of it). Posted paints are delivered first.
+    Seen seen(Rect area) override {
+        QCoreApplication::sendPostedEvents();
+        QWidget* w = host_->form1();
+        const QImage shot = w->screen()->grabWindow(w->winId(), area.left, area.top, area.width, area.height)
+                                .toImage().convertToFormat(QImage::Format_RGB32);
+        Seen out{shot.width(), shot.height(), {}};
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const QRgb p = shot.pixel(x, y);
+                out.pixels.push_back({qRed(p), qGreen(p), qBlue(p)});
+            }
+        }
+        return out;
     }
 
     std::string picture(ImageControl control) override {

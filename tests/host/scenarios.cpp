@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -386,6 +387,64 @@ void buttonsAndMemorisingTime(Driver& d) {
                 first.faceUp, second.faceUp);
 }
 
+// A pixel of a picture file as an image editor shows it, and what it is.
+struct Sample {
+    int x, y;
+    Colour colour;
+    const char* what;
+};
+
+// title.gif is 534 x 363; its control, Image1, 318 x 259. Drawn at its own size the control would show
+// its top left corner instead: ロ where the pink is, pink where メ and its shadow are.
+constexpr int kTitleWidth = 534, kTitleHeight = 363;
+constexpr Sample kTitle[] = {
+    {42, 62, {0xF2, 0x12, 0x12}, "ポ, red"},
+    {208, 148, {0xFF, 0xD4, 0x00}, "the block under ロ, yellow"},
+    {350, 70, {0xFF, 0xB3, 0xB3}, "the pink right of ロ"},
+    {271, 262, {0xFF, 0xA1, 0x00}, "メ, orange"},
+    {280, 316, {0x8E, 0x8E, 0x8E}, "メ's shadow, grey"},
+    {403, 310, {0xFF, 0xE5, 0x00}, "ア's foot, yellow"},
+};
+// cover1.gif, 50 x 50 like its card: a white 1 on red.
+constexpr Sample kCover1[] = {
+    {25, 30, {0xFF, 0xFF, 0xFF}, "the 1's stem"},
+    {33, 46, {0xFF, 0xFF, 0xFF}, "the 1's foot"},
+    {40, 30, {0xFF, 0x00, 0x00}, "red right of the stem"},
+    {25, 5, {0xFF, 0x00, 0x00}, "red above the 1"},
+};
+
+// Scaling blends neighbouring pixels a little; every sample lies amid its colour.
+bool near(const Colour& a, const Colour& b) {
+    return std::abs(a.r - b.r) <= 32 && std::abs(a.g - b.g) <= 32 && std::abs(a.b - b.b) <= 32;
+}
+
+void checkSeen(const Seen& seen, const Sample& s, double fx, double fy, std::string_view picture,
+               std::source_location at = std::source_location::current()) {
+    const Colour c = seen.at(fx, fy);
+    if (!near(c, s.colour)) {
+        fail(at.file_name(), static_cast<int>(at.line()),
+             std::string(picture) + " at " + std::to_string(s.x) + "," + std::to_string(s.y) + " (" + s.what +
+                 "): the screen shows " + shown(c) + ", not " + shown(s.colour));
+    }
+}
+
+// What the player sees, read from the screen: the title stretched to fill its whole control, the
+// other pictures at their own size from their control's top left corner (the first card's back).
+void picturesOnScreen(Driver& d) {
+    const ui::Control& title = *std::ranges::find(ui::kForm1.controls, std::string_view("Image1"), &ui::Control::name);
+    const ui::PixelRect r = title.pixelRect();
+    const Seen logo = d.seen({r.left, r.top, r.width, r.height});
+    for (const Sample& s : kTitle) {
+        checkSeen(logo, s, (s.x + 0.5) / kTitleWidth, (s.y + 0.5) / kTitleHeight, "title");
+    }
+    checkEq(d.picture(Imgx(0)), "cover1");
+    const Rect card = rectOf(Imgx(0));
+    const Seen back = d.seen(card);
+    for (const Sample& s : kCover1) {
+        checkSeen(back, s, (s.x + 0.5) / card.width, (s.y + 0.5) / card.height, "cover1");
+    }
+}
+
 // Random real input: drags from the cards with any button to anywhere, the
 // game's keys, START and O  K, the memorise time, the congratulation window
 // moved and closed. After every event the windows still show a game, and
@@ -451,6 +510,7 @@ const std::vector<Scenario>& all() {
         {"PointerAndKeysMixed", pointerAndKeysMixed},
         {"ButtonsAndMemorisingTime", buttonsAndMemorisingTime, {}, kMemoriseMs},
         {"Monkey", monkey},
+        {"PicturesOnScreen", picturesOnScreen},
     };
     return scenarios;
 }

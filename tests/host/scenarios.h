@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <source_location>
 #include <string>
@@ -22,6 +23,24 @@ struct Point {
 struct Rect {
     int left, top, width, height;
     friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// A colour as the screen shows it, 0 to 255 a channel.
+struct Colour {
+    int r, g, b;
+};
+
+// Part of the main window's client area as the screen shows it, row by row. A
+// browser may show the window scaled: width and height are the screen's pixels.
+struct Seen {
+    int width = 0, height = 0;
+    std::vector<Colour> pixels;
+    // The pixel at fractions of the width and height; none (-1) outside what was read.
+    Colour at(double fx, double fy) const {
+        const int x = static_cast<int>(fx * width), y = static_cast<int>(fy * height);
+        if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+    }
 };
 
 struct Window {
@@ -74,6 +93,8 @@ public:
     virtual std::string focusedButton() = 0;                // "Command1", "Command2" or ""
     virtual Focused focus() = 0;
     virtual std::string caption(std::string_view button) = 0;  // what a button shows
+    // The pixels of `area` (main window client pixels) read back from the screen once the window has painted.
+    virtual Seen seen(Rect area) = 0;
 
     virtual void moveWindow(std::string_view title, Point screen) = 0;
     virtual void closeWindow(std::string_view title) = 0;
@@ -91,6 +112,12 @@ inline std::string shown(const std::string& s) { return '"' + s + '"'; }
 inline std::string shown(long long n) { return std::to_string(n); }
 inline std::string shown(const Rect& r) {
     return shown(r.left) + "," + shown(r.top) + " " + shown(r.width) + "x" + shown(r.height);
+}
+inline std::string shown(const Colour& c) {
+    if (c.r < 0) return "none";
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "#%02x%02x%02x", c.r & 0xff, c.g & 0xff, c.b & 0xff);
+    return hex;
 }
 inline std::string shown(const Focused& f) { return shown(f.window) + " " + shown(f.control); }
 inline std::string shown(const std::optional<Rect>& r) { return r ? shown(*r) : "none"; }

@@ -84,6 +84,7 @@ export async function openFirefox({ phone, server, init }, root, problems) {
     page: { mouse: page.mouse, locator, goto: (url) => page.goto(url), waitForTimeout: later,
       keyboard: { press: (key) => page.keyboard.press(KEYS[key] ?? key) },
       evaluate: (f, arg) => page.evaluate(f, arg),
+      screenshot: (options) => page.screenshot(options),
       clock: { runFor: (ms) => page.evaluate((t) => window.poromeaTestClock(t), ms) },
       ready: () => page.waitForFunction(() => document.documentElement.dataset.readyMs !== undefined) },
   };

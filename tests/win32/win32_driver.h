@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -102,6 +103,35 @@ public:
         return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
     }
     std::string caption(std::string_view button) override { return textOf(host.control(button)); }
+
+    // Read from the main window's client DC once no part of it waits to be painted.
+    Seen seen(Rect area) override {
+        for (const DWORD start = GetTickCount(); !painted() && GetTickCount() - start < 5000;) pump();
+        check(painted());
+        Seen out{area.width, area.height, {}};
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), area.width, -area.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HDC window = GetDC(host.form1()), memory = CreateCompatibleDC(window);
+        HBITMAP copy = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, copy);
+        check(BitBlt(memory, 0, 0, area.width, area.height, window, area.left, area.top, SRCCOPY));
+        GdiFlush();
+        const auto* bgrx = static_cast<const std::uint8_t*>(bits);
+        for (int i = 0; i < area.width * area.height; ++i, bgrx += 4) out.pixels.push_back({bgrx[2], bgrx[1], bgrx[0]});
+        SelectObject(memory, old);
+        DeleteObject(copy);
+        DeleteDC(memory);
+        ReleaseDC(host.form1(), window);
+        return out;
+    }
+    bool painted() {
+        if (GetUpdateRect(host.form1(), nullptr, FALSE)) return false;
+        for (HWND c = GetWindow(host.form1(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (GetUpdateRect(c, nullptr, FALSE)) return false;
+        }
+        return true;
+    }
 
     std::string picture(ImageControl c) override { return host.pictureName(host.imageControl(c)); }
     std::string spoken(ImageControl c) override { return textOf(host.imageControl(c)); }
