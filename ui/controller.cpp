@@ -59,10 +59,16 @@ void Controller::timerElapsed() {
 // wait for the player inside a handler, so its box may return at once; the
 // rules end with this call, so nothing they do waits on it being closed.
 void Controller::messageBox(std::u16string_view prompt, std::u16string_view title) {
-    if (boxOpen_) throw std::logic_error("a message box is already open");
+    if (boxOpen()) throw std::logic_error("a message box is already open");
     const auto heard = spokenMessage(prompt);
-    boxOpen_ = true;
-    if (host_.runMessageBox(prompt, title, heard ? *heard : std::string())) boxOpen_ = false;
+    boxWaiting_ = true;
+    try {
+        host_.runMessageBox(prompt, title, heard ? *heard : std::string());
+    } catch (...) {
+        boxWaiting_ = false;
+        throw;
+    }
+    boxWaiting_ = false;
 }
 
 // Made once, shown again at its designed place unless it is open, in front,
@@ -81,7 +87,7 @@ void Controller::mainWindowShown() {
 }
 
 bool Controller::keyPressed(std::optional<Window> window, Key key, bool shift) {
-    if (hand_.failed() || boxOpen_) return false;  // the box's own keys, or the report's
+    if (hand_.failed() || boxOpen()) return false;  // the box's own keys, or the report's
     if (!window && !hand_.holding()) return false;
     const Window in = window.value_or(Window::Main);
     switch (routeKey(in, key, shift, hand_.holding())) {

@@ -40,13 +40,13 @@ public:
     // Any pointer pressed anywhere in the main window, before the press reaches what is under it.
     void pointerDown() { hand_.pointerDown(); }
     void cardPressed(int card, const Press& press) {
-        if (!boxOpen_) hand_.cardPressed(card, press);
+        if (!boxOpen()) hand_.cardPressed(card, press);
     }
     void pointerMoved(int pointer, Point at, int buttons = -1) { hand_.pointerMoved(pointer, at, buttons); }
     void pointerReleased(int pointer, int button, Point at) { hand_.pointerReleased(pointer, button, at); }
     void pointerLost(int pointer) { hand_.pointerLost(pointer); }
     void buttonClicked(Button button) {
-        if (!boxOpen_) hand_.buttonClicked(button);
+        if (!boxOpen()) hand_.buttonClicked(button);
     }
     void timerElapsed();
     // A key pressed in `window` (none: in a window that is not the game's). True when it was handled
@@ -58,8 +58,6 @@ public:
     void windowDeactivated() { hand_.windowDeactivated(); }
     // The player closes the congratulation window (its close button, the window system's close).
     void closeRequested(Window window);
-    // The message box opened by runMessageBox was closed.
-    void messageBoxClosed() { boxOpen_ = false; }
 
     // Runs a host's own handling under the same failure rule as the game's.
     void run(std::string_view what, const std::function<void()>& handler) { hand_.run(what, handler); }
@@ -95,6 +93,7 @@ private:
     void reportFailure(std::string_view message) override;
 
     void moveFocus(Window window, bool backwards);
+    bool boxOpen() { return boxWaiting_ || host_.messageBoxOpen(); }
     void closeCongratulation();
 
     Primitives& host_;
@@ -102,7 +101,7 @@ private:
     std::map<const Picture*, std::string> names_;     // the name of each picture read
     ClockSeededRandom random_;
     bool timerRunning_ = false;
-    bool boxOpen_ = false;  // while it is, no window of the game takes input
+    bool boxWaiting_ = false;  // runMessageBox has not returned yet
     Form1 game_;
     Interaction hand_;
 };

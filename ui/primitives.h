@@ -47,9 +47,11 @@ public:
     // The control of `window` that has the focus, or had it when the window was last active; empty if none.
     virtual std::string focusedControl(Window window) = 0;
     // Shows a modal box over the main window: the texts, one OK button, no icon; a screen reader is told
-    // `heard` instead of `prompt`. True when it returned after the player closed it; false when it returned
-    // at once (the host then calls Controller::messageBoxClosed as the player closes it).
-    virtual bool runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) = 0;
+    // `heard` instead of `prompt`. Returns once the player has closed it, or at once where the window
+    // system cannot wait (a page).
+    virtual void runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) = 0;
+    // Whether that box is still open now: always false where runMessageBox waits.
+    virtual bool messageBoxOpen() = 0;
 
     // --- the held card ---
     // The outline of the held card with its top left corner at `topLeft`: shown if hidden, moved if shown.

@@ -177,7 +177,7 @@ std::string QtHost::focusedControl(ui::Window window) {
     return f ? f->objectName().toStdString() : std::string();
 }
 
-bool QtHost::runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) {
+void QtHost::runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) {
     auto text = [](std::u16string_view s) {
         return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
     };
@@ -186,7 +186,6 @@ bool QtHost::runMessageBox(std::u16string_view prompt, std::u16string_view title
         label->setAccessibleName(toQString(heard));
     }
     box.exec();
-    return true;
 }
 
 // --- the held card, and what is said ---

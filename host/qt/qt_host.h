@@ -55,7 +55,8 @@ private:
     std::optional<ui::Window> activeWindow() override;
     void focus(const ui::Focus& where) override;
     std::string focusedControl(ui::Window window) override;
-    bool runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override;
+    void runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override;
+    bool messageBoxOpen() override { return false; }
     void showOutline(ui::Point topLeft) override;
     void hideOutline() override;
     void capturePointer(int, int) override {}  // a pressed widget has the mouse until its release

@@ -29,7 +29,6 @@ void onTitlePointerDown(val e) { host->titlePointerDown(std::move(e)); }
 void onWindowPointerDown(val e) { host->windowPointerDown(std::move(e)); }
 void onPageError(val e) { host->pageError(std::move(e)); }
 void onTimer1() { host->timerElapsed(); }
-void onMessageClosed(val) { host->messageClosed(); }
 void preventDefault(val e) { e.call<void>("preventDefault"); }
 void keepFocus(val e) {
     if (e["target"].call<val>("closest", val("button")).isNull()) e.call<void>("preventDefault");
@@ -49,7 +48,6 @@ EMSCRIPTEN_BINDINGS(poromea) {
     emscripten::function("onWindowPointerDown", &onWindowPointerDown);
     emscripten::function("onPageError", &onPageError);
     emscripten::function("onTimer1", &onTimer1);
-    emscripten::function("onMessageClosed", &onMessageClosed);
     emscripten::function("preventDefault", &preventDefault);
     emscripten::function("keepFocus", &keepFocus);
     emscripten::function("handlerTimes", &handlerTimes);

@@ -181,11 +181,6 @@ void WebHost::hideWindow(ui::Window window) {
     if (window == ui::Window::Congratulation) desk_.hideForm2();
 }
 
-bool WebHost::runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) {
-    desk_.showMessage(prompt, title, heard);
-    return false;  // the page cannot wait: the box's close event says when it is closed
-}
-
 // --- the held card, and what is said ---
 
 void WebHost::showOutline(ui::Point topLeft) {

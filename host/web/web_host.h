@@ -39,7 +39,6 @@ public:
     void buttonClick(val event);
     void titlePointerDown(val event);
     void windowPointerDown(val event);
-    void messageClosed() { game_.messageBoxClosed(); }
     bool keyDown(const EmscriptenKeyboardEvent& event);
     void pageError(val event);
     void timerElapsed() { game_.timerElapsed(); }
@@ -57,7 +56,10 @@ private:
     std::optional<ui::Window> activeWindow() override { return desk_.activeWindow(); }
     void focus(const ui::Focus& where) override { desk_.focus(where); }
     std::string focusedControl(ui::Window window) override { return desk_.focusedControl(window); }
-    bool runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override;
+    void runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override {
+        desk_.showMessage(prompt, title, heard);
+    }
+    bool messageBoxOpen() override { return desk_.messageOpen(); }
     void showOutline(ui::Point topLeft) override;
     void hideOutline() override;
     void capturePointer(int card, int pointer) override;

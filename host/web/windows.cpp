@@ -178,7 +178,6 @@ void Desk::showMessage(std::u16string_view prompt, std::u16string_view title, st
                                          "<p id=\"message-text\" aria-hidden=\"true\"></p><span id=\"message-heard\" hidden></span>"
                                          "<form method=\"dialog\"><button autofocus>OK</button></form>"));
         val::global("document")["body"].call<void>("appendChild", messageBox_);
-        listen(messageBox_, "close", "onMessageClosed");
     }
     messageBox_.call<val>("querySelector", val(".titlebar")).set("textContent", val(std::u16string(title)));
     messageBox_.call<val>("querySelector", val("p")).set("textContent", val(std::u16string(prompt)));

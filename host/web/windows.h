@@ -41,8 +41,9 @@ public:
     void focus(const ui::Focus& where);
     // The control of `window` with the focus; for the main window, the one that had it last.
     std::string focusedControl(ui::Window window) const;
-    // Shows the modal message box and returns at once; its close event reaches onMessageClosed.
+    // Shows the modal message box and returns at once.
     void showMessage(std::u16string_view prompt, std::u16string_view title, std::string_view heard);
+    bool messageOpen() const;
 
     // The pointer pressed on a window brings it to the front; the window, if it did not have the keys.
     std::optional<ui::Window> pressed(val event);
@@ -59,7 +60,6 @@ private:
     void placeForm2(double left, double top);
     void raise(val window);
     bool form2HasFocus() const;
-    bool messageOpen() const;
     std::string focusedIn(const val& window) const;  // the layout name of the focused control in it, or empty
 
     val desk_;    // the "screen" both windows stand on, scaled to fit the page

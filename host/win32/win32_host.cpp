@@ -204,14 +204,13 @@ void Win32Host::startTimer(int milliseconds) {
 
 void Win32Host::stopTimer() { KillTimer(form1(), kTimer1); }
 
-bool Win32Host::runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view) {
+void Win32Host::runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view) {
     // The system's box gives a screen reader its text as it is shown.
     const std::wstring text(prompt.begin(), prompt.end());
     const std::wstring caption(title.begin(), title.end());
     if (!MessageBoxW(form1(), text.c_str(), caption.c_str(), MB_OK)) {
         throw std::runtime_error("メッセージボックスを表示できません。");
     }
-    return true;
 }
 
 void Win32Host::showWindow(ui::Window window, int x, int y) {

@@ -60,7 +60,8 @@ private:
     std::optional<ui::Window> activeWindow() override { return windowOf(GetActiveWindow()); }
     void focus(const ui::Focus& where) override;
     std::string focusedControl(ui::Window window) override;
-    bool runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override;
+    void runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override;
+    bool messageBoxOpen() override { return false; }
     void showOutline(ui::Point topLeft) override;
     void hideOutline() override { outline_.hide(); }
     void capturePointer(int card, int pointer) override;
