@@ -19,11 +19,12 @@ PACKAGE_PACKAGES := lintian dpkg-dev desktop-file-utils appstream file
 # The tests (make test): GoogleTest and Google Benchmark, a private X display,
 # valgrind, the accessibility bus a screen reader listens on, synthetic input,
 # xwininfo to find the window, Orca with a window manager, speech and
-# gsettings to hear the game as a player does, and the packaging tools, with which the install
+# gsettings to hear the game as a player does, espeak-ng's library to hear
+# every word in one process, and the packaging tools, with which the install
 # tests check the desktop files and the package.
 TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth valgrind \
             dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils \
-            orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng \
+            orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng libespeak-ng-dev \
             libglib2.0-bin dconf-gsettings-backend \
             $(PACKAGE_PACKAGES)
 # Taking the README's screenshot (make screenshot).
@@ -198,11 +199,11 @@ bench-web: web
 
 # Lighthouse's audit of the page as a phone sees it (its mobile preset), in
 # headless Chromium, served on this machine: the four categories' scores
-# (tests/web/audit.mjs; Lighthouse is pinned in tests/web/package-lock.json).
+# (bench/audit/audit.mjs; Lighthouse is pinned in its own lock there, which the tests do not install).
 audit-web: web
 	$(call ensure,$(WEB_TEST_PACKAGES))
-	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
-	cd tests/web && node audit.mjs $(CURDIR)/$(WEB_BUILD)
+	cd bench/audit && npm ci --no-audit --no-fund --loglevel=error
+	cd bench/audit && node audit.mjs $(CURDIR)/$(WEB_BUILD)
 
 # Start-up and memory against an empty Qt window, and the handlers' costs.
 # Takes a few minutes; not part of `make test`.

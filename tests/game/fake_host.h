@@ -52,7 +52,6 @@ public:
     void randomize() override { ++reseeds; }
     float rnd() override {
         fault("rnd");
-        ++draws;
         return static_cast<float>(rng_() >> 8) / 16777216.0f;  // exact, below 1
     }
     void showWindow(WindowName) override { fault("showWindow"), ++form2Shows; }
@@ -71,7 +70,6 @@ public:
     std::vector<std::int16_t> drags;
     std::vector<std::pair<std::u16string, std::u16string>> messages;
     int form2Shows = 0, reseeds = 0;
-    long long draws = 0;
 
 private:
     void fault(const char* op) {

@@ -1,12 +1,9 @@
-// The rules a reader looks for, as examples; the model check covers the rest.
+// The rules a reader looks for, as examples; the controller's tests and the host scenarios play the rest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <map>
 
 #include "game/form1.h"
-#include "ui/random.h"
 #include "tests/game/fake_host.h"
 
 namespace poromea {
@@ -58,53 +55,6 @@ TEST(Rules, AWholeGameAndOnlyThisGamesDropsCount) {
     EXPECT_EQ(host.row(ImageArray::Slot), Row(kParts, "empty")) << "nothing placed in this game";
     EXPECT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.form2Shows, 1);
-}
-
-// Over many deals every one of the 720 orders comes up about equally often;
-// a draw that repeats a part already dealt is drawn again for the same card,
-// which costs 6 * H(6) draws a deal. The seed is fixed: every run alike.
-TEST(Shuffle, EveryOrderIsEquallyLikely) {
-    constexpr int kOrders = 720, kDeals = kOrders * 100;
-    test::FakeHost host{20261206};
-    Form1 form{host};
-    std::map<Row, int> seen;
-    for (int n = 0; n < kDeals; ++n) {
-        form.Command1_Click();
-        const Row dealt = host.row(ImageArray::Imgx);
-        ASSERT_TRUE(std::is_permutation(dealt.begin(), dealt.end(), kFace.begin())) << "deal " << n;
-        ++seen[dealt];
-    }
-    ASSERT_EQ(seen.size(), static_cast<size_t>(kOrders));
-    const double expected = static_cast<double>(kDeals) / kOrders;
-    double chi2 = 0;
-    for (const auto& [order, count] : seen) chi2 += (count - expected) * (count - expected) / expected;
-    // 719 degrees of freedom: mean 719, standard deviation about 38. 860 is
-    // beyond the 99.9th percentile; a biased shuffle lands far above it.
-    EXPECT_LT(chi2, 860.0);
-    EXPECT_GT(chi2, 580.0) << "suspiciously even: the deals may not be random at all";
-    EXPECT_NEAR(static_cast<double>(host.draws) / kDeals, 14.7, 0.2) << "draws a deal";
-}
-
-// The generator every host hands the rules: after a re-seed from the clock,
-// whole multiples of 2^-24 in [0, 1), reaching both ends of the range.
-TEST(ClockSeededRandom, GivesTwentyFourBitFractionsOverTheWholeRange) {
-    ClockSeededRandom random;
-    random.reseed();
-    float low = 1, high = 0;
-    for (int i = 0; i < 20000; ++i) {
-        const float r = random.next();
-        ASSERT_TRUE(r >= 0.0f && r < 1.0f && r * 16777216.0f == std::floor(r * 16777216.0f)) << r;
-        low = std::min(low, r), high = std::max(high, r);
-    }
-    EXPECT_LT(low, 0.01f);
-    EXPECT_GT(high, 0.99f);
-}
-
-TEST(Rules, APlayerMayAskForLongerToMemorise) {
-    test::FakeHost host;
-    Form1 form{host, 12000};
-    form.Command1_Click();
-    EXPECT_EQ(host.interval, 12000);
 }
 
 }  // namespace

@@ -170,5 +170,28 @@ TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
     }
 }
 
+// The generator the hosts hand the rules, re-seeded from the clock at every START: over many deals every one of
+// the 720 orders comes up about equally often. A fair deal lands between these bounds but once in about 100,000
+// runs; a biased one far above, a dealer of a few fixed orders far below.
+TEST(Controller, EveryOrderIsDealtEquallyOften) {
+    constexpr int kOrders = 720, kDeals = kOrders * 100;
+    Desktop d;
+    Controller c(d);
+    std::map<std::vector<std::string>, int> seen;
+    for (int n = 0; n < kDeals; ++n) {
+        c.buttonClicked(Controller::Button::Start);
+        std::vector<std::string> dealt;
+        for (int i = 0; i < kParts; ++i) dealt.push_back(d.shown.at(Imgx(i)));
+        ++seen[dealt];
+    }
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(kOrders));
+    const double expected = static_cast<double>(kDeals) / kOrders;
+    double chi2 = 0;
+    for (const auto& [order, count] : seen) chi2 += (count - expected) * (count - expected) / expected;
+    // 719 degrees of freedom: mean 719, standard deviation about 38.
+    EXPECT_LT(chi2, 900.0);
+    EXPECT_GT(chi2, 560.0) << "suspiciously even: the deals may not be random at all";
+}
+
 }  // namespace
 }  // namespace poromea::ui

@@ -3,16 +3,14 @@
 // through speech-dispatcher, and read back as phonemes and as sound.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
+#include <espeak-ng/espeak_ng.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -26,60 +24,78 @@
 namespace poromea::ui {
 namespace {
 
-namespace fs = std::filesystem;
-
 struct Heard {
     std::string phonemes;
     double seconds = 0;  // as long as the voice speaks it, silence at its ends included
 };
 
-// A folder for the voice's files, gone with the test.
-struct Scratch {
-    Scratch() {
-        std::string tmp = (fs::temp_directory_path() / "poromea-heard-XXXXXX").string();
-        if (!mkdtemp(tmp.data())) throw std::runtime_error("no temporary folder");
-        dir = tmp;
+// espeak-ng's own library, loaded once, speaking as its command does with `-v ja -x -w`. The voice keeps
+// something of each text it speaks for the next, as a command started anew does not: each text is spoken by a
+// fork of this process taken before anything was spoken. A command started for each text made the test's time
+// grow with the machine's load.
+class Voice {
+public:
+    Voice() {
+        espeak_ng_InitializePath(nullptr);
+        if (espeak_ng_Initialize(nullptr) != ENS_OK || espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) != ENS_OK ||
+            espeak_ng_SetVoiceByName("ja") != ENS_OK) {
+            throw std::runtime_error("espeak-ng has no Japanese voice (is espeak-ng-data installed?)");
+        }
+        espeak_SetSynthCallback(&Voice::sound);
     }
-    ~Scratch() {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
+    ~Voice() { espeak_ng_Terminate(); }
+    Voice(const Voice&) = delete;
+    Voice& operator=(const Voice&) = delete;
+
+    Heard hear(const std::string& text) {
+        int pipe[2];
+        if (::pipe(pipe) != 0) throw std::runtime_error("no pipe");
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        if (child == 0) {
+            ::close(pipe[0]);
+            std::_Exit(speak(text, pipe[1]) ? 0 : 1);
+        }
+        ::close(pipe[1]);
+        std::string said;
+        char buffer[4096];
+        for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<std::size_t>(got));
+        ::close(pipe[0]);
+        int status = 0;
+        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            throw std::runtime_error("espeak-ng did not speak: " + text);
+        }
+        // The number of samples, a line, then the phonemes.
+        const std::size_t line = said.find('\n');
+        return {said.substr(line + 1), std::stod(said.substr(0, line)) / espeak_ng_GetSampleRate()};
     }
-    fs::path dir;
+
+private:
+    // In the fork: speaks `text`, and writes what was heard to `out`.
+    static bool speak(const std::string& text, int out) {
+        char* trace = nullptr;
+        std::size_t traced = 0;
+        FILE* phonemes = open_memstream(&trace, &traced);
+        espeak_SetPhonemeTrace(espeakPHONEMES_SHOW, phonemes);
+        const bool spoken = espeak_ng_Synthesize(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
+                                                 espeakCHARS_UTF8 | espeakPHONEMES | espeakENDPAUSE, nullptr, nullptr) == ENS_OK;
+        std::fclose(phonemes);
+        const std::string said = std::to_string(samples_) + "\n" + std::string(trace, traced);
+        return spoken && samples_ > 0 && ::write(out, said.data(), said.size()) == static_cast<ssize_t>(said.size());
+    }
+    static int sound(short* /*wav*/, int count, espeak_EVENT* /*events*/) {
+        samples_ += count;
+        return 0;
+    }
+    static inline long samples_ = 0;
 };
 
-// espeak-ng, given the text in a file so that no shell ever reads it; each text is spoken once.
+// Each text is spoken once.
 Heard hear(const std::string& text) {
+    static Voice voice;
     static std::map<std::string, Heard> heardBefore;
     if (const auto found = heardBefore.find(text); found != heardBefore.end()) return found->second;
-    static const Scratch scratch;
-    const fs::path& dir = scratch.dir;
-    const fs::path in = dir / "text", wav = dir / "text.wav", out = dir / "phonemes";
-    std::ofstream(in, std::ios::binary) << text;
-    const std::string command = "espeak-ng -v ja -x -w '" + wav.string() + "' -f '" + in.string() + "' > '" +
-                                out.string() + "' 2>&1";
-    const int status = std::system(command.c_str());
-    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw std::runtime_error("espeak-ng did not speak (is it installed?): " + text);
-    }
-    Heard heard;
-    std::ifstream phonemes(out, std::ios::binary);
-    heard.phonemes.assign(std::istreambuf_iterator<char>(phonemes), {});
-    // A RIFF file: the format chunk gives the bytes a second, and the sound is what follows the data chunk's header.
-    std::ifstream sound(wav, std::ios::binary);
-    const std::string bytes(std::istreambuf_iterator<char>(sound), {});
-    const auto u32 = [&](std::size_t at) {
-        return at + 4 <= bytes.size() ? static_cast<unsigned>(static_cast<unsigned char>(bytes[at])) |
-                                            static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
-                                            static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
-                                            static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 3])) << 24
-                                      : 0U;
-    };
-    const std::size_t format = bytes.find("fmt "), data = bytes.find("data");
-    if (bytes.compare(0, 4, "RIFF") != 0 || format == std::string::npos || data == std::string::npos || !u32(format + 16)) {
-        throw std::runtime_error("espeak-ng wrote no sound for: " + text);
-    }
-    heard.seconds = static_cast<double>(bytes.size() - (data + 8)) / u32(format + 16);
-    return heardBefore[text] = heard;
+    return heardBefore[text] = voice.hear(text);
 }
 
 // How espeak-ng says a character it has no reading for: in English, "Chinese letter" (or "letter" and its

@@ -5,7 +5,7 @@
 // and whatever each lost points on.
 import * as chromeLauncher from 'chrome-launcher';
 import lighthouse from 'lighthouse';
-import { serve } from './server.mjs';
+import { serve } from '../../tests/web/server.mjs';
 
 const root = process.argv[2] ?? new URL('../../build-web', import.meta.url).pathname;
 const server = await serve(root);
