@@ -92,20 +92,22 @@ run: build
 
 # Each runner of make test, written once: the test builds' ctest, the Windows
 # executable's tests under Wine, the page's in the browsers (two files at a time:
-# Firefox's file, the longest, beside the others). Each prints its own closing count.
+# Firefox's file beside the others). Each prints its own closing count.
 RUN_NATIVE := cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 RUN_ASAN   := cd $(BUILD)-asan && ctest --output-on-failure --no-tests=error -j $(JOBS)
-RUN_WIN32  := MAKE="$(MAKE)" tests/win32/run_wine_tests.sh $(WIN32_BUILD) $(WIN64_BUILD)
-RUN_WEB    := cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) POROMEA_SCENARIOS=$(CURDIR)/$(BUILD)/tests/web/web_scenarios node --test --test-concurrency=2
+RUN_WIN32  := tests/win32/run_wine_tests.sh $(WIN32_BUILD) $(WIN64_BUILD)
+RUN_WEB    := cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) POROMEA_SCENARIOS=$(CURDIR)/$(BUILD)/tests/web/web_scenarios node --test --test-concurrency=$(JOBS)
 
 # Every test: builds everything first (the tests, again with AddressSanitizer,
 # UndefinedBehaviorSanitizer and leak detection, the Windows executable, the
-# page), then runs the four runners side by side (tests/run_suites.sh), each
-# one's output printed whole as it ends, and last a line per runner and their
-# sum, "N passed, N failed". A build without a single test fails (a test package missing).
+# page), then runs the four runners (tests/run_suites.sh), the longest first,
+# one more at a time than the machine has cores (most of their tests wait on a
+# window, a browser or a voice more than they compute), each one's output
+# printed whole as it ends, and last a line per runner and their sum,
+# "N passed, N failed". A build without a single test fails (a test package missing).
 test: test-build test-build-asan test-build-win32 test-build-web
-	@tests/run_suites.sh $(BUILD)/test-logs "ctest native=$(RUN_NATIVE)" "ctest sanitizers=$(RUN_ASAN)" \
-	    "Wine=$(RUN_WIN32)" "browsers=$(RUN_WEB)"
+	@tests/run_suites.sh $(BUILD)/test-logs $$(($(JOBS) + 1)) "browsers=$(RUN_WEB)" "ctest native=$(RUN_NATIVE)" \
+	    "Wine=$(RUN_WIN32)" "ctest sanitizers=$(RUN_ASAN)"
 
 test-build: test-deps
 	$(call configure,$(BUILD))
@@ -154,9 +156,11 @@ win32-test-deps:
 	@SUDO="$(SUDO)" tools/enable_i386.sh
 
 # The Windows executable's tests: its resources, then the real windows under
-# Wine; where 32-bit Windows programs cannot run, the same tests built 64-bit
+# Wine, in a copy of a prefix made once for the build (tests/win32/prepare_wine.sh);
+# where 32-bit Windows programs cannot run, the same tests built 64-bit
 # (make win64) under wine64. POROMEA_WINE_ARCH=64 takes that way anywhere.
 test-build-win32: win32 win32-test-deps
+	@MAKE="$(MAKE)" tests/win32/prepare_wine.sh $(WIN32_BUILD) $(WIN64_BUILD)
 
 test-win32: test-build-win32
 	$(RUN_WIN32)

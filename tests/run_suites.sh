@@ -1,25 +1,27 @@
 #!/usr/bin/env bash
-# make test's runners, side by side: tests/run_suites.sh LOGDIR 'NAME=COMMAND' ...
+# make test's runners, side by side: tests/run_suites.sh LOGDIR AT_ONCE 'NAME=COMMAND' ...
 # Each COMMAND runs in the background with its output in a log of LOGDIR, printed whole as it ends,
-# so that the runners' lines never interleave. Then one line per runner with what it counted, and
-# last their sum, "N passed, N failed". A runner that ends in failure but counted none, or counted
-# nothing at all, adds one failure: it did not finish.
+# so that the runners' lines never interleave; at most AT_ONCE of them at a time, in the order given,
+# the next starting as one ends. Then one line per runner with what it counted, and last their sum,
+# "N passed, N failed". A runner that ends in failure but counted none, or counted nothing at all,
+# adds one failure: it did not finish.
 set -uo pipefail
-logs=$1
-shift
+logs=$1 atOnce=$2
+shift 2
 mkdir -p "$logs"
-names=() pids=()
-for runner in "$@"; do
-    name=${runner%%=*}
-    names+=("$name")
-    bash -c "${runner#*=}" >"$logs/${name// /-}.log" 2>&1 </dev/null &
-    pids+=($!)
-    echo "== $name: started"
-done
+runners=("$@") names=()
+for runner in "${runners[@]}"; do names+=("${runner%%=*}"); done
 
-declare -A status running
-for i in "${!pids[@]}"; do running[${pids[$i]}]=$i; done
-while ((${#running[@]} > 0)); do
+declare -A status=() running=()
+next=0
+while ((next < ${#runners[@]} || ${#running[@]} > 0)); do
+    while ((next < ${#runners[@]} && ${#running[@]} < atOnce)); do
+        name=${names[$next]}
+        bash -c "${runners[$next]#*=}" >"$logs/${name// /-}.log" 2>&1 </dev/null &
+        running[$!]=$next
+        echo "== $name: started, after ${SECONDS}s"
+        next=$((next + 1))
+    done
     wait -n -p done "${!running[@]}"
     code=$?
     i=${running[$done]}

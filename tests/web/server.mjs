@@ -3,18 +3,19 @@
 // file answered 304), every request logged. The page's service worker, its
 // installability and Lighthouse want such a server: the tests' browser-served
 // origin is not a secure context. The folder is at `under` (a path ending
-// in /): a page copied anywhere on a site must work there.
+// in /): a page copied anywhere on a site must work there. The files `without` are answered 404.
 import { createServer } from 'node:http';
 import { readFile, stat } from 'node:fs/promises';
 
 const types = { html: 'text/html; charset=utf-8', js: 'text/javascript', wasm: 'application/wasm',
   webmanifest: 'application/manifest+json', png: 'image/png', ico: 'image/vnd.microsoft.icon' };
 
-export async function serve(root, { under = '/' } = {}) {
+export async function serve(root, { under = '/', without = [] } = {}) {
   const log = [];  // [method, path, status]
   const server = createServer(async (request, response) => {
     const path = new URL(request.url, 'http://localhost').pathname.replace(/\/$/, '/index.html');
-    const file = path.startsWith(under) ? `${root}/${decodeURIComponent(path.slice(under.length))}` : '/nonexistent';
+    const name = decodeURIComponent(path.slice(under.length));
+    const file = path.startsWith(under) && !without.includes(name) ? `${root}/${name}` : '/nonexistent';
     const [body, info] = await Promise.all([readFile(file), stat(file)]).catch(() => [null, null]);
     const tag = info && `"${info.size}-${info.mtimeMs}"`;
     const status = !body ? 404 : request.headers['if-none-match'] === tag ? 304 : 200;

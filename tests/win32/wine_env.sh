@@ -1,5 +1,6 @@
-# Sourced by run_wine_tests.sh and tools/screenshot_win32.sh: a private Xvfb display and a fresh
-# Wine prefix in $work, gone on exit; $wine64 runs the prefix's services, $wine32 the programs.
+# Sourced by the Windows tests' scripts and tools/screenshot_win32.sh: a private Xvfb display and a
+# Wine prefix of its own in $work, gone on exit: a copy of $WINE_TEMPLATE where that is one made by
+# prepare_wine.sh, else set up anew. $wine64 runs the prefix's services, $wine32 the programs.
 work=$(mktemp -d "${TMPDIR:-/tmp}/poromea-wine.XXXXXX")
 export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono, Gecko
 wine64=/usr/lib/wine/wine64 wine32=/usr/lib/wine/wine
@@ -9,11 +10,14 @@ trap 'wineserver -k >/dev/null 2>&1 || true; kill ${xvfb:-} 2>/dev/null || true;
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & xvfb=$!
 timeout 10 bash -c 'until [ -s "$1" ]; do sleep 0.1; done' _ "$work/display" || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
-timeout 1200 "$wine64" wineboot --init >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
+if [ -d "${WINE_TEMPLATE:-}" ]; then
+    cp -a "$WINE_TEMPLATE" "$WINEPREFIX"
+else
+    timeout 1200 "$wine64" wineboot --init >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
 
-# The labels' MS fonts, and Japanese in the system's, as the IPA fonts. Unmanaged windows: with
-# no window manager, Wine would wait two seconds for one to withdraw each window it hides.
-{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$work/settings.reg" <<'REG'
+    # The labels' MS fonts, and Japanese in the system's, as the IPA fonts. Unmanaged windows: with
+    # no window manager, Wine would wait two seconds for one to withdraw each window it hides.
+    { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$work/settings.reg" <<'REG'
 Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
@@ -24,4 +28,5 @@ Windows Registry Editor Version 5.00
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 REG
-timeout 300 "$wine64" regedit /S "$(winpath "$work/settings.reg")"
+    timeout 300 "$wine64" regedit /S "$(winpath "$work/settings.reg")"
+fi
