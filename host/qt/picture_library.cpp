@@ -50,8 +50,9 @@ PictureRef PictureLibrary::get(const QString& name) {
     }
     std::map<int, QString> denser;
     for (const QString& file : *files_) {
+        if (!file.startsWith(dense, Qt::CaseInsensitive)) continue;
         bool number = false;
-        const int k = file.startsWith(dense, Qt::CaseInsensitive) ? file.mid(dense.size()).section(u'x', 0, 0).toInt(&number) : 0;
+        const int k = file.mid(dense.size()).section(u'x', 0, 0).toInt(&number);
         if (number && k > 1) denser.emplace(k, dir.filePath(file));
     }
     auto picture = std::make_shared<const QtPicture>(name, QPixmap::fromImage(image), std::move(denser));

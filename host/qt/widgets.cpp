@@ -44,7 +44,8 @@ void PictureBox::paintEvent(QPaintEvent*) {
     const QSize shown = stretch_ ? size() : picture.pixmap.size();
     const QSize device = (QSizeF(shown) * ratio).toSize();
     if (scaled_.size() != device || scaled_.devicePixelRatio() != ratio) {
-        const qreal stretch = std::max(qreal(shown.width()) / picture.pixmap.width(), qreal(shown.height()) / picture.pixmap.height());
+        const QSize own = picture.pixmap.size();
+        const qreal stretch = std::max(qreal(shown.width()) / own.width(), qreal(shown.height()) / own.height());
         scaled_ = picture.at(ratio * stretch);
         if (scaled_.size() != device) scaled_ = scaled_.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         scaled_.setDevicePixelRatio(ratio);

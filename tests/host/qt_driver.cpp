@@ -98,9 +98,11 @@ public:
     Seen seen(Rect area) override {
         QCoreApplication::sendPostedEvents();
         QWidget* w = host_->form1();
-        const QImage shot = (w->devicePixelRatioF() == 1 ? w->screen()->grabWindow(w->winId(), area.left, area.top, area.width, area.height)
-                                                          : w->grab({area.left, area.top, area.width, area.height}))
-                                .toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect r(area.left, area.top, area.width, area.height);
+        const QPixmap grabbed = w->devicePixelRatioF() == 1
+                                    ? w->screen()->grabWindow(w->winId(), r.x(), r.y(), r.width(), r.height())
+                                    : w->grab(r);
+        const QImage shot = grabbed.toImage().convertToFormat(QImage::Format_RGB32);
         Seen out{shot.width(), shot.height(), {}};
         for (int y = 0; y < shot.height(); ++y) {
             for (int x = 0; x < shot.width(); ++x) {

@@ -431,7 +431,9 @@ void checkSeen(const Seen& seen, const Sample& s, double fx, double fy, std::str
 // Where rows of `seen` cross from colour a to b or back: how many pixels lie between the two, all told,
 // and how many crossings.
 void edges(const Seen& seen, Colour a, Colour b, int& between, int& crossings) {
-    const auto is = [](Colour c, Colour flat) { return std::max({std::abs(c.r - flat.r), std::abs(c.g - flat.g), std::abs(c.b - flat.b)}) <= 8; };
+    const auto is = [](Colour c, Colour flat) {
+        return std::max({std::abs(c.r - flat.r), std::abs(c.g - flat.g), std::abs(c.b - flat.b)}) <= 8;
+    };
     for (int y = 0, from = 0, last = 0; y < seen.height; ++y, from = 0) {
         for (int x = 0; x < seen.width; ++x) {
             const Colour c = seen.pixels[static_cast<std::size_t>(y * seen.width + x)];
