@@ -9,7 +9,9 @@ can be redrawn at any time; the output is byte-for-byte the same on rerun.
 Coordinates are in pixels from the top-left corner.  Shapes are described in
 continuous coordinates where pixel i covers [i, i+1); they are rendered
 SS times larger and box-filtered down, which gives soft edges while leaving
-flat areas at their exact colour.
+flat areas at their exact colour.  Each shown picture is also drawn for dense
+screens, 2 and 3 device pixels to its pixel (name@2x.png, name@3x.png): the
+same shapes at k times the scale, so their edges stay one device pixel soft.
 """
 
 import math
@@ -100,11 +102,12 @@ def resample(pts, step=0.2):
 
 
 class Canvas:
-    """An RGB picture drawn SS times larger, in continuous coordinates."""
+    """An RGB picture drawn SS times larger, in continuous coordinates, for a
+    screen of k device pixels to the pixel."""
 
-    def __init__(self, w, h, bg, ss=SS):
-        self.w, self.h, self.s = w, h, ss
-        self.img = Image.new("RGB", (w * ss, h * ss), bg)
+    def __init__(self, w, h, bg, ss=SS, k=1):
+        self.w, self.h, self.s, self.ss = w, h, ss * k, ss
+        self.img = Image.new("RGB", (w * ss * k, h * ss * k), bg)
         self.draw = ImageDraw.Draw(self.img)
 
     def _p(self, pts):
@@ -149,7 +152,7 @@ class Canvas:
         self.img.paste(src, (0, 0), mask)
 
     def result(self):
-        return self.img.reduce(self.s)
+        return self.img.reduce(self.ss)
 
 
 def blend(a, b, t):
@@ -211,8 +214,8 @@ def save_gif(img, path, keys=()):
 
 # ---------------------------------------------------------------- parts
 
-def draw_mouth():
-    c = Canvas(PART, PART, SKIN)
+def draw_mouth(k=1):
+    c = Canvas(PART, PART, SKIN, k=k)
     # Left half only; the right half is its mirror image.
     upper_top = path(((1.25, 22.2), (4.5, 19.5), (9.5, 16.0), (14.5, 16.0)),
                      ((19.0, 16.0), (22.0, 18.6), (25.0, 19.3)))
@@ -238,8 +241,8 @@ NOSE_BASE = [(9.0, 47.5), (25.0, 47.5)]
 NOSTRIL = path(((12.0, 46.5), (12.0, 42.5), (16.5, 41.0), (19.5, 43.5)))
 
 
-def draw_nose():
-    c = Canvas(PART, PART, SKIN)
+def draw_nose(k=1):
+    c = Canvas(PART, PART, SKIN, k=k)
     # A soft highlight on the tip, kept inside the nose's outline.
     inside = NOSE_BRIDGE + NOSE_WING + mirror_x(NOSE_WING + NOSE_BRIDGE, 25)[::-1]
     shape = c.mask(lambda d, f: d.polygon(f(inside), fill=255))
@@ -273,8 +276,8 @@ def inward(pts, i, dist):
     return pts[i][0] + dist * (y1 - y0) / n, pts[i][1] - dist * (x1 - x0) / n
 
 
-def draw_left_ear():
-    c = Canvas(PART, PART, LAVENDER)
+def draw_left_ear(k=1):
+    c = Canvas(PART, PART, LAVENDER, k=k)
     mid = 49.5 - OUTLINE / 2  # centre of the head outline inside the slot
     c.rect(49.5, 0, 50, 50, SKIN)  # head interior beyond the outline
     c.polygon(EAR_RIM, SKIN)
@@ -307,8 +310,8 @@ def brush(t):
 MOLE_BOX = (0, 22, 7, 28)  # [x0, x1) x [y0, y1) the mole stays inside
 
 
-def draw_eye(mole):
-    c = Canvas(PART, PART, SKIN)
+def draw_eye(mole, k=1):
+    c = Canvas(PART, PART, SKIN, k=k)
     c.stroke(arc_points(23.5, 14.0, 19.5, 8.8), brush, INK)  # eyebrow
     c.stroke(arc_points(23.0, 36.0, 18.0, 8.8), brush, INK)  # smiling eye
     if mole:
@@ -318,25 +321,26 @@ def draw_eye(mole):
 
 # ---------------------------------------------------------------- covers
 
-def draw_cover(digit):
-    c = Canvas(PART, PART, RED)
+def draw_cover(digit, k=1):
+    c = Canvas(PART, PART, RED, k=k)
     # Noto Serif's digits are rather light at this size; a thin stroke of
     # their own colour makes them bold enough to read across the table.
-    f = font(SERIF_BOLD, 48 * SS)
-    pen = 5
+    s = c.s
+    f = font(SERIF_BOLD, 48 * s)
+    pen = 5 * k
     # Same size and baseline for every digit; only the horizontal position
     # depends on the digit, which is centred by its ink.
     box = f.getbbox(str(digit), anchor="ls", stroke_width=pen)
-    x = (PART * SS - (box[2] - box[0])) / 2 - box[0]
-    c.draw.text((round(x), 48 * SS - pen), str(digit), font=f, fill=WHITE,
+    x = (PART * s - (box[2] - box[0])) / 2 - box[0]
+    c.draw.text((round(x), 48 * s - pen), str(digit), font=f, fill=WHITE,
                 anchor="ls", stroke_width=pen, stroke_fill=WHITE)
     return c.result()
 
 
 # ---------------------------------------------------------------- empty
 
-def draw_empty():
-    c = Canvas(PART, PART, EMPTY_BG)
+def draw_empty(k=1):
+    c = Canvas(PART, PART, EMPTY_BG, k=k)
     hook = path(((8.0, 14.5), (10.0, 9.0), (17.0, 9.8), (25.5, 9.8)),
                 ((34.5, 9.8), (43.0, 10.5), (42.8, 15.5)),
                 ((42.6, 20.0), (33.0, 21.0), (27.5, 24.0)),
@@ -352,8 +356,8 @@ def draw_empty():
 
 # ---------------------------------------------------------------- face
 
-def draw_face():
-    c = Canvas(300, 300, LAVENDER)
+def draw_face(k=1):
+    c = Canvas(300, 300, LAVENDER, k=k)
     t = OUTLINE
     # neck first; the head's bottom outline then covers its top end
     c.rect(NECK_LEFT, HEAD_BOTTOM - t, NECK_RIGHT, 301, NAVY)
@@ -379,8 +383,21 @@ def glyph_mask(text, face, size, stroke=0):
 
 
 def grow(mask, px):
-    """The mask widened by px pixels on every side."""
-    return mask.filter(ImageFilter.MaxFilter(2 * px + 1))
+    """The mask widened by px pixels on every side: the same as a square
+    MaxFilter, but in a few passes of shifted copies, which keeps the dense
+    pictures' wide filters from taking minutes."""
+    def shifted(img, dx, dy):
+        out = Image.new("L", img.size, 0)
+        out.paste(img, (dx, dy))
+        return out
+    for axis in ((1, 0), (0, 1)):
+        reach = 0  # mask now holds the maximum over [-reach, reach]
+        while reach < px:
+            d = min(2 * reach + 1, px - reach)
+            mask = ImageChops.lighter(mask, ImageChops.lighter(
+                shifted(mask, d * axis[0], d * axis[1]), shifted(mask, -d * axis[0], -d * axis[1])))
+            reach += d
+    return mask
 
 
 def block_letter(ch, w, s):
@@ -438,9 +455,9 @@ def gradient(w, h, stops):
     return col.resize((w, h))
 
 
-def draw_title():
-    s = 4  # the title is large; 4x is plenty for smooth edges
-    c = Canvas(534, 363, PINK, ss=s)
+def draw_title(k=1):
+    c = Canvas(534, 363, PINK, ss=4, k=k)  # the title is large; 4x is plenty for smooth edges
+    s = c.s
     # ポロ: each character on its own block, the blocks tilted apart
     for ch, at, tilt in (("ポ", (34, 170), -7), ("ロ", (170, 157), 6)):
         layer, anchor = block_letter(ch, 96, s)
@@ -476,12 +493,12 @@ def draw_title():
 BANNER_W, BANNER_H, BANNER_SPLIT = 567, 113, 56
 
 
-def draw_banner():
-    s = 4
-    img = Image.new("RGB", (BANNER_W, BANNER_H), WHITE)
-    for y in range(BANNER_SPLIT):
-        img.paste((255, round(250 * y / (BANNER_SPLIT - 1)), 0),
-                  (0, y, BANNER_W, y + 1))
+def draw_banner(k=1):
+    s = 4 * k
+    img = Image.new("RGB", (BANNER_W * k, BANNER_H * k), WHITE)
+    for y in range(BANNER_SPLIT * k):
+        img.paste((255, min(250, round(250 * y / k / (BANNER_SPLIT - 1))), 0),
+                  (0, y, BANNER_W * k, y + 1))
     words = "CONGRATULATIONS !!"
     f = font(SANS_BOLD, 30 * s)
     cap = f.getbbox("H")
@@ -511,7 +528,7 @@ def draw_banner():
     big.paste(img.resize(big.size, Image.Resampling.NEAREST))
     big.paste((192, 192, 192), (0, (BANNER_SPLIT + 1) * s), floor)
     big.paste((0, 0, 0), (left, BANNER_SPLIT * s - th), m)
-    return big.reduce(s)
+    return big.reduce(s // k)
 
 
 # ---------------------------------------------------------------- icon
@@ -713,6 +730,7 @@ WEB_ICONS = {
 # list of the page's app icons, which only the page's build copies.
 LIST = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "ui", "pictures", "pictures.txt"))
 WEB_LIST = os.path.join(os.path.dirname(LIST), "web", "pictures.txt")
+DENSE_LIST = os.path.join(os.path.dirname(LIST), "dense.txt")
 
 
 def read_list(path):
@@ -720,46 +738,71 @@ def read_list(path):
         return [line.strip() for line in f if line.strip() and not line.startswith("#")]
 
 
+def shown(k):
+    """The shown pictures drawn for k device pixels to the pixel: name ->
+    (picture, the colours it must keep exactly)."""
+    left_ear = to_palette(draw_left_ear(k), [LAVENDER, SKIN, NAVY])
+    # the eyes must match pixel for pixel outside the mole
+    plain = draw_eye(False, k)
+    marked = plain.copy()
+    mole = tuple(v * k for v in MOLE_BOX)
+    marked.paste(draw_eye(True, k).crop(mole), mole[:2])
+    pictures = {
+        "part0": (draw_mouth(k), [SKIN]),
+        "part1": (draw_nose(k), [SKIN]),
+        "part2": (left_ear, []),
+        "part3": (left_ear.transpose(Image.Transpose.FLIP_LEFT_RIGHT), []),
+        "part4": (marked, [SKIN]),
+        "part5": (plain, [SKIN]),
+    }
+    for digit in range(1, 7):
+        pictures[f"cover{digit}"] = (draw_cover(digit, k), [RED, WHITE])
+    pictures["empty"] = (draw_empty(k), [EMPTY_BG])
+    pictures["face"] = (draw_face(k), [LAVENDER, SKIN, NAVY, NECK, HAIR])
+    pictures["title"] = (draw_title(k), [PINK])
+    pictures["banner"] = (draw_banner(k), [WHITE])
+    return pictures
+
+
+DENSITIES = (2, 3)
+
+
+def save_png(img, path, keys=()):
+    p = img if img.mode == "P" else to_palette(img, keys)
+    p.save(path, format="PNG", optimize=True)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: draw_pictures.py OUTPUT_DIR")
     out = sys.argv[1]
     drawn = {}  # file name -> how to write it there
-
-    def put(name, img, keys=()):
-        drawn[name] = lambda path: save_gif(img, path, keys)
-
-    put("part0.gif", draw_mouth(), [SKIN])
-    put("part1.gif", draw_nose(), [SKIN])
-    left_ear = to_palette(draw_left_ear(), [LAVENDER, SKIN, NAVY])
-    put("part2.gif", left_ear)
-    put("part3.gif", left_ear.transpose(Image.Transpose.FLIP_LEFT_RIGHT))
-    # the eyes must match pixel for pixel outside the mole
-    plain = draw_eye(False)
-    marked = plain.copy()
-    marked.paste(draw_eye(True).crop(MOLE_BOX), MOLE_BOX[:2])
-    put("part4.gif", marked, [SKIN])
-    put("part5.gif", plain, [SKIN])
-    for digit in range(1, 7):
-        put(f"cover{digit}.gif", draw_cover(digit), [RED, WHITE])
-    put("empty.gif", draw_empty(), [EMPTY_BG])
-    put("face.gif", draw_face(), [LAVENDER, SKIN, NAVY, NECK, HAIR])
-    put("title.gif", draw_title(), [PINK])
-    banner = draw_banner()
-    drawn["banner.jpg"] = lambda path: banner.save(path, format="JPEG", quality=95, subsampling=0, dpi=(96, 96),
-                                                   progressive=False, optimize=False)
+    for name, (img, keys) in shown(1).items():
+        if name == "banner":
+            drawn["banner.jpg"] = lambda path, img=img: img.save(
+                path, format="JPEG", quality=95, subsampling=0, dpi=(96, 96), progressive=False, optimize=False)
+        else:
+            drawn[f"{name}.gif"] = lambda path, img=img, keys=keys: save_gif(img, path, keys)
+    dense = {}
+    for k in DENSITIES:
+        for name, (img, keys) in shown(k).items():
+            dense[f"{name}@{k}x.png"] = lambda path, img=img, keys=keys: save_png(img, path, keys)
     drawn["poromea.ico"] = write_icon
 
     # Nothing is written unless what is drawn is what the builds compile in.
     listed = read_list(LIST)
     web_listed = read_list(WEB_LIST)
-    for path, ours, theirs in ((LIST, drawn, listed), (WEB_LIST, WEB_ICONS, web_listed)):
+    dense_listed = read_list(DENSE_LIST)
+    for path, ours, theirs in ((LIST, drawn, listed), (WEB_LIST, WEB_ICONS, web_listed),
+                               (DENSE_LIST, dense, dense_listed)):
         if sorted(ours) != sorted(theirs):
             sys.exit(f"draw_pictures: {path} and this program disagree; listed, not drawn: "
                      f"{sorted(set(theirs) - set(ours))}; drawn, not listed: {sorted(set(ours) - set(theirs))}")
     os.makedirs(out, exist_ok=True)
     for name in listed:
         drawn[name](os.path.join(out, name))
+    for name in dense_listed:
+        dense[name](os.path.join(out, name))
     write_icon_pngs(os.path.join(out, "icons"))
     os.makedirs(os.path.join(out, "web"), exist_ok=True)
     for name in web_listed:

@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -13,9 +14,20 @@
 namespace poromea::qt {
 
 struct QtPicture final : Picture {
-    QtPicture(QString n, QPixmap p) : name(std::move(n)), pixmap(std::move(p)) {}
+    // `denser`: the files of the same picture drawn for dense screens, by density (2 for name@2x.png).
+    QtPicture(QString n, QPixmap p, std::map<int, QString> denser)
+        : name(std::move(n)), pixmap(std::move(p)), denser_(std::move(denser)) {}
     QString name;   // resource name, e.g. "cover3"
-    QPixmap pixmap;
+    QPixmap pixmap; // as designed, one pixel a pixel
+
+    // The picture for `density` device pixels to its pixel: the one drawn at or above it (else the
+    // densest), its device pixel ratio set. A dense one is decoded when first asked for, so an
+    // ordinary screen decodes none; one that cannot be decoded gives way to the designed one.
+    const QPixmap& at(qreal density) const;
+
+private:
+    std::map<int, QString> denser_;
+    mutable std::map<int, QPixmap> decoded_;
 };
 
 inline const QtPicture& qtPicture(const PictureRef& p) { return static_cast<const QtPicture&>(*p); }

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QPainter>
+#include <algorithm>
 #include <stdexcept>
 
 #include "ui/access.h"
@@ -36,16 +37,20 @@ QString PictureBox::description() const {
 
 void PictureBox::paintEvent(QPaintEvent*) {
     if (!picture_) return;
-    QPainter painter(this);
-    const QPixmap& pixmap = qtPicture(picture_).pixmap;
-    if (!stretch_) {
-        painter.drawPixmap(0, 0, pixmap);
-        return;
+    // In the screen's own pixels: the picture drawn at or above the density it is shown at, scaled
+    // once where it is not shown at a density it was drawn for (stretched, or a ratio such as 1.5).
+    const QtPicture& picture = qtPicture(picture_);
+    const qreal ratio = devicePixelRatioF();
+    const QSize shown = stretch_ ? size() : picture.pixmap.size();
+    const QSize device = (QSizeF(shown) * ratio).toSize();
+    if (scaled_.size() != device || scaled_.devicePixelRatio() != ratio) {
+        const QSize own = picture.pixmap.size();
+        const qreal stretch = std::max(qreal(shown.width()) / own.width(), qreal(shown.height()) / own.height());
+        scaled_ = picture.at(ratio * stretch);
+        if (scaled_.size() != device) scaled_ = scaled_.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled_.setDevicePixelRatio(ratio);
     }
-    if (scaled_.size() != size()) {
-        scaled_ = pixmap.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-    painter.drawPixmap(0, 0, scaled_);
+    QPainter(this).drawPixmap(0, 0, scaled_);
 }
 
 DragOutline::DragOutline(QWidget* parent) : QWidget(parent) {

@@ -42,7 +42,7 @@ protected:
 private:
     bool stretch_;
     PictureRef picture_;
-    QPixmap scaled_;  // the stretched picture, scaled once per picture
+    QPixmap scaled_;  // what is drawn, in device pixels: scaled once per picture, size and density
 };
 
 // The outline that follows the pointer while a card is dragged.

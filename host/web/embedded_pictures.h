@@ -11,4 +11,12 @@ namespace poromea::web {
 // In name order: "banner", "cover1", ...
 extern const std::span<const std::string_view> kPictureNames;
 
+// The same drawn for dense screens, beside the page: for 2 device pixels to the page's pixel,
+// "pictures/part0@2x.png", ...
+struct DensePicture {
+    int density;
+    std::string_view file;
+};
+extern const std::span<const DensePicture> kDensePictures;
+
 }  // namespace poromea::web

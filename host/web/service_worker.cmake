@@ -1,14 +1,23 @@
 # Writes DIR/sw.js from TEMPLATE: every other file of DIR, the page's folder
 # (index.html as "./", the page's address), cached under a name made from
 # their contents, so each build has its own cache and a changed file makes a
-# new service worker. Run as
+# new service worker; and the pictures of DIR/pictures/, for dense screens,
+# cached only by the density a page asks for. Run as
 #   cmake -DDIR=... -DTEMPLATE=... -P service_worker.cmake
 cmake_minimum_required(VERSION 3.20)
-file(GLOB FILES RELATIVE ${DIR} ${DIR}/*)
+file(GLOB FILES LIST_DIRECTORIES false RELATIVE ${DIR} ${DIR}/*)
 list(REMOVE_ITEM FILES sw.js sw.js.tmp)
 list(SORT FILES)
+file(GLOB DENSE RELATIVE ${DIR} ${DIR}/pictures/*)
+list(SORT DENSE)
 set(hashes "")
 set(listed "")
+set(dense "")
+foreach(file IN LISTS DENSE)
+    file(SHA256 ${DIR}/${file} hash)
+    string(APPEND hashes "${file} ${hash}\n")
+    list(APPEND dense "'${file}'")
+endforeach()
 foreach(file IN LISTS FILES)
     file(SHA256 ${DIR}/${file} hash)
     string(APPEND hashes "${file} ${hash}\n")
@@ -20,9 +29,11 @@ endforeach()
 string(SHA256 build "${hashes}")
 string(SUBSTRING ${build} 0 16 build)
 list(JOIN listed ", " listed)
+list(JOIN dense ", " dense)
 file(READ ${TEMPLATE} worker)
 string(REPLACE "@BUILD@" "${build}" worker "${worker}")
 string(REPLACE "@FILES@" "${listed}" worker "${worker}")
+string(REPLACE "@DENSE@" "${dense}" worker "${worker}")
 file(WRITE ${DIR}/sw.js.tmp "${worker}")
 file(COPY_FILE ${DIR}/sw.js.tmp ${DIR}/sw.js ONLY_IF_DIFFERENT)
 file(REMOVE ${DIR}/sw.js.tmp)

@@ -3,12 +3,20 @@
 // plays offline. The build writes the name and the files in (host/web/service_worker.cmake).
 const CACHE = 'poromea-@BUILD@';
 const FILES = [@FILES@];
+// The pictures for dense screens: only those of the density a page takes (it says which).
+const DENSE = [@DENSE@];
 
 self.addEventListener('install', (event) => {
   // Revalidated, not taken from the browser's cache: a new build's files, never a mix with the old.
   event.waitUntil(caches.open(CACHE)
     .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'no-cache' }))))
     .then(() => self.skipWaiting()));
+});
+
+// A page on a dense screen says which density it takes: those pictures are kept with the rest.
+self.addEventListener('message', (event) => {
+  const files = DENSE.filter((file) => file.endsWith(`@${event.data}x.png`));
+  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(files)));
 });
 
 // A new build takes over at once and the old builds' caches go.

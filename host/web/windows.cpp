@@ -1,5 +1,6 @@
 #include "host/web/windows.h"
 
+#include "host/web/embedded_pictures.h"
 #include "ui/access.h"
 #include "ui/windows.h"
 
@@ -56,6 +57,23 @@ void Desk::layOut() {
     form1_["style"].set("left", val(px(form1Left_)));
     form1_["style"].set("top", val(px(form1Top_)));
     if (!form2_.isNull() && !form2_["hidden"].as<bool>()) placeForm2(form2Left_, form2Top_);
+
+    // The screen's pixels to the desk's: the pictures drawn at or above that density, else the densest.
+    // A desk that becomes less dense keeps the pictures it has.
+    const double need = val::global("devicePixelRatio").as<double>() * scale_;
+    int at = 0, densest = 1;
+    for (const DensePicture& p : kDensePictures) {
+        densest = std::max(densest, p.density);
+        if (p.density >= need - 0.01 && (at == 0 || p.density < at)) at = p.density;
+    }
+    const int density = need <= 1.01 ? 1 : at ? at : densest;
+    if (density <= density_) return;
+    density_ = density;
+    val files = val::array();
+    for (const DensePicture& p : kDensePictures) {
+        if (p.density == density) files.call<void>("push", val(std::string(p.file)));
+    }
+    val::module_property("dense")(density, files);
 }
 
 ui::Point Desk::inForm1(double clientX, double clientY) const {

@@ -24,7 +24,8 @@ public:
     val form1() const { return form1_; }
     BuiltForm& form1Controls() { return form1Controls_; }
 
-    // Fits the desk to the page; called again when the page's size changes.
+    // Fits the desk to the page; called again when the page's size changes. Where that shows the desk
+    // denser than the page's pixels, asks the page for the pictures drawn for it.
     void layOut();
     // A point of the page in the main window's pixels, from the geometry the
     // desk gave the page (reading it back would make the page lay out anew).
@@ -69,6 +70,7 @@ private:
     val messageBox_ = val::null();  // null until the first wrong answer
     std::string mainFocus_;  // the main window's control that had the keys before Form2 took them
     double scale_ = 1;
+    int density_ = 1;  // of the pictures the page has been asked for
     double form1Left_ = 0, form1Top_ = 0;  // the windows' client areas on the desk
     double form2Left_ = 0, form2Top_ = 0;
     double deskWidth_ = 0, deskHeight_ = 0;

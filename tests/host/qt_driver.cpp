@@ -92,12 +92,17 @@ public:
     }
 
     // Grabbed from the screen: the window's backing store as it was last painted and flushed (offscreen,
-    // the platform's own image of it). Posted paints are delivered first.
+    // the platform's own image of it). Posted paints are delivered first. Offscreen Qt 6.4 clips a grab
+    // to the window's size in its own pixels, not the device's: on a denser screen the window is drawn
+    // again, in the device's pixels, as it draws itself there.
     Seen seen(Rect area) override {
         QCoreApplication::sendPostedEvents();
         QWidget* w = host_->form1();
-        const QImage shot = w->screen()->grabWindow(w->winId(), area.left, area.top, area.width, area.height)
-                                .toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect r(area.left, area.top, area.width, area.height);
+        const QPixmap grabbed = w->devicePixelRatioF() == 1
+                                    ? w->screen()->grabWindow(w->winId(), r.x(), r.y(), r.width(), r.height())
+                                    : w->grab(r);
+        const QImage shot = grabbed.toImage().convertToFormat(QImage::Format_RGB32);
         Seen out{shot.width(), shot.height(), {}};
         for (int y = 0; y < shot.height(); ++y) {
             for (int x = 0; x < shot.width(); ++x) {

@@ -319,8 +319,25 @@ void checkSeen(const Seen& seen, const Sample& s, double fx, double fy, std::str
     }
 }
 
+// Where rows of `seen` cross from colour a to b or back: how many pixels lie between the two, all told,
+// and how many crossings.
+void edges(const Seen& seen, Colour a, Colour b, int& between, int& crossings) {
+    const auto is = [](Colour c, Colour flat) {
+        return std::max({std::abs(c.r - flat.r), std::abs(c.g - flat.g), std::abs(c.b - flat.b)}) <= 8;
+    };
+    for (int y = 0, from = 0, last = 0; y < seen.height; ++y, from = 0) {
+        for (int x = 0; x < seen.width; ++x) {
+            const Colour c = seen.pixels[static_cast<std::size_t>(y * seen.width + x)];
+            const int flat = is(c, a) ? 1 : is(c, b) ? 2 : 0;
+            if (flat && from && flat != from) between += x - last - 1, ++crossings;
+            if (flat) from = flat, last = x;
+        }
+    }
+}
+
 // What the player sees, read from the screen: the title stretched to fill its whole control, the
-// other pictures at their own size from their control's top left corner (the first card's back).
+// other pictures at their own size from their control's top left corner (the first card's back),
+// their edges as soft as the screen's pixels, however dense.
 void picturesOnScreen(Driver& d) {
     const ui::Control& title = *std::ranges::find(ui::kForm1.controls, std::string_view("Image1"), &ui::Control::name);
     const ui::PixelRect r = title.pixelRect();
@@ -334,6 +351,14 @@ void picturesOnScreen(Driver& d) {
     for (const Sample& s : kCover1) {
         checkSeen(back, s, (s.x + 0.5) / card.width, (s.y + 0.5) / card.height, "cover1");
     }
+    // The 1 on the card and the mark on an empty slot blend into their ground over one of the screen's
+    // pixels and a half on average; a picture stretched twice from its pixels, over three.
+    checkEq(d.picture(Slot(0)), "empty");
+    int between = 0, crossings = 0;
+    edges(back, {0xFF, 0x00, 0x00}, {0xFF, 0xFF, 0xFF}, between, crossings);
+    edges(d.seen(rectOf(Slot(0))), {0xD0, 0xFF, 0xA0}, {0x00, 0x00, 0x00}, between, crossings);
+    std::printf("edges blend over %.2f pixels of the screen (%d crossings)\n", double(between) / crossings, crossings);
+    check(crossings > 100 && between < 2 * crossings);
 }
 
 // Random real input: drags from the cards with any button to anywhere, the

@@ -5,7 +5,8 @@
 // page before its own scripts; `routes` may add the context's own routes
 // (after the page's, so they come first); `started: false` does not wait for
 // the game to start; given a `profile` folder, the
-// browser is one of its own with that profile, as a player's (not a private window's).
+// browser is one of its own with that profile, as a player's (not a private window's); `screen` sets the
+// viewport and device scale factor, a phone's, with its pictures for that density awaited (`density`).
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { chromium } from 'playwright-core';
@@ -35,7 +36,7 @@ after(() => browser?.close());
 export const play = (name, options, body) => test(name, { timeout: options.timeout ?? 120_000 }, async (t) => body(await Game.open(options, t)));
 
 export class Game {
-  static async open({ phone = false, query = '', server, init, routes, profile, started = true } = {}, t) {
+  static async open({ phone = false, query = '', server, init, routes, profile, started = true, screen, density } = {}, t) {
     if (firefox) {
       const game = Object.assign(new Game(), { phone, problems: [], failures: [] });
       Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ phone, server, init }, root, game.problems));
@@ -44,13 +45,13 @@ export class Game {
       await game.ready();
       return game;
     }
-    const device = { viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone };
+    const device = { viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone, ...screen };
     const context = await (profile ? chromium.launchPersistentContext(profile, { ...launch, ...device }) : browser.newContext(device));
     if (init) await context.addInitScript(init);
     if (!server) await context.route(`${origin}/**`, (route) => route.fulfill({ path: root + new URL(route.request().url()).pathname.replace(/\/$/, '/index.html') }));
     await routes?.(context);
     const at = server?.origin ?? origin;
-    const game = Object.assign(new Game(), { context, page: await context.newPage(), phone, origin: at, problems: [], failures: [] });
+    const game = Object.assign(new Game(), { context, page: await context.newPage(), phone, density, origin: at, problems: [], failures: [] });
     t?.after(() => game.close());
     game.page.on('console', (m) => ['error', 'warning'].includes(m.type()) && game.problems.push(m.text()));
     game.page.on('pageerror', (e) => game.problems.push(e.message));
