@@ -6,43 +6,19 @@
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
 import { createInterface } from 'node:readline';
-import { inflateSync } from 'node:zlib';
+import pngjs from 'pngjs';
 import { play } from './game.mjs';
+
+const { PNG } = pngjs;
 
 const player = process.env.POROMEA_SCENARIOS ?? new URL('../../build/tests/web/web_scenarios', import.meta.url).pathname;
 const scenarios = execFileSync(player, ['--list']).toString().trim().split('\n').map((line) => line.split('\t'));
 
-// A screenshot's pixels as RGB bytes, row by row, from its PNG file (8 bits a channel, RGB or RGBA, not
-// interlaced, as the browsers write them).
+// A screenshot's pixels as RGB bytes, row by row.
 function pixelsOf(png) {
-  png = Buffer.from(png);
-  let at = 8, width = 0, height = 0, channels = 0;
-  const data = [];
-  while (at < png.length) {
-    const length = png.readUInt32BE(at), type = png.toString('latin1', at + 4, at + 8), body = png.subarray(at + 8, at + 8 + length);
-    if (type === 'IHDR') {
-      [width, height] = [body.readUInt32BE(0), body.readUInt32BE(4)];
-      channels = { 2: 3, 6: 4 }[body[9]];
-      if (body[8] !== 8 || !channels || body[12] !== 0) throw new Error(`a PNG of a kind not read here: ${body.toString('hex')}`);
-    }
-    if (type === 'IDAT') data.push(body);
-    at += 12 + length;
-  }
-  const rows = inflateSync(Buffer.concat(data)), stride = width * channels, rgb = Buffer.alloc(width * height * 3);
-  let previous = Buffer.alloc(stride);
-  for (let y = 0; y < height; ++y) {
-    const filter = rows[y * (stride + 1)], row = Buffer.from(rows.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
-    for (let i = 0; i < stride; ++i) {
-      const a = i >= channels ? row[i - channels] : 0, b = previous[i], c = i >= channels ? previous[i - channels] : 0;
-      const paeth = () => {
-        const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
-        return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      };
-      row[i] = (row[i] + [0, a, b, (a + b) >> 1, filter === 4 ? paeth() : 0][filter]) & 0xff;
-    }
-    for (let x = 0; x < width; ++x) row.copy(rgb, (y * width + x) * 3, x * channels, x * channels + 3);
-    previous = row;
-  }
+  const { width, height, data } = PNG.sync.read(Buffer.from(png));
+  const rgb = Buffer.alloc(width * height * 3);
+  for (let i = 0; i < width * height; ++i) data.copy(rgb, i * 3, i * 4, i * 4 + 3);
   return { width, height, rgb };
 }
 
