@@ -66,7 +66,7 @@ def described(frame, names):
 
 def expect(frame, step, cards, slots):  # given a few seconds to get there
     said = lambda: (described(frame, CARDS), described(frame, SLOTS))
-    wait_for(lambda: said() == (cards, slots), 5, lambda: f"{step}: the cards and slots say {said()}, not {(cards, slots)}")
+    wait_for(lambda: said() == (cards, slots), 20, lambda: f"{step}: the cards and slots say {said()}, not {(cards, slots)}")
 
 
 def key(*names):  # typed one after another, the bus pumped meanwhile
@@ -87,7 +87,7 @@ def on_event(event):
 
 def main():
     pyatspi.Registry.registerEventListener(on_event, "object:property-change:accessible-description")
-    form1 = wait_for(lambda: window("ポロメア"), 30, "the main window shown on the accessibility bus")
+    form1 = wait_for(lambda: window("ポロメア"), 60, "the main window shown on the accessibility bus")
     if not form1:
         return
     focus_main_window()
@@ -95,12 +95,12 @@ def main():
     expect(form1, "before START", COVERS, ["あき"] * 6)
 
     key("space")  # START has the focus
-    dealt = wait_for(lambda: sorted(described(form1, CARDS)) == sorted(PARTS) and described(form1, CARDS), 5, "a deal")
+    dealt = wait_for(lambda: sorted(described(form1, CARDS)) == sorted(PARTS) and described(form1, CARDS), 20, "a deal")
     if not dealt:
         return
     changed = {e[1] for e in events if e[0] == "object:property-change:accessible-description"}
     check(set(CARDS) <= changed, f"every card announced its new picture, only {sorted(changed)} did")
-    wait_for(lambda: described(form1, CARDS) == COVERS, 8, "the covers")
+    wait_for(lambda: described(form1, CARDS) == COVERS, 30, "the covers")
 
     card = {part: dealt.index(part) + 1 for part in PARTS}
     for slot, part in enumerate(PARTS):
