@@ -49,11 +49,23 @@ TEST(Rules, AWholeGameAndOnlyThisGamesDropsCount) {
     EXPECT_EQ(host.form2Shows, 1);
     EXPECT_FALSE(press(0)) << "the check ends dragging";
 
+    // Every place is judged, the last one too: two right eyes, the second on the left eye's place, are wrong.
+    form.Command1_Click();
+    const Row dealt = host.row(ImageArray::Imgx);
+    form.Timer1_Timer();
+    for (int part = 0; part < kParts; ++part) {
+        ASSERT_TRUE(press(static_cast<int>(std::find(dealt.begin(), dealt.end(), kFace[std::min(part, 4)]) - dealt.begin())));
+        (form.*kSlotDrops.at(part))();
+    }
+    form.Command2_Click();
+    EXPECT_EQ(host.row(ImageArray::Slot), (Row{"part0", "part1", "part2", "part3", "part4", "part4"}));
+    EXPECT_EQ(host.messages.size(), 2u);
+
     form.Command1_Click();
     EXPECT_FALSE(press(0)) << "no drag while the new deal is face up";
     form.Command2_Click();
     EXPECT_EQ(host.row(ImageArray::Slot), Row(kParts, "empty")) << "nothing placed in this game";
-    EXPECT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages.size(), 3u);
     EXPECT_EQ(host.form2Shows, 1);
 }
 
