@@ -22,9 +22,9 @@ def loose(folder):
         owner = where.rpartition("node_modules/")[2]
         nested = overrides.get(owner, {}) if isinstance(overrides.get(owner), dict) else {}
         for kind in ("dependencies", "optionalDependencies", "peerDependencies"):
-            for name, spec in (entry.get(kind) or {}).items():
-                if TAG.match(spec) and name not in overrides and name not in nested:
-                    found.append(f"{where or '(root)'} -> {name}@{spec}")
+            for name, declared in (entry.get(kind) or {}).items():
+                if TAG.match(declared) and name not in overrides and name not in nested:
+                    found.append(f"{where or '(root)'} -> {name}@{declared}")
     return found
 
 
