@@ -2,7 +2,7 @@
 // then what only this host has; "N passed, N failed" last.
 #include <objbase.h>
 #include <oleacc.h>
-#include <process.h>
+#include <functional>
 
 #include <algorithm>
 #include <cstdio>
@@ -96,151 +96,90 @@ void windowsOnScreen() {
     check(GetWindow(d.host.form1(), GW_CHILD) == d.dragOutline());
 }
 
-// poromea.exe as built, and with a broken picture, in the build folder: its window, titled as the game,
-// shows the game or the start-up error naming the picture; closing it ends the program with the status.
-// (How long the cards stay face up is measured by the scenarios.)
-void theExecutable() {
-    const wchar_t *built = L"poromea.exe", *broken = L"poromea-broken.exe";
-    CopyFileW(built, broken, FALSE);
-    HANDLE update = BeginUpdateResourceW(broken, FALSE);
-    char bytes[] = "GIF89a not really";
-    UpdateResourceW(update, MAKEINTRESOURCEW(10) /* RT_RCDATA */, L"PART3", 0x0411, bytes, sizeof bytes);
-    check(EndUpdateResourceW(update, FALSE));
-    // (Its options, refused ones too: TheOptions.)
-    for (const auto& [exe, option, shows, status] :
-         {std::tuple(built, L"--memorise=30", "START", 0ul), std::tuple(broken, L"", "part3.gif", 1ul)}) {
-        const auto process = reinterpret_cast<HANDLE>(
-            *option ? _wspawnl(_P_NOWAIT, exe, exe, option, nullptr) : _wspawnl(_P_NOWAIT, exe, exe, nullptr));
-        WaitForInputIdle(process, 30000);  // its window shown
-        HWND shown = FindWindowW(nullptr, L"ポロメア");
-        std::string text;
-        for (HWND c = GetWindow(shown, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += textOf(c);
-        if (text.find(shows) == std::string::npos) fail(__FILE__, __LINE__, "shown: " + text);
-        PostMessageW(shown, WM_CLOSE, 0, 0);
-        DWORD ended = 99;
-        if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, ended);
-        GetExitCodeProcess(process, &ended);
-        checkEq(ended, status);
-        CloseHandle(process);
-    }
-    DeleteFileW(broken);
-}
-
-// poromea.exe's options. Its output sent to pipes: help and version on standard output, errors on
-// standard error, in UTF-8, each with its status. Started as from the desktop (no console, no
-// standard handles): the same texts in a box titled as the main window. Both forms of --memorise
-// keep the cards face up longer, timed from START to the cards' backs on the screen.
+// poromea.exe as a process. Each started with `arguments`, and given `in` as its standard output and error (no
+// console then), or none at all; the box it opens meanwhile is read and answered; `play` is done with its main window.
 struct Ran {
     DWORD status = 99;
-    std::string out, err;
+    std::string out, box;
 };
-
-HANDLE startGame(std::wstring arguments, STARTUPINFOW& si, bool inherit, DWORD flags) {
-    std::wstring line = L"poromea.exe " + arguments;
+Ran run(const wchar_t* exe, std::wstring arguments, HANDLE out = nullptr, const std::function<void(HWND)>& play = {}) {
+    std::wstring line = std::wstring(exe) + L" " + arguments;
+    STARTUPINFOW si{sizeof si};
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = out;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(L"poromea.exe", line.data(), nullptr, nullptr, inherit, flags, nullptr, nullptr, &si, &pi)) {
+    Ran ran;
+    if (!CreateProcessW(exe, line.data(), nullptr, nullptr, out != nullptr, DETACHED_PROCESS, nullptr, nullptr, &si, &pi)) {
         fail(__FILE__, __LINE__, "poromea.exe not started");
-        return nullptr;
+        return ran;
     }
     CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
-
-DWORD ended(HANDLE process) {
-    DWORD status = 99;
-    if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, status);
-    GetExitCodeProcess(process, &status);
-    CloseHandle(process);
-    return status;
-}
-
-Ran withPipes(const std::wstring& arguments) {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE outRead, outWrite, errRead, errWrite;
-    CreatePipe(&outRead, &outWrite, &inheritable, 1 << 16);
-    CreatePipe(&errRead, &errWrite, &inheritable, 1 << 16);
-    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = outWrite;
-    si.hStdError = errWrite;
-    Ran ran;
-    HANDLE process = startGame(arguments, si, TRUE, DETACHED_PROCESS);
-    CloseHandle(outWrite);
-    CloseHandle(errWrite);
-    if (process) ran.status = ended(process);  // what it writes fits in the pipes
-    for (auto [pipe, text] : {std::pair(outRead, &ran.out), std::pair(errRead, &ran.err)}) {
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got) text->append(buffer, got);
-        CloseHandle(pipe);
+    if (out) CloseHandle(out);
+    HWND shown = nullptr;
+    for (int i = 0; i < 3000 && WaitForSingleObject(pi.hProcess, 10) == WAIT_TIMEOUT && !shown; ++i) {
+        HWND w = FindWindowW(nullptr, L"ポロメア");
+        if (w && IsWindowVisible(w)) shown = w;  // the game's window, or a box titled as it
     }
+    std::vector<std::string> texts;  // what it shows, in any order
+    for (HWND c = GetWindow(shown, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (IsWindowVisible(c) && !textOf(c).empty()) texts.push_back(textOf(c));
+    }
+    std::ranges::sort(texts);
+    for (const std::string& t : texts) ran.box += t + "|";
+    if (shown && play) play(shown);
+    if (shown) PostMessageW(shown, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, ran.status);
+    GetExitCodeProcess(pi.hProcess, &ran.status);
+    CloseHandle(pi.hProcess);
+    return ran;
+}
+Ran withPipe(const std::wstring& arguments) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE read, write;
+    CreatePipe(&read, &write, &inheritable, 1 << 16);  // what it writes fits
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    Ran ran = run(L"poromea.exe", arguments, write);
+    char buffer[4096];
+    for (DWORD got = 0; ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got;) ran.out.append(buffer, got);
+    CloseHandle(read);
     return ran;
 }
 
-// Started with no console and no standard handles; the box it opens is read and answered.
-std::pair<std::string, DWORD> shownInBox(const std::wstring& arguments) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;  // all three none
-    HANDLE process = startGame(arguments, si, FALSE, DETACHED_PROCESS);
-    if (!process) return {};
-    HWND box = nullptr;
-    for (int i = 0; i < 3000 && !((box = FindWindowW(L"#32770", L"ポロメア")) && IsWindowVisible(box)); ++i) {
-        Sleep(10);  // until it shows, its text and button in it
-    }
-    std::vector<std::string> shown;  // what it shows: its text and its one button, in any order
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (IsWindowVisible(c) && !textOf(c).empty()) shown.push_back(textOf(c));
-    }
-    std::ranges::sort(shown);
-    std::string text;
-    for (const std::string& t : shown) text += t + "|";
-    if (box) PostMessageW(box, WM_CLOSE, 0, 0);
-    return {text, ended(process)};
-}
+// What a process adds (the options' table is ui's tests'): help and a refusal written out in Windows' own line ends,
+// with their status; started from the desktop, a refusal in a box; a value taken keeps the cards face up longer,
+// timed from START to the first card's back as a screen reader reads it. Built with a broken picture, its window
+// shows the start-up error naming the picture, and it ends with 1.
+void theExecutable() {
+    const std::string unknown = "知らないオプションです: --bogus（--help で使い方を表示します）";
+    const Ran help = withPipe(L"--help"), refused = withPipe(L"--bogus");
+    check(help.out.starts_with("使い方: poromea [オプション]\r\n") && help.out.ends_with("この説明を表示します\r\n") && !help.status);
+    checkEq(refused.out + std::to_string(refused.status), "poromea: " + unknown + "\r\n2");
+    const Ran boxed = run(L"poromea.exe", L"--bogus");
+    checkEq(boxed.box + std::to_string(boxed.status), "OK|" + unknown + "|2");
 
-// Milliseconds from START to the first card's back, read from the card's text as a screen reader would.
-double coveredAfter(const std::wstring& arguments) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    HANDLE process = startGame(arguments, si, FALSE, 0);
-    if (!process) return 0;
-    WaitForInputIdle(process, 30000);
-    HWND form1 = nullptr, start = nullptr, card = nullptr;
-    for (int i = 0; i < 3000 && !(form1 = FindWindowW(nullptr, L"ポロメア")); ++i) Sleep(10);
-    for (HWND c = GetWindow(form1, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (textOf(c) == "START") start = c;
-        if (textOf(c).starts_with("カード 1 ")) card = c;
-    }
-    double ms = 0;
-    if (start && card) {
+    DWORD covered = 0;
+    const Ran timed = run(L"poromea.exe", L"--memorise 7", nullptr, [&](HWND form1) {
+        HWND start = nullptr, card = nullptr;
+        for (HWND c = GetWindow(form1, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (textOf(c) == "START") start = c;
+            if (textOf(c).starts_with("カード 1 ")) card = c;
+        }
         const DWORD clicked = GetTickCount();
         SendMessageW(start, BM_CLICK, 0, 0);
-        while (textOf(card).find("の うら") == std::string::npos && GetTickCount() - clicked < 20000) Sleep(5);
-        ms = GetTickCount() - clicked;
-    }
-    PostMessageW(form1, WM_CLOSE, 0, 0);
-    checkEq(ended(process), 0ul);
-    return ms;
-}
+        while (card && textOf(card).find("の うら") == std::string::npos && GetTickCount() - clicked < 20000) Sleep(5);
+        covered = GetTickCount() - clicked;
+    });
+    std::printf("    covered after %lu ms (--memorise 7)\n", covered);
+    check(timed.status == 0 && covered >= 6950 && covered < 7600);
 
-// What a process adds to the options (their table is ui's tests'): help on standard output, a refusal on
-// standard error with status 2, in Windows' own line ends; started from the desktop, a refusal in a box; a value
-// taken keeps the cards face up longer.
-void theOptions() {
-    const std::string unknown = "知らないオプションです: --bogus（--help で使い方を表示します）";
-    const Ran help = withPipes(L"--help"), refused = withPipes(L"--bogus");
-    check(help.out.starts_with("使い方: poromea [オプション]\r\n") && help.out.ends_with("この説明を表示します\r\n"));
-    checkEq(help.err + std::to_string(help.status), "0");
-    checkEq(refused.out + refused.err + std::to_string(refused.status), "poromea: " + unknown + "\r\n2");
-    const auto [shown, status] = shownInBox(L"--bogus");
-    checkEq(shown + std::to_string(status), "OK|" + unknown + "|2");
-    const double separate = coveredAfter(L"--memorise 7");
-    std::printf("    covered after %.0f ms (--memorise 7)\n", separate);
-    check(separate >= 6950 && separate < 7600);
+    CopyFileW(L"poromea.exe", L"poromea-broken.exe", FALSE);
+    HANDLE update = BeginUpdateResourceW(L"poromea-broken.exe", FALSE);
+    char bytes[] = "GIF89a not really";
+    UpdateResourceW(update, MAKEINTRESOURCEW(10) /* RT_RCDATA */, L"PART3", 0x0411, bytes, sizeof bytes);
+    check(EndUpdateResourceW(update, FALSE));
+    const Ran broken = run(L"poromea-broken.exe", L"");
+    check(broken.box.find("part3.gif") != std::string::npos && broken.status == 1);
+    DeleteFileW(L"poromea-broken.exe");
 }
 
 }  // namespace
@@ -264,7 +203,7 @@ int main() {
             checkEq(d.quitStatus == 1, !d.reports.empty());  // a failure reported ends the program with 1
         });
     }
-    tests.insert(tests.end(), {{"WindowsOnScreen", windowsOnScreen}, {"TheExecutable", theExecutable}, {"TheOptions", theOptions}});
+    tests.insert(tests.end(), {{"WindowsOnScreen", windowsOnScreen}, {"TheExecutable", theExecutable}});
     int failed = 0;  // an exception ends the program before its summary: a failure too
     for (const auto& [name, test] : tests) {
         const int before = checksFailed;
