@@ -1,6 +1,6 @@
 // A host that keeps the pictures of every image control as named objects and
 // records what the rules asked of it, so tests can play whole games without a
-// window system. Any operation can be made to fail, as a real host's may.
+// window system.
 #pragma once
 
 #include <map>
@@ -37,24 +37,21 @@ public:
         }
     }
 
-    PictureRef picture(ImageControl c) override { return fault("picture"), shown_.at(c); }
+    PictureRef picture(ImageControl c) override { return shown_.at(c); }
     void setPicture(ImageControl c, PictureRef p) override {
-        fault("setPicture");
         if (!p) throw std::invalid_argument("null picture");
         shown_.at(c) = std::move(p);
     }
-    void beginDrag(std::int16_t card) override { fault("beginDrag"), drags.push_back(card); }
-    void setTimerInterval(std::int32_t ms) override { fault("setTimerInterval"), interval = ms; }
+    void beginDrag(std::int16_t card) override { drags.push_back(card); }
+    void setTimerInterval(std::int32_t ms) override { interval = ms; }
     void messageBox(std::u16string_view prompt, std::u16string_view title) override {
-        fault("messageBox");
         messages.emplace_back(prompt, title);
     }
-    void randomize() override { ++reseeds; }
+    void randomize() override {}
     float rnd() override {
-        fault("rnd");
         return static_cast<float>(rng_() >> 8) / 16777216.0f;  // exact, below 1
     }
-    void showWindow(WindowName) override { fault("showWindow"), ++form2Shows; }
+    void showWindow(WindowName) override { ++form2Shows; }
 
     std::string shown(ImageControl c) const { return static_cast<const NamedPicture&>(*shown_.at(c)).name; }
     std::vector<std::string> row(ImageArray array) const {
@@ -63,24 +60,14 @@ public:
         return out;
     }
 
-    // Makes the next call of the operation named `op` throw.
-    void failOn(std::string op) { failOp_ = std::move(op); }
-
     std::int32_t interval = 0;
     std::vector<std::int16_t> drags;
     std::vector<std::pair<std::u16string, std::u16string>> messages;
-    int form2Shows = 0, reseeds = 0;
+    int form2Shows = 0;
 
 private:
-    void fault(const char* op) {
-        if (op != failOp_) return;
-        failOp_.clear();
-        throw std::runtime_error(std::string("host failure in ") + op);
-    }
-
     std::map<ImageControl, PictureRef> shown_;
     std::mt19937 rng_;
-    std::string failOp_;
 };
 
 }  // namespace poromea::test

@@ -1,11 +1,12 @@
-// The controller on a recording desktop: the windows' rules as every host
-// gets them (where keys go, Tab, Escape, the focus, the congratulation
-// window's place), Timer1, the message box's modality on a host that waits
-// for the box and on one that cannot, and the one report of a failure.
+// The game above its hosts, played through the real rules on a recording desktop: every way a card is taken,
+// carried, dropped and put back by a pointer or the keys, the words a screen reader is given, the windows' rules
+// (where keys go, Tab, Escape, the focus, the congratulation window's place), Timer1, the message box's
+// modality on a host that waits for the box and on one that cannot, and the one report of a failure.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,18 @@
 namespace poromea::ui {
 namespace {
 
+using Row = std::vector<std::string>;
+const Row kCovers{"cover1", "cover2", "cover3", "cover4", "cover5", "cover6"};
+
 struct Named : Picture {
     explicit Named(std::string n) : name(std::move(n)) {}
     std::string name;
 };
+
+// Where the player sees the slots, their top left corners in window pixels; each is 50 pixels square.
+const std::map<int, std::pair<int, int>> kSlotAt{{0, {472, 224}}, {1, {472, 160}}, {2, {368, 136}},
+                                                 {3, {584, 136}}, {4, {440, 104}}, {5, {512, 104}}};
+Point centreOfSlot(int k) { return {kSlotAt.at(k).first + 25.0, kSlotAt.at(k).second + 25.0}; }
 
 class Desktop : public Primitives {
 public:
@@ -28,7 +37,10 @@ public:
         if (!p) p = std::make_shared<Named>(std::string(name));
         return p;
     }
-    void showPicture(ImageControl c, const PictureRef& p) override { shown[c] = static_cast<const Named&>(*p).name; }
+    void showPicture(ImageControl c, const PictureRef& p) override {
+        if (std::exchange(failShowing, false)) throw std::runtime_error("host failure in showPicture");
+        shown[c] = static_cast<const Named&>(*p).name;
+    }
     void startTimer(int ms) override { timer = ms; }
     void stopTimer() override { timer = 0; }
     void showWindow(Window w, int x, int y) override {
@@ -52,13 +64,27 @@ public:
         boxOpen = !boxWaits_;
     }
     bool messageBoxOpen() override { return boxOpen; }
-    void showOutline(Point) override {}
-    void hideOutline() override {}
-    void capturePointer(int, int) override {}
-    void releasePointer(int, int) override {}
-    int slotAt(Point) override { return dropOn; }
+    void showOutline(Point p) override { outline = std::to_string(int(p.x)) + "," + std::to_string(int(p.y)); }
+    void hideOutline() override { outline.clear(); }
+    void capturePointer(int card, int pointer) override { captured[card] = pointer; }
+    void releasePointer(int card, int pointer) override {
+        if (captured.count(card) && captured[card] == pointer) captured.erase(card);
+    }
+    int slotAt(Point at) override {
+        for (const auto& [k, p] : kSlotAt) {
+            if (at.x >= p.first && at.x < p.first + 50 && at.y >= p.second && at.y < p.second + 50) return k;
+        }
+        return -1;
+    }
     void announce(std::string_view w) override { said.emplace_back(w); }
     void endAfterFailure(std::string_view m) override { failures.emplace_back(m); }
+
+    Row row(ImageArray array) {
+        Row out;
+        for (int i = 0; i < kParts; ++i) out.push_back(shown[{array, static_cast<std::int16_t>(i)}]);
+        return out;
+    }
+    std::string lastSaid() const { return said.empty() ? "" : said.back(); }
 
     std::map<ImageControl, std::string> shown;
     int timer = 0;
@@ -67,109 +93,268 @@ public:
     std::optional<Window> active = Window::Main;
     std::map<Window, std::string> focused;
     std::vector<std::u16string> boxes;
-    int dropOn = -1;  // the slot under the pointer
-    bool boxOpen = false;  // a page's box, until the player closes it
+    std::string outline;
+    std::map<int, int> captured;
+    bool boxOpen = false;      // a page's box, until the player closes it
+    bool failShowing = false;  // the next picture shown fails, as a real host's may
 
 private:
     bool boxWaits_;
     std::map<std::string, PictureRef> library_;
 };
 
-// START, the memorising time, then every card dragged onto its own part's slot.
-void playCorrectly(Controller& c, Desktop& d) {
-    c.buttonClicked(Controller::Button::Start);
-    std::vector<std::string> faceUp;
-    for (int i = 0; i < kParts; ++i) faceUp.push_back(d.shown.at(Imgx(i)));
-    c.timerElapsed();
-    for (int card = 0; card < kParts; ++card) {
-        c.cardPressed(card, {0, kLeftButton, 0, {5, 5}});
-        d.dropOn = faceUp[static_cast<std::size_t>(card)].back() - '0';
-        c.pointerReleased(0, kLeftButton, {});
+// The main window just shown, with the game's five seconds to memorise.
+struct Game {
+    explicit Game(bool boxWaits = true, std::int32_t memoriseMs = 5000) : d(boxWaits), c(d, memoriseMs) { c.mainWindowShown(); }
+
+    // START and the memorising time: the cards covered and ready to be taken; the parts as they were dealt.
+    Row deal() {
+        c.buttonClicked(Controller::Button::Start);
+        const Row faceUp = d.row(ImageArray::Imgx);
+        c.timerElapsed();
+        d.said.clear();
+        return faceUp;
     }
-    c.buttonClicked(Controller::Button::Check);
+    bool key(Key k, Window in = Window::Main) { return c.keyPressed(in, k, false); }
+    // Every card dragged onto its own part's slot, then O  K.
+    void playCorrectly() {
+        const Row faceUp = deal();
+        for (int card = 0; card < kParts; ++card) {
+            c.cardPressed(card, {0, kLeftButton, 0, {5, 5}});
+            c.pointerReleased(0, kLeftButton, centreOfSlot(faceUp[static_cast<std::size_t>(card)].back() - '0'));
+        }
+        c.buttonClicked(Controller::Button::Check);
+    }
+
+    Desktop d;
+    Controller c;
+};
+
+Press left(double x = 10, double y = 12, int pointer = 0) { return {pointer, kLeftButton, 0, {x, y}}; }
+
+TEST(Controller, APointerTakesMovesAndDropsACard) {
+    Game g;
+    g.deal();
+    g.c.cardPressed(2, left(10, 12));
+    EXPECT_EQ(g.d.outline, "272,368") << "the outline starts on the card";
+    EXPECT_EQ(g.d.captured, (std::map<int, int>{{2, 0}}));
+    EXPECT_EQ(g.d.lastSaid(), "カード 3を とりました");
+    g.c.pointerMoved(0, {400, 200});
+    EXPECT_EQ(g.d.outline, "390,188") << "it follows the pointer where it holds the card";
+    g.c.pointerReleased(0, kLeftButton, centreOfSlot(4));
+    EXPECT_EQ(g.d.shown[Slot(4)], "cover3");
+    EXPECT_EQ(g.d.outline, "");
+    EXPECT_TRUE(g.d.captured.empty());
+    EXPECT_EQ(g.d.lastSaid(), "カード 3を みぎめに おきました");
+
+    // Let go anywhere but a slot: nothing placed, the card is back.
+    g.c.cardPressed(0, {0, kRightButton, 0, {1, 1}});
+    g.c.pointerReleased(0, kLeftButton, centreOfSlot(0));
+    EXPECT_FALSE(g.d.outline.empty()) << "only the holding button's release ends the hold";
+    g.c.pointerReleased(0, kRightButton, {300, 20});
+    EXPECT_EQ(g.d.row(ImageArray::Slot), (Row{"empty", "empty", "empty", "empty", "cover3", "empty"}));
+    EXPECT_EQ(g.d.lastSaid(), "カード 1を もどしました");
+
+    // Another pointer while one holds a card changes nothing; its moves are not the drag's.
+    g.c.cardPressed(1, left(5, 5, 7));
+    g.c.cardPressed(5, left(5, 5, 8));
+    g.c.pointerMoved(8, {100, 100});
+    EXPECT_EQ(g.d.outline, "200,368");
+    // The holding button let go during a move, another button still down: that is the release.
+    g.c.pointerMoved(7, centreOfSlot(1), kRightButton);
+    EXPECT_EQ(g.d.shown[Slot(1)], "cover2");
+}
+
+TEST(Controller, KeysCarryACardRoundTheSlots) {
+    Game g;
+    g.deal();
+    EXPECT_TRUE(g.key(Key::Digit4));
+    EXPECT_EQ(g.d.outline, "472,224") << "a card taken by the keys stands on the mouth's slot";
+    EXPECT_EQ(g.d.lastSaid(), "カード 4を とりました。くち あき");
+    EXPECT_TRUE(g.key(Key::Left));
+    EXPECT_EQ(g.d.outline, "512,104");
+    EXPECT_EQ(g.d.lastSaid(), "ひだりめ あき");
+    EXPECT_TRUE(g.key(Key::Down));
+    EXPECT_TRUE(g.key(Key::Space));
+    EXPECT_EQ(g.d.shown[Slot(0)], "cover4");
+    EXPECT_EQ(g.d.lastSaid(), "カード 4を くちに おきました");
+    EXPECT_EQ(g.d.outline, "");
+
+    g.key(Key::Digit2);
+    EXPECT_EQ(g.d.lastSaid(), "カード 2を とりました。くち カード 4");
+    g.key(Key::Digit6);  // another digit takes that card instead
+    EXPECT_EQ(g.d.said.at(g.d.said.size() - 2), "カード 2を もどしました");
+    EXPECT_TRUE(g.key(Key::Other)) << "keys belong to a held card";
+    g.c.buttonClicked(Controller::Button::Start);
+    EXPECT_EQ(g.d.row(ImageArray::Imgx), kCovers) << "no button works while a card is held";
+    EXPECT_TRUE(g.key(Key::Escape));
+    EXPECT_EQ(g.d.lastSaid(), "カード 6を もどしました");
+    EXPECT_EQ(g.d.row(ImageArray::Slot), (Row{"cover4", "empty", "empty", "empty", "empty", "empty"}));
+
+    // Nothing held: Space and the arrows are the window's, Return presses the focused button (START: a new deal).
+    EXPECT_FALSE(g.key(Key::Space));
+    EXPECT_FALSE(g.key(Key::Right));
+    EXPECT_EQ(g.d.row(ImageArray::Imgx), kCovers);
+    EXPECT_TRUE(g.key(Key::Return));
+    EXPECT_NE(g.d.row(ImageArray::Imgx), kCovers);
+    EXPECT_EQ(g.d.row(ImageArray::Slot), Row(kParts, "empty"));
+}
+
+// The pointer and the keys never hold a card at once, and never take it from each other.
+TEST(Controller, PointerAndKeysMixed) {
+    Game g;
+    g.c.buttonClicked(Controller::Button::Start);
+    // The button held down on a card through the memorising time...
+    g.c.pointerDown();
+    g.c.cardPressed(0, left());
+    EXPECT_EQ(g.d.outline, "") << "a face-up card cannot be taken";
+    g.c.timerElapsed();
+    // ...then a digit takes card 1 by the keys, and the pointer's release is not its drop.
+    g.key(Key::Digit1);
+    g.c.pointerMoved(0, {50, 50});
+    EXPECT_EQ(g.d.outline, "472,224");
+    g.c.pointerReleased(0, kLeftButton, centreOfSlot(4));
+    EXPECT_EQ(g.d.shown[Slot(4)], "empty");
+    EXPECT_EQ(g.d.outline, "472,224");
+    g.c.pointerLost(0);
+    EXPECT_EQ(g.d.outline, "472,224");
+    g.key(Key::Return);
+    EXPECT_EQ(g.d.shown[Slot(0)], "cover1");
+
+    // A pointer pressed anywhere ends a carry by the keys first.
+    g.key(Key::Digit2);
+    g.c.pointerDown();
+    EXPECT_EQ(g.d.outline, "");
+    EXPECT_EQ(g.d.lastSaid(), "カード 2を もどしました");
+    g.c.cardPressed(2, left());
+    // While the pointer holds a card, digits and Return are swallowed, and Escape puts it back.
+    EXPECT_TRUE(g.key(Key::Digit5));
+    EXPECT_TRUE(g.key(Key::Return));
+    EXPECT_EQ(g.d.outline, "272,368");
+    EXPECT_TRUE(g.key(Key::Escape));
+    EXPECT_EQ(g.d.outline, "");
+    EXPECT_TRUE(g.d.captured.empty());
+    g.c.pointerReleased(0, kLeftButton, centreOfSlot(1));
+    EXPECT_EQ(g.d.shown[Slot(1)], "empty") << "the release after Escape drops nothing";
+
+    // A lost pointer and a window put in the background put the card back.
+    g.c.cardPressed(3, left());
+    g.c.pointerLost(0);
+    EXPECT_EQ(g.d.outline, "");
+    g.key(Key::Digit4);
+    g.c.windowDeactivated();
+    EXPECT_EQ(g.d.outline, "");
+    EXPECT_FALSE(g.c.holding());
+}
+
+// The deal is read as it sounds, card by card, short enough for the memorising time; the timer ticks only
+// while it runs.
+TEST(Controller, TheDealAndTheCoveringAreToldOnce) {
+    const std::map<std::string, std::string> part{{"part0", "くち"}, {"part1", "はな"}, {"part2", "みぎみみ"},
+                                                  {"part3", "ひだりみみ"}, {"part4", "みぎめ"}, {"part5", "ひだりめ"}};
+    Game g(true, 7000);
+    g.c.timerElapsed();
+    EXPECT_EQ(g.d.shown.count(Imgx(0)), 0u) << "a tick before START covers nothing";
+    g.c.buttonClicked(Controller::Button::Start);
+    EXPECT_EQ(g.d.timer, 7000);
+    const Row faceUp = g.d.row(ImageArray::Imgx);
+    std::string dealt;
+    for (int card = 0; card < kParts; ++card) {
+        dealt += (card ? " " : "") + std::to_string(card + 1) + " " + part.at(faceUp[static_cast<std::size_t>(card)]);
+    }
+    EXPECT_EQ(g.d.said, (std::vector<std::string>{dealt}));
+    g.c.timerElapsed();
+    EXPECT_EQ(g.d.timer, 0);
+    EXPECT_EQ(g.d.row(ImageArray::Imgx), kCovers);
+    EXPECT_EQ(g.d.lastSaid(), "カードを ふせました。すうじキーで とれます");
+    g.c.timerElapsed();  // queued before it stopped: nothing covered or told anew
+    EXPECT_EQ(g.d.said.size(), 2u);
+}
+
+TEST(Controller, AFailureEndsTheGameOnceWithOneReport) {
+    Game g;
+    g.deal();
+    g.c.cardPressed(2, left());
+    g.d.failShowing = true;
+    g.c.pointerReleased(0, kLeftButton, centreOfSlot(3));
+    EXPECT_EQ(g.d.failures, (std::vector<std::string>{
+                                "「ドロップ」の処理でエラーが発生しました。\nhost failure in showPicture\nゲームを終了します。"}));
+    EXPECT_EQ(g.d.outline, "");
+    EXPECT_TRUE(g.d.captured.empty());
+    // Nothing more is handled, and the keys go back to the window.
+    g.c.buttonClicked(Controller::Button::Start);
+    EXPECT_EQ(g.d.row(ImageArray::Imgx), kCovers);
+    EXPECT_FALSE(g.key(Key::Digit1));
+    g.c.run("ウィンドウ", [] { throw 1; });
+    EXPECT_EQ(g.d.failures.size(), 1u);
+
+    // Whatever is thrown is caught and told the same way; a timer the host refuses is a failure too.
+    Game h;
+    h.c.run("ウィンドウ", [] { throw 1; });
+    EXPECT_EQ(h.d.failures, (std::vector<std::string>{
+                                "「ウィンドウ」の処理でエラーが発生しました。\n不明なエラーです。\nゲームを終了します。"}));
+    Game negative(true, -1);
+    negative.c.buttonClicked(Controller::Button::Start);
+    EXPECT_EQ(negative.d.failures, (std::vector<std::string>{
+                                       "「START」の処理でエラーが発生しました。\nnegative timer interval\nゲームを終了します。"}));
+    // A drag the rules begin outside a press is a fault of the program.
+    Game v;
+    v.deal();
+    EXPECT_THROW(v.c.beginDrag(3), std::logic_error);
 }
 
 TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) {
-    Desktop d;
-    Controller c(d);
-    c.mainWindowShown();
-    EXPECT_EQ(d.focused[Window::Main], "Command1");
-    c.keyPressed(Window::Main, Key::Tab, false);
-    EXPECT_EQ(d.focused[Window::Main], "Command2");
-    playCorrectly(c, d);
-    EXPECT_EQ(d.placed, (std::vector<std::string>{"228,129"}));
-    EXPECT_EQ(d.active, Window::Congratulation);
-    EXPECT_EQ(d.focused[Window::Congratulation], "Image1") << "its banner, read out as it opens";
+    Game g;
+    EXPECT_EQ(g.d.focused[Window::Main], "Command1");
+    g.key(Key::Tab);
+    EXPECT_EQ(g.d.focused[Window::Main], "Command2");
+    g.playCorrectly();
+    EXPECT_EQ(g.d.placed, (std::vector<std::string>{"228,129"}));
+    EXPECT_EQ(g.d.active, Window::Congratulation);
+    EXPECT_EQ(g.d.focused[Window::Congratulation], "Image1") << "its banner, read out as it opens";
 
     // Keys typed there: the game's do nothing, even once a new deal is covered; Tab stays, Escape closes it.
-    c.buttonClicked(Controller::Button::Start);
-    c.timerElapsed();
-    c.windowActivated(Window::Congratulation);
-    const auto heard = d.said.size();
-    EXPECT_TRUE(c.keyPressed(Window::Congratulation, Key::Digit1, false));
-    EXPECT_EQ(d.said.size(), heard) << "no card picked up from the congratulation window";
-    EXPECT_TRUE(c.keyPressed(Window::Congratulation, Key::Tab, true));
-    EXPECT_EQ(d.focused[Window::Congratulation], "Image1");
-    EXPECT_FALSE(c.keyPressed(Window::Congratulation, Key::Other, false)) << "the window system's own keys";
+    g.deal();
+    g.c.windowActivated(Window::Congratulation);
+    EXPECT_TRUE(g.key(Key::Digit1, Window::Congratulation));
+    EXPECT_TRUE(g.d.said.empty()) << "no card picked up from the congratulation window";
+    EXPECT_TRUE(g.c.keyPressed(Window::Congratulation, Key::Tab, true));
+    EXPECT_EQ(g.d.focused[Window::Congratulation], "Image1");
+    EXPECT_FALSE(g.key(Key::Other, Window::Congratulation)) << "the window system's own keys";
 
     // Answered again while it is open: it stays where it is.
-    c.windowActivated(Window::Main);
-    playCorrectly(c, d);
-    EXPECT_EQ(d.placed.size(), 1u);
-    c.windowActivated(Window::Congratulation);
-    EXPECT_TRUE(c.keyPressed(Window::Congratulation, Key::Escape, false));
-    EXPECT_FALSE(d.open[Window::Congratulation]);
-    EXPECT_EQ(d.active, Window::Main);
-    EXPECT_EQ(d.focused[Window::Main], "Command2") << "back on O  K, which had the keys";
+    g.c.windowActivated(Window::Main);
+    g.playCorrectly();
+    EXPECT_EQ(g.d.placed.size(), 1u);
+    g.c.windowActivated(Window::Congratulation);
+    EXPECT_TRUE(g.key(Key::Escape, Window::Congratulation));
+    EXPECT_FALSE(g.d.open[Window::Congratulation]);
+    EXPECT_EQ(g.d.active, Window::Main);
+    EXPECT_EQ(g.d.focused[Window::Main], "Command2") << "back on O  K, which had the keys";
 
     // Closed, a new correct answer opens it again at its place.
-    playCorrectly(c, d);
-    EXPECT_EQ(d.placed, (std::vector<std::string>{"228,129", "228,129"}));
-    c.closeRequested(Window::Congratulation);
-    EXPECT_EQ(d.active, Window::Main);
-}
-
-TEST(Controller, TheMemorisingTimerTicksOnlyWhileItRuns) {
-    Desktop d;
-    Controller c(d, 7000);
-    c.timerElapsed();
-    EXPECT_EQ(d.shown.count(Imgx(0)), 0u) << "a tick before START covers nothing";
-    c.buttonClicked(Controller::Button::Start);
-    EXPECT_EQ(d.timer, 7000);
-    c.timerElapsed();
-    EXPECT_EQ(d.timer, 0);
-    EXPECT_EQ(d.shown.at(Imgx(2)), "cover3");
-    const auto heard = d.said.size();
-    c.timerElapsed();  // queued before it stopped
-    EXPECT_EQ(d.said.size(), heard);
-
-    Desktop broken;
-    Controller negative(broken, -1);
-    negative.buttonClicked(Controller::Button::Start);
-    negative.buttonClicked(Controller::Button::Start);
-    EXPECT_EQ(broken.failures, (std::vector<std::string>{
-        "「START」の処理でエラーが発生しました。\nnegative timer interval\nゲームを終了します。"}));
-    EXPECT_FALSE(negative.keyPressed(Window::Main, Key::Digit1, false)) << "the game has ended";
+    g.playCorrectly();
+    EXPECT_EQ(g.d.placed, (std::vector<std::string>{"228,129", "228,129"}));
+    g.c.closeRequested(Window::Congratulation);
+    EXPECT_EQ(g.d.active, Window::Main);
 }
 
 TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
     for (const bool boxWaits : {true, false}) {
-        Desktop d(boxWaits);
-        Controller c(d, 5000);
-        c.buttonClicked(Controller::Button::Start);
-        c.timerElapsed();
-        c.buttonClicked(Controller::Button::Check);
-        EXPECT_EQ(d.boxes, (std::vector<std::u16string>{u"まちがいです。"}));
+        Game g(boxWaits);
+        g.deal();
+        g.c.buttonClicked(Controller::Button::Check);
+        EXPECT_EQ(g.d.boxes, (std::vector<std::u16string>{u"まちがいです。"}));
         if (!boxWaits) {  // a page's box: shown, and the handler goes on
-            EXPECT_FALSE(c.keyPressed(Window::Main, Key::Tab, false)) << "the box's own key";
-            c.buttonClicked(Controller::Button::Check);
-            c.buttonClicked(Controller::Button::Start);
-            EXPECT_EQ(d.boxes.size(), 1u);
-            EXPECT_EQ(d.timer, 0) << "START is not pressed under the box";
-            d.boxOpen = false;
+            EXPECT_FALSE(g.key(Key::Tab)) << "the box's own key";
+            g.c.buttonClicked(Controller::Button::Check);
+            g.c.buttonClicked(Controller::Button::Start);
+            EXPECT_EQ(g.d.boxes.size(), 1u);
+            EXPECT_EQ(g.d.timer, 0) << "START is not pressed under the box";
+            g.d.boxOpen = false;
         }
-        EXPECT_TRUE(c.keyPressed(Window::Main, Key::Tab, false));
-        EXPECT_EQ(d.focused[Window::Main], "Command1") << "closed, the game takes the keys again";
+        EXPECT_TRUE(g.key(Key::Tab));
+        EXPECT_EQ(g.d.focused[Window::Main], "Command2") << "closed, the game takes the keys again";
     }
 }
 
@@ -178,14 +363,11 @@ TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
 // runs; a biased one far above, a dealer of a few fixed orders far below.
 TEST(Controller, EveryOrderIsDealtEquallyOften) {
     constexpr int kOrders = 720, kDeals = kOrders * 100;
-    Desktop d;
-    Controller c(d);
-    std::map<std::vector<std::string>, int> seen;
+    Game g;
+    std::map<Row, int> seen;
     for (int n = 0; n < kDeals; ++n) {
-        c.buttonClicked(Controller::Button::Start);
-        std::vector<std::string> dealt;
-        for (int i = 0; i < kParts; ++i) dealt.push_back(d.shown.at(Imgx(i)));
-        ++seen[dealt];
+        g.c.buttonClicked(Controller::Button::Start);
+        ++seen[g.d.row(ImageArray::Imgx)];
     }
     ASSERT_EQ(seen.size(), static_cast<std::size_t>(kOrders));
     const double expected = static_cast<double>(kDeals) / kOrders;
