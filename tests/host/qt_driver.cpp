@@ -135,11 +135,6 @@ public:
         return out;
     }
     std::vector<MessageWindow> takeMessageBoxes() override { return std::exchange(boxes_, {}); }
-    std::string focusedButton() override {
-        QCoreApplication::processEvents();
-        QWidget* f = QApplication::focusWidget();
-        return f && qobject_cast<QPushButton*>(f) ? f->objectName().toStdString() : "";
-    }
     Focused focus() override {
         QCoreApplication::processEvents();
         QWidget* f = QApplication::focusWidget();

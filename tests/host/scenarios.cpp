@@ -201,7 +201,7 @@ void carry(Driver& d, int card, int slot) {
 }
 
 void keyboardGame(Driver& d) {
-    checkEq(d.focusedButton(), "Command1");
+    checkEq(d.focus(), (Focused{"ポロメア", "Command1"}));
     d.key(ui::Key::Space);
     const Names faceUp = shownBy(d, ImageArray::Imgx);
     d.key(ui::Key::Digit1);  // nothing to pick up before the covers
@@ -215,9 +215,9 @@ void keyboardGame(Driver& d) {
         check(!d.outline());
         checkEq(d.picture(Slot(part)), kCovers[static_cast<std::size_t>(cardOf(faceUp, part))]);
     }
-    checkEq(d.focusedButton(), "Command1");
+    checkEq(d.focus(), (Focused{"ポロメア", "Command1"}));
     d.tab();
-    checkEq(d.focusedButton(), "Command2");
+    checkEq(d.focus(), (Focused{"ポロメア", "Command2"}));
     d.key(ui::Key::Return);
     expectCongratulations(d);
     // The window that opened has the keys, on its banner: a digit typed there takes no card, Escape closes

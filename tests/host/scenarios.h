@@ -90,7 +90,6 @@ public:
     virtual std::optional<Rect> outline() = 0;              // the drag's, in main window client pixels
     virtual std::vector<Window> windows() = 0;              // open windows, main window first
     virtual std::vector<MessageWindow> takeMessageBoxes() = 0; // answered since the last call
-    virtual std::string focusedButton() = 0;                // "Command1", "Command2" or ""
     virtual Focused focus() = 0;
     virtual std::string caption(std::string_view button) = 0;  // what a button shows
     // The pixels of `area` (main window client pixels) read back from the screen once the window has painted.

@@ -101,10 +101,6 @@ class Steps {
           ...(form2 ? [`${form2.querySelector('#Form2-title').textContent}\t${rect(form2.querySelector('.client'))}`] : [])].join('|');
       });
       case 'boxes': return this.boxes.splice(0).join('|');
-      case 'focused': return query(() => {
-        const f = document.activeElement;
-        return f?.tagName === 'BUTTON' && f.closest('#Form1') ? f.dataset.control : '';
-      });
       case 'focus': return query(() => {
         const f = document.activeElement, form2 = f?.closest('#Form2'), form1 = f?.closest('#Form1');
         const window = form1 ? form1.getAttribute('aria-label') : form2 ? form2.querySelector('#Form2-title').textContent : '';

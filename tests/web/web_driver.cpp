@@ -108,7 +108,6 @@ public:
         }
         return out;
     }
-    std::string focusedButton() override { return ask("focused"); }
     Focused focus() override {
         const auto fields = split(ask("focus"), '\t');
         return {fields.size() > 0 ? fields[0] : "", fields.size() > 1 ? fields[1] : ""};

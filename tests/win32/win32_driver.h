@@ -150,10 +150,6 @@ public:
         return out;
     }
     std::vector<MessageWindow> takeMessageBoxes() override { return std::exchange(boxes_, {}); }
-    std::string focusedButton() override {
-        for (const char* button : {"Command1", "Command2"}) if (GetFocus() == host.control(button)) return button;
-        return "";
-    }
     Focused focus() override {
         HWND f = GetFocus();
         if (!f) return {};
