@@ -22,11 +22,10 @@ public:
     PictureBox(QWidget* parent, bool stretch);
 
     const PictureRef& picture() const { return picture_; }
-    void setPicture(PictureRef picture);
+    // `description`: what a screen reader is told the control shows now ("カード 3 の うら").
+    void setPicture(PictureRef picture, QString description);
     QString pictureName() const { return picture_ ? qtPicture(picture_).name : QString(); }
-
-    // What a screen reader is told the control shows now ("カード 3 の うら").
-    QString description() const;
+    const QString& description() const { return description_; }
 
 signals:
     void pressed(QMouseEvent* event);
@@ -42,6 +41,7 @@ protected:
 private:
     bool stretch_;
     PictureRef picture_;
+    QString description_;
     QPixmap scaled_;  // what is drawn, in device pixels: scaled once per picture, size and density
 };
 
@@ -69,6 +69,9 @@ public:
 struct BuiltForm {
     QHash<QString, QWidget*> controls;  // by their keys: "Image2", "Imgx(3)", "Command1", ...
     QWidget* control(std::string_view name, int index = -1) const;
+    QWidget* control(ui::ControlId id) const;
+    // The control of `form` that `widget` is, by its id; None for any other.
+    ui::ControlId idOf(const ui::Form& form, const QWidget* widget) const;
 };
 
 QString toQString(std::string_view utf8);

@@ -45,10 +45,7 @@ public:
     }
     void beginDrag(std::int16_t card) override { fault("beginDrag"), drags.push_back(card); }
     void setTimerInterval(std::int32_t ms) override { fault("setTimerInterval"), interval = ms; }
-    void messageBox(std::u16string_view prompt, std::u16string_view title) override {
-        fault("messageBox");
-        messages.emplace_back(prompt, title);
-    }
+    void messageBox(Message m) override { fault("messageBox"), messages.push_back(m); }
     void randomize() override { ++reseeds; }
     float rnd() override {
         fault("rnd");
@@ -68,7 +65,7 @@ public:
 
     std::int32_t interval = 0;
     std::vector<std::int16_t> drags;
-    std::vector<std::pair<std::u16string, std::u16string>> messages;
+    std::vector<Message> messages;
     int form2Shows = 0, reseeds = 0;
 
 private:

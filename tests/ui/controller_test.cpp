@@ -5,75 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/ui/desktop.h"
 #include "ui/controller.h"
 
 namespace poromea::ui {
 namespace {
-
-struct Named : Picture {
-    explicit Named(std::string n) : name(std::move(n)) {}
-    std::string name;
-};
-
-class Desktop : public Primitives {
-public:
-    explicit Desktop(bool boxWaits = true) : boxWaits_(boxWaits) {}
-
-    PictureRef loadPicture(std::string_view name) override {
-        auto& p = library_[std::string(name)];
-        if (!p) p = std::make_shared<Named>(std::string(name));
-        return p;
-    }
-    void showPicture(ImageControl c, const PictureRef& p) override { shown[c] = static_cast<const Named&>(*p).name; }
-    void startTimer(int ms) override { timer = ms; }
-    void stopTimer() override { timer = 0; }
-    void showWindow(Window w, int x, int y) override {
-        open[w] = true;
-        placed.push_back(std::to_string(x) + "," + std::to_string(y));
-        active = w;
-    }
-    void hideWindow(Window w) override {
-        open[w] = false;
-        if (active == w) active = std::nullopt;
-    }
-    bool windowShown(Window w) override { return open[w]; }
-    std::optional<Window> activeWindow() override { return active; }
-    void focus(const Focus& f) override {
-        active = f.window;
-        focused[f.window] = std::string(f.control);
-    }
-    std::string focusedControl(Window w) override { return focused[w]; }
-    void runMessageBox(std::u16string_view, std::u16string_view title, std::string_view) override {
-        boxes.emplace_back(title);
-        boxOpen = !boxWaits_;
-    }
-    bool messageBoxOpen() override { return boxOpen; }
-    void showOutline(Point) override {}
-    void hideOutline() override {}
-    void capturePointer(int, int) override {}
-    void releasePointer(int, int) override {}
-    int slotAt(Point) override { return dropOn; }
-    void announce(std::string_view w) override { said.emplace_back(w); }
-    void endAfterFailure(std::string_view m) override { failures.emplace_back(m); }
-
-    std::map<ImageControl, std::string> shown;
-    int timer = 0;
-    std::map<Window, bool> open{{Window::Main, true}};
-    std::vector<std::string> placed, said, failures;
-    std::optional<Window> active = Window::Main;
-    std::map<Window, std::string> focused;
-    std::vector<std::u16string> boxes;
-    int dropOn = -1;  // the slot under the pointer
-    bool boxOpen = false;  // a page's box, until the player closes it
-
-private:
-    bool boxWaits_;
-    std::map<std::string, PictureRef> library_;
-};
 
 // START, the memorising time, then every card dragged onto its own part's slot.
 void playCorrectly(Controller& c, Desktop& d) {
@@ -93,13 +32,13 @@ TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) 
     Desktop d;
     Controller c(d);
     c.mainWindowShown();
-    EXPECT_EQ(d.focused[Window::Main], "Command1");
+    EXPECT_EQ(d.focused[Window::Main], ControlId::Start);
     c.keyPressed(Window::Main, Key::Tab, false);
-    EXPECT_EQ(d.focused[Window::Main], "Command2");
+    EXPECT_EQ(d.focused[Window::Main], ControlId::Check);
     playCorrectly(c, d);
     EXPECT_EQ(d.placed, (std::vector<std::string>{"228,129"}));
     EXPECT_EQ(d.active, Window::Congratulation);
-    EXPECT_EQ(d.focused[Window::Congratulation], "Image1") << "its banner, read out as it opens";
+    EXPECT_EQ(d.focused[Window::Congratulation], ControlId::Banner) << "its banner, read out as it opens";
 
     // Keys typed there: the game's do nothing, even once a new deal is covered; Tab stays, Escape closes it.
     c.buttonClicked(Controller::Button::Start);
@@ -109,7 +48,7 @@ TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) 
     EXPECT_TRUE(c.keyPressed(Window::Congratulation, Key::Digit1, false));
     EXPECT_EQ(d.said.size(), heard) << "no card picked up from the congratulation window";
     EXPECT_TRUE(c.keyPressed(Window::Congratulation, Key::Tab, true));
-    EXPECT_EQ(d.focused[Window::Congratulation], "Image1");
+    EXPECT_EQ(d.focused[Window::Congratulation], ControlId::Banner);
     EXPECT_FALSE(c.keyPressed(Window::Congratulation, Key::Other, false)) << "the window system's own keys";
 
     // Answered again while it is open: it stays where it is.
@@ -120,7 +59,7 @@ TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) 
     EXPECT_TRUE(c.keyPressed(Window::Congratulation, Key::Escape, false));
     EXPECT_FALSE(d.open[Window::Congratulation]);
     EXPECT_EQ(d.active, Window::Main);
-    EXPECT_EQ(d.focused[Window::Main], "Command2") << "back on O  K, which had the keys";
+    EXPECT_EQ(d.focused[Window::Main], ControlId::Check) << "back on O  K, which had the keys";
 
     // Closed, a new correct answer opens it again at its place.
     playCorrectly(c, d);
@@ -139,6 +78,7 @@ TEST(Controller, TheMemorisingTimerTicksOnlyWhileItRuns) {
     c.timerElapsed();
     EXPECT_EQ(d.timer, 0);
     EXPECT_EQ(d.shown.at(Imgx(2)), "cover3");
+    EXPECT_EQ(d.described.at(Imgx(2)), "カード 3 の うら");
     const auto heard = d.said.size();
     c.timerElapsed();  // queued before it stopped
     EXPECT_EQ(d.said.size(), heard);
@@ -169,7 +109,7 @@ TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
             d.boxOpen = false;
         }
         EXPECT_TRUE(c.keyPressed(Window::Main, Key::Tab, false));
-        EXPECT_EQ(d.focused[Window::Main], "Command1") << "closed, the game takes the keys again";
+        EXPECT_EQ(d.focused[Window::Main], ControlId::Start) << "closed, the game takes the keys again";
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "game/form1.h"
 #include "tests/game/fake_host.h"
+#include "tests/ui/desktop.h"
 #include "ui/interaction.h"
 
 namespace poromea::ui {
@@ -26,21 +27,16 @@ const std::map<int, Place> kSlotAt{{0, {472, 224}}, {1, {472, 160}}, {2, {368, 1
                                    {3, {584, 136}}, {4, {440, 104}}, {5, {512, 104}}};
 Point centreOfSlot(int k) { return {kSlotAt.at(k).left + 25.0, kSlotAt.at(k).top + 25.0}; }
 
-class Table : public test::FakeHost, public Surface {
+// The rules on a recording host, the hand on a recording desktop.
+class Table : public test::FakeHost, public Desktop {
 public:
     Table() : game(*this), hand(game, *this) {}
+    using FakeHost::shown;
 
     // The rules' beginDrag reaches the hand, as on every host.
     void beginDrag(std::int16_t card) override {
         FakeHost::beginDrag(card);
         hand.beginDrag(card);
-    }
-
-    void showOutline(Point p) override { outline = std::to_string(int(p.x)) + "," + std::to_string(int(p.y)); }
-    void hideOutline() override { outline.clear(); }
-    void capturePointer(int card, int pointer) override { captured[card] = pointer; }
-    void releasePointer(int card, int pointer) override {
-        if (captured.count(card) && captured[card] == pointer) captured.erase(card);
     }
     int slotAt(Point at) override {
         for (const auto& [k, p] : kSlotAt) {
@@ -48,30 +44,17 @@ public:
         }
         return -1;
     }
-    bool pressFocusedButton() override {
-        ++buttonPresses;
-        return true;
-    }
-    std::string pictureName(ImageControl c) override { return shown(c); }
-    void announce(std::string_view w) override { said.emplace_back(w); }
-    void reportFailure(std::string_view message) override { failures.emplace_back(message); }
 
     // START and the memorising time: the cards covered and ready to be taken.
-    Row deal() {
+    void deal() {
         hand.buttonClicked(Interaction::Button::Start);
-        const Row faceUp = row(ImageArray::Imgx);
         hand.timerElapsed();
         said.clear();
-        return faceUp;
     }
     std::string lastSaid() const { return said.empty() ? "" : said.back(); }
 
     Form1 game;
     Interaction hand;
-    std::string outline;
-    std::map<int, int> captured;
-    std::vector<std::string> said, failures;
-    int buttonPresses = 0;
 };
 
 Press left(double x = 10, double y = 12, int pointer = 0) { return {pointer, kLeftButton, 0, {x, y}}; }
@@ -112,7 +95,7 @@ TEST(Interaction, APointerTakesMovesAndDropsACard) {
 
 TEST(Interaction, KeysCarryACardRoundTheSlots) {
     Table t;
-    const Row faceUp = t.deal();
+    t.deal();
     EXPECT_TRUE(t.hand.keyPressed(Key::Digit4));
     EXPECT_EQ(t.outline, "472,224") << "a card taken by the keys stands on the mouth's slot";
     EXPECT_EQ(t.lastSaid(), "カード 4を とりました。くち あき");
@@ -137,14 +120,14 @@ TEST(Interaction, KeysCarryACardRoundTheSlots) {
     EXPECT_EQ(t.row(ImageArray::Slot), (Row{"cover4", "empty", "empty", "empty", "empty", "empty"}));
 
     // Nothing held: Return presses the focused button, the other keys are the window's.
-    EXPECT_EQ(t.buttonPresses, 0);
+    EXPECT_FALSE(t.hand.keyPressed(Key::Return)) << "none has the focus";
+    t.focused[Window::Main] = ControlId::Check;
     EXPECT_TRUE(t.hand.keyPressed(Key::Return));
-    EXPECT_EQ(t.buttonPresses, 1);
+    EXPECT_EQ(t.messages, std::vector{Message::Wrong});
     EXPECT_FALSE(t.hand.keyPressed(Key::Space));
     EXPECT_FALSE(t.hand.keyPressed(Key::Right));
     EXPECT_FALSE(t.hand.keyPressed(Key::Escape));
-    EXPECT_EQ(t.buttonPresses, 1);
-    (void)faceUp;
+    EXPECT_EQ(t.messages.size(), 1u);
 }
 
 // The pointer and the keys never hold a card at once, and never take it from each other.
