@@ -39,7 +39,7 @@ void Controller::setPicture(ImageControl control, PictureRef picture) {
     }
     // What it shows is what the store it came from holds, told as it is shown.
     const auto shows = picture ? shows_.find(picture.get()) : shows_.end();
-    if (shows == shows_.end()) throw std::invalid_argument("a control shows one of the rules' pictures");
+    if (shows == shows_.end()) throw std::invalid_argument("a control shows one of the game's pictures");
     host_.showPicture(control, picture, description(shows->second));
     pictures_[control] = std::move(picture);
 }

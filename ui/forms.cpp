@@ -83,13 +83,4 @@ const Control& controlFor(ImageControl control) {
     throw std::out_of_range("no image control for that array and index");
 }
 
-const Control& controlFor(ControlId id) {
-    for (const Form* form : {&kForm1, &kForm2}) {
-        for (const Control& c : form->controls) {
-            if (id != ControlId::None && c.id == id) return c;
-        }
-    }
-    throw std::out_of_range("no control with that id");
-}
-
 }  // namespace poromea::ui

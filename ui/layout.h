@@ -89,7 +89,5 @@ extern const Form kForm2;
 
 // The shown control that the rules know as `control`, in kForm1.
 const Control& controlFor(ImageControl control);
-// The control of either window with that id.
-const Control& controlFor(ControlId id);
 
 }  // namespace poromea::ui

@@ -87,7 +87,7 @@ QtHost::QtHost(PictureLibrary& pictures, std::int32_t memoriseMs)
     }
     for (const ui::Control& c : ui::kForm1.controls) {
         if (c.kind != ui::Kind::Button) continue;
-        connect(static_cast<QPushButton*>(form1Controls_.control(c.id)), &QPushButton::clicked, this,
+        connect(static_cast<QPushButton*>(form1Controls_.ids.at(c.id)), &QPushButton::clicked, this,
                 [this, id = c.id] { game_.buttonClicked(id); });
     }
     // A coarse timer may end the memorising time a twentieth early.
@@ -170,7 +170,8 @@ std::optional<ui::Window> QtHost::activeWindow() { return windowOf(QApplication:
 void QtHost::focus(const ui::Focus& where) {
     QWidget* window = windowOf(where.window);
     const BuiltForm& controls = where.window == ui::Window::Main ? form1Controls_ : form2Controls_;
-    QWidget* control = window ? controls.control(where.control) : nullptr;
+    const auto found = controls.ids.find(where.control);
+    QWidget* control = window && found != controls.ids.end() ? found->second : nullptr;
     if (!control) throw std::out_of_range("no control to focus there");
     if (control->focusPolicy() == Qt::NoFocus) control->setFocusPolicy(Qt::StrongFocus);
     if (!window->isActiveWindow()) window->activateWindow();
@@ -180,7 +181,7 @@ void QtHost::focus(const ui::Focus& where) {
 ui::ControlId QtHost::focusedControl(ui::Window window) {
     const QWidget* w = windowOf(window);
     const QWidget* f = w ? w->focusWidget() : nullptr;  // the one it had when it was last active
-    return window == ui::Window::Main ? form1Controls_.idOf(ui::kForm1, f) : form2Controls_.idOf(ui::kForm2, f);
+    return (window == ui::Window::Main ? form1Controls_ : form2Controls_).idOf(f);
 }
 
 void QtHost::runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) {

@@ -83,11 +83,9 @@ QWidget* BuiltForm::control(std::string_view name, int index) const {
     return controls.value(toQString(ui::controlKey(name, index)), nullptr);
 }
 
-QWidget* BuiltForm::control(ui::ControlId id) const { return controls.value(toQString(ui::controlFor(id).key()), nullptr); }
-
-ui::ControlId BuiltForm::idOf(const ui::Form& form, const QWidget* widget) const {
-    for (const ui::Control& c : form.controls) {
-        if (c.id != ui::ControlId::None && widget && control(c.name, c.index) == widget) return c.id;
+ui::ControlId BuiltForm::idOf(const QWidget* widget) const {
+    for (const auto& [id, control] : ids) {
+        if (widget && control == widget) return id;
     }
     return ui::ControlId::None;
 }
@@ -186,11 +184,12 @@ BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictu
         if (!c.description.empty()) widget->setAccessibleDescription(toQString(c.description));
         widget->setFocusPolicy(Qt::NoFocus);
         built.controls.insert(widget->objectName(), widget);
+        if (c.id != ui::ControlId::None) built.ids[c.id] = widget;
     }
 
     QWidget* previous = nullptr;
     for (ui::ControlId id : form.tabOrder) {
-        QWidget* widget = built.control(id);
+        QWidget* widget = built.ids.at(id);
         widget->setFocusPolicy(Qt::StrongFocus);
         if (previous) QWidget::setTabOrder(previous, widget);
         previous = widget;

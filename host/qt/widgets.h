@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <map>
 #include <string_view>
 
 #include "game/host.h"
@@ -68,10 +69,9 @@ public:
 // A window's controls, built from its layout.
 struct BuiltForm {
     QHash<QString, QWidget*> controls;  // by their keys: "Image2", "Imgx(3)", "Command1", ...
+    std::map<ui::ControlId, QWidget*> ids;  // the buttons and the banner
     QWidget* control(std::string_view name, int index = -1) const;
-    QWidget* control(ui::ControlId id) const;
-    // The control of `form` that `widget` is, by its id; None for any other.
-    ui::ControlId idOf(const ui::Form& form, const QWidget* widget) const;
+    ui::ControlId idOf(const QWidget* widget) const;  // None for a control without one
 };
 
 QString toQString(std::string_view utf8);
