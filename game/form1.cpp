@@ -1,5 +1,6 @@
 #include "game/form1.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -44,7 +45,9 @@ void Form1::Command1_Click() {
     for (int k = 0; k < kParts; ++k) {
         host_.setPicture(Slot(k), host_.picture(Imgc()));
         state_.placed[k] = kNothing;
+        state_.cardOn[k] = kNothing;
     }
+    state_.checked = Outcome::None;
 
     host_.randomize();
     state_.filled = 0;
@@ -87,6 +90,7 @@ void Form1::Imgx_MouseDown(std::int16_t index, std::int16_t /*button*/, std::int
 void Form1::dropOnSlot(int slot) {
     host_.setPicture(Slot(slot), host_.picture(Imgx(state_.dragIndex)));
     state_.placed[slot] = state_.dragPart;
+    state_.cardOn[slot] = state_.dragIndex;
 }
 
 void Form1::Command2_Click() {
@@ -99,13 +103,45 @@ void Form1::Command2_Click() {
     for (int k = 0; k < kParts; ++k) {
         correct = (state_.placed[k] == k) && correct;
     }
+    state_.checked = correct ? Outcome::Right : Outcome::Wrong;
     if (correct) {
         ShowSuccess();
     } else {
-        host_.messageBox(kWrongPrompt, kWrongTitle);
+        host_.messageBox(Message::Wrong);
     }
 }
 
 void Form1::ShowSuccess() { host_.showWindow(WindowName::Form2); }
+
+Shown Form1::shown(ImageControl control) const { return poromea::shown(state_, control); }
+
+// Dealt and not yet covered, the cards show their parts; before the first
+// deal, and from the memorising time's end on, their covers.
+bool covered(const Form1::State& state) {
+    return state.filled != kParts || state.canDrag == 1 || state.checked != Outcome::None;
+}
+
+Shown shown(const Form1::State& state, ImageControl control) {
+    using K = Shown::Kind;
+    const int i = control.index;
+    switch (control.array) {
+    case ImageArray::Imgx:
+        if (covered(state)) return {K::Back, i};
+        return {K::Part, toInt16(state.order[static_cast<std::size_t>(i)])};
+    case ImageArray::Slot: {
+        const std::int16_t part = state.placed[static_cast<std::size_t>(i)];
+        if (part == kNothing) return {};
+        if (state.checked != Outcome::None) return {K::Part, part};
+        return {K::Back, state.cardOn[static_cast<std::size_t>(i)]};
+    }
+    case ImageArray::Imga:
+        return {K::Part, i};
+    case ImageArray::Imgb:
+        return {K::Back, static_cast<int>(std::find(kCoverOfCard.begin(), kCoverOfCard.end(), i) - kCoverOfCard.begin())};
+    case ImageArray::Imgc:
+        break;
+    }
+    return {};
+}
 
 }  // namespace poromea

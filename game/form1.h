@@ -16,6 +16,10 @@
 //   Image10 .. Image15  the six slots on the face; slot k is part k's place
 //   canDrag   whether a press on a card picks it up (only once the cards are covered)
 //   placed    the part last dropped on each slot this game
+//
+// Beside them the rules say what they know as types (State's last fields,
+// shown()), so that what a player is told never depends on a picture's name
+// or a message's wording.
 #pragma once
 
 #include <array>
@@ -33,6 +37,23 @@ inline constexpr std::int16_t kNothing = -1;     // a slot that received no card
 inline constexpr std::u16string_view kWrongPrompt = u"残念、スタートボタンからやりなおし。";
 inline constexpr std::u16string_view kWrongTitle = u"まちがいです。";
 
+// The designer's words of each message box; the wrong answer's is the only one.
+struct MessageText {
+    std::u16string_view prompt, title;
+};
+constexpr MessageText textOf(Message) { return {kWrongPrompt, kWrongTitle}; }
+
+// What an image control shows: a slot's empty picture, part `index`, or the
+// cover of card `index`.
+struct Shown {
+    enum class Kind : std::uint8_t { Empty, Part, Back };
+    Kind kind = Kind::Empty;
+    int index = -1;
+};
+
+// How the last check of this game came out.
+enum class Outcome : std::uint8_t { None, Right, Wrong };
+
 class Form1 {
 public:
     struct State {
@@ -47,6 +68,10 @@ public:
         // placed[k] is the part last dropped on slot k in this game, or kNothing.
         std::array<std::int16_t, kParts> placed{kNothing, kNothing, kNothing,
                                                 kNothing, kNothing, kNothing};
+        // cardOn[k] is the card last dropped on slot k in this game, or kNothing.
+        std::array<std::int16_t, kParts> cardOn{kNothing, kNothing, kNothing,
+                                                kNothing, kNothing, kNothing};
+        Outcome checked = Outcome::None;
     };
 
     // `memoriseMs`: how long the cards stay face up; a player may ask for longer.
@@ -71,6 +96,7 @@ public:
     void Command2_Click();
 
     const State& state() const { return state_; }
+    Shown shown(ImageControl control) const;
 
 private:
     void dropOnSlot(int slot);
@@ -80,6 +106,12 @@ private:
     std::int32_t memoriseMs_;
     State state_;
 };
+
+// What `control` shows in `state`: a card face up or covered (as it is
+// before the first deal), a slot empty, with a card's cover or, after the
+// check, its part; a store what it holds.
+Shown shown(const Form1::State& state, ImageControl control);
+bool covered(const Form1::State& state);
 
 // The drop handlers of the slots, by slot index: kSlotDrops[k] is Image1k_DragDrop.
 using DropHandler = void (Form1::*)();

@@ -9,7 +9,6 @@
 #include <compare>
 #include <cstdint>
 #include <memory>
-#include <string_view>
 
 namespace poromea {
 
@@ -36,6 +35,9 @@ struct ImageControl {
 // Windows the rules open on demand.
 enum class WindowName : std::uint8_t { Form2 };
 
+// The message boxes the rules show, by what they say (their words: form1.h).
+enum class Message : std::uint8_t { Wrong };
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -53,7 +55,7 @@ public:
     virtual void setTimerInterval(std::int32_t milliseconds) = 0;
 
     // Modal message box with one OK button and no icon; returns when closed.
-    virtual void messageBox(std::u16string_view prompt, std::u16string_view title) = 0;
+    virtual void messageBox(Message message) = 0;
 
     // Re-seeds the generator from the system clock.
     virtual void randomize() = 0;

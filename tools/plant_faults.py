@@ -65,14 +65,14 @@ FAULTS = [
     ("qt: a new picture not told to screen readers", [
         ("host/qt/widgets.cpp", "QAccessibleEvent changed(this, QAccessible::DescriptionChanged);\n        QAccessible::updateAccessibility(&changed);", "")]),
     ("keys: Left does not wrap round", [("ui/access.cpp", "(heldSlot + kCount - 1) % kCount", "heldSlot > 0 ? heldSlot - 1 : 0")]),
-    ("access: empty slots not described", [("ui/access.cpp", 'if (picture == "empty") return "あき";', "")]),
+    ("access: empty slots not described", [("ui/access.cpp", 'case Shown::Kind::Empty: return "あき";', 'case Shown::Kind::Empty: return "";')]),
     ("access: an empty slot said in kanji, which Debian's voice cannot read", [
-        ("ui/access.cpp", 'if (picture == "empty") return "あき";', 'if (picture == "empty") return "空き";')]),
+        ("ui/access.cpp", 'case Shown::Kind::Empty: return "あき";', 'case Shown::Kind::Empty: return "空き";')]),
     ("access: the button's description in kanji", [("ui/forms.cpp", '"こたえあわせ"', '"答え合わせ"')]),
     ("access: a move over a slot says the whole back of the card, too long to keep pace", [
-        ("ui/access.cpp", "digit >= 0 ? std::string(cardName(digit - 1)) : pictureDescription(shown)", "pictureDescription(shown)")]),
+        ("ui/access.cpp", "shown.kind == Shown::Kind::Back ? std::string(cardName(shown.index)) : description(shown)", "description(shown)")]),
     ("access: the wrong answer's box read from its kanji", [
-        ("ui/access.cpp", 'if (text == kWrongPrompt) return "ざんねん、スタートボタンから やりなおし。";', "")]),
+        ("ui/access.cpp", 'case Message::Wrong: return "ざんねん、スタートボタンから やりなおし。";', "case Message::Wrong: break;")]),
     ("app: a failed start reports success", [("host/qt/main.cpp", "        return EXIT_FAILURE;\n    }\n}", "        return EXIT_SUCCESS;\n    }\n}")]),
     ("app: no display aborts", [("host/qt/main.cpp", "std::_Exit(EXIT_FAILURE);", "std::abort();")]),
     ("pictures: the two ears swapped", [("swap", "ui/pictures/part2.gif", "ui/pictures/part3.gif")]),
@@ -92,7 +92,7 @@ FAULTS = [
     ("web: congratulation window reopens where it was left", [
         ("host/web/*.cpp", "    form2_.set(\"hidden\", val(false));\n    placeForm2(", "    form2_.set(\"hidden\", val(false));\n    if (!form2Z_) placeForm2(")]),
     ("web: what a card shows is not told again", [
-        ("host/web/*.cpp", 'if (described) element.call<void>("setAttribute", val("aria-description"), p.description);', "")]),
+        ("host/web/*.cpp", 'if (described) element.call<void>("setAttribute", val("aria-description"), val(std::string(description)));', "")]),
     ("web: a failure of the page is swallowed", [("host/web/*.cpp", 'listen(val::global("window"), "error", "onPageError");', "")]),
     ("options: --memorise N taken as nothing", [("ui/options.cpp", "            value = arguments[++i];", "            ++i;\n            continue;")]),
     ("web: a ?memorise= not taken is not said", [("host/web/main.cpp", '            notice.set("textContent", val(options.text));\n', "")]),
@@ -114,9 +114,9 @@ FAULTS = [
     ("interaction: a card taken by the keys starts on the nose's place", [
         ("ui/interaction.cpp", "held_.slot = kFirstKeyboardSlot;", "held_.slot = kFirstKeyboardSlot + 1;")]),
     ("interaction: the outline stays behind the pointer", [
-        ("ui/interaction.cpp", '    run("ドラッグ", [&] { surface_.showOutline({at.x - held_.inCard.x, at.y - held_.inCard.y}); });', "")]),
+        ("ui/interaction.cpp", '    run("ドラッグ", [&] { host_.showOutline({at.x - held_.inCard.x, at.y - held_.inCard.y}); });', "")]),
     ("interaction: a digit's card not told", [
-        ("ui/interaction.cpp", "        tell(told(Told::Kind::PickedUp, card, held_.slot, surface_.pictureName(Slot(held_.slot))));", "")]),
+        ("ui/interaction.cpp", "        tell(told(Told::Kind::PickedUp, card, held_.slot, game_.shown(Slot(held_.slot))));", "")]),
     ("rule: the memorising time half a second short", [("game/form1.h", "kMemoriseMs = 5000;", "kMemoriseMs = 4500;")]),
     ("text: a button's caption", [("ui/forms.cpp", '1335,  735, "START"', '1335,  735, "Start"')]),
     # Each host's binding.

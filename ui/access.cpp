@@ -20,13 +20,6 @@ void checkIndex(int index) {
     if (index < 0 || index >= kCount) throw std::out_of_range("no part, card or slot with that number");
 }
 
-// "part3" -> 3 for prefix "part"; -1 when the name is not prefix + one digit in [first, first + 5].
-int numberAfter(std::string_view name, std::string_view prefix, int first) {
-    if (name.size() != prefix.size() + 1 || !name.starts_with(prefix)) return -1;
-    const int n = name.back() - '0';
-    return n >= first && n < first + kCount ? n : -1;
-}
-
 }  // namespace
 
 KeyCommand keyCommand(Key key, int heldSlot, bool mouseDrag) {
@@ -67,24 +60,25 @@ std::string_view cardName(int card) {
     return controlFor({ImageArray::Imgx, static_cast<std::int16_t>(card)}).accessibleName;
 }
 
-std::string pictureDescription(std::string_view picture) {
-    if (const int part = numberAfter(picture, "part", 0); part >= 0) return std::string(partName(part));
-    if (const int digit = numberAfter(picture, "cover", 1); digit >= 0) {
-        return std::string(cardName(digit - 1)) + " の うら";
+std::string description(Shown shown) {
+    switch (shown.kind) {
+    case Shown::Kind::Part: return std::string(partName(shown.index));
+    case Shown::Kind::Back: return std::string(cardName(shown.index)) + " の うら";
+    case Shown::Kind::Empty: return "あき";
     }
-    if (picture == "empty") return "あき";
     return {};
 }
+
+std::string openingDescription(ImageControl control) { return description(shown(Form1::State{}, control)); }
 
 namespace {
 
 // A slot as the held card passes it: its place and what it holds, and nothing
-// more, since it is said at every step of the arrows. A back on a slot is
+// more, since it is said at every step of the arrows. A cover on a slot is
 // always a card put there, so the card is enough.
-std::string slotAndContent(int slot, std::string_view shown) {
-    const int digit = numberAfter(shown, "cover", 1);
-    const std::string content = digit >= 0 ? std::string(cardName(digit - 1)) : pictureDescription(shown);
-    return std::string(slotName(slot)) + (content.empty() ? "" : " " + content);
+std::string slotAndContent(int slot, Shown shown) {
+    const std::string content = shown.kind == Shown::Kind::Back ? std::string(cardName(shown.index)) : description(shown);
+    return std::string(slotName(slot)) + " " + content;
 }
 
 }  // namespace
@@ -121,14 +115,15 @@ std::string words(const Told& told) {
     return {};
 }
 
-std::optional<std::string> spokenMessage(std::u16string_view text) {
-    if (text == kWrongPrompt) return "ざんねん、スタートボタンから やりなおし。";
-    return std::nullopt;
+std::string_view spokenMessage(Message message) {
+    switch (message) {
+    case Message::Wrong: return "ざんねん、スタートボタンから やりなおし。";
+    }
+    return {};
 }
 
-std::string spokenText(std::string_view name, std::string_view picture) {
-    const std::string description = pictureDescription(picture);
-    return description.empty() ? std::string(name) : std::string(name) + " " + description;
+std::string spokenText(std::string_view name, std::string_view description) {
+    return description.empty() ? std::string(name) : std::string(name) + " " + std::string(description);
 }
 
 }  // namespace poromea::ui

@@ -8,9 +8,10 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "game/form1.h"
 
 namespace poromea::ui {
 
@@ -57,10 +58,10 @@ std::string_view partName(int part);   // くち, はな, みぎみみ, ひだ�
 std::string_view slotName(int slot);   // くち, はな, ...: the place of that part
 std::string_view cardName(int card);   // カード 1 .. カード 6
 
-// What a picture shows, by its name in the layouts ("part4", "cover2",
-// "empty"): みぎめ（ほくろ）, カード 2 の うら, あき. Empty for pictures that are
-// not a part, a cover or the empty-slot picture.
-std::string pictureDescription(std::string_view picture);
+// What a card or a slot shows, in words: みぎめ（ほくろ）, カード 2 の うら, あき.
+std::string description(Shown shown);
+// The same as the window opens, before the rules have run.
+std::string openingDescription(ImageControl control);
 
 // What the player is told as it happens, whatever the screen reader.
 struct Told {
@@ -75,7 +76,7 @@ struct Told {
     Kind kind;
     int card = -1;
     int slot = -1;
-    std::string shown;                // a picture's name, as in the layouts
+    Shown shown{};                    // what slot `slot` shows
     std::array<int, 6> parts{};       // Dealt only
 };
 
@@ -86,13 +87,12 @@ std::string words(const Told& told);
 // The name of a window's own close button, where the window draws one.
 inline constexpr std::string_view kCloseName = "とじる";
 
-// A message box's text as a screen reader is given it, where the text the
-// player sees has kanji: the box shows its own text and a voice reads this
-// instead. Nothing for texts that are read as they are.
-std::optional<std::string> spokenMessage(std::u16string_view text);
+// A message box's text as a screen reader is given it: the box shows the
+// designer's text, with kanji, and a voice reads this instead.
+std::string_view spokenMessage(Message message);
 
 // One line for hosts whose screen readers read a control's text only:
 // the control's name and what it shows ("くち あき").
-std::string spokenText(std::string_view name, std::string_view picture);
+std::string spokenText(std::string_view name, std::string_view description);
 
 }  // namespace poromea::ui

@@ -1,6 +1,7 @@
 #include "ui/controller.h"
 
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "ui/layout.h"
@@ -8,15 +9,17 @@
 namespace poromea::ui {
 
 Controller::Controller(Primitives& host, std::int32_t memoriseMs)
-    : host_(host), game_(*this, memoriseMs), hand_(game_, *this) {
+    : host_(host), game_(*this, memoriseMs), hand_(game_, host) {
     // Read once: a picture given from one control to another stays the same object.
     const auto read = [this](std::string_view name) {
         PictureRef picture = host_.loadPicture(name);
         if (!picture) throw std::runtime_error("画像 " + std::string(name) + " がありません。");
-        names_[picture.get()] = name;
         return picture;
     };
-    for (const Store& s : kForm1.stores) pictures_[s.control] = read(s.picture);
+    for (const Store& s : kForm1.stores) {
+        pictures_[s.control] = read(s.picture);
+        shows_[pictures_[s.control].get()] = game_.shown(s.control);
+    }
     for (const Control& c : kForm1.controls) {
         if (c.reached) pictures_[*c.reached] = read(c.picture);
     }
@@ -34,8 +37,10 @@ void Controller::setPicture(ImageControl control, PictureRef picture) {
     if (control.array != ImageArray::Imgx && control.array != ImageArray::Slot) {
         throw std::out_of_range("the rules may only change shown image controls");
     }
-    if (!picture || !names_.contains(picture.get())) throw std::invalid_argument("a control shows one of the game's pictures");
-    host_.showPicture(control, picture);
+    // What it shows is what the store it came from holds, told as it is shown.
+    const auto shows = picture ? shows_.find(picture.get()) : shows_.end();
+    if (shows == shows_.end()) throw std::invalid_argument("a control shows one of the game's pictures");
+    host_.showPicture(control, picture, description(shows->second));
     pictures_[control] = std::move(picture);
 }
 
@@ -58,12 +63,12 @@ void Controller::timerElapsed() {
 // Modal: while it is open no window of the game takes input. A page cannot
 // wait for the player inside a handler, so its box may return at once; the
 // rules end with this call, so nothing they do waits on it being closed.
-void Controller::messageBox(std::u16string_view prompt, std::u16string_view title) {
+void Controller::messageBox(Message message) {
     if (boxOpen()) throw std::logic_error("a message box is already open");
-    const auto heard = spokenMessage(prompt);
+    const MessageText text = textOf(message);
     boxWaiting_ = true;
     try {
-        host_.runMessageBox(prompt, title, heard ? *heard : std::string());
+        host_.runMessageBox(text.prompt, text.title, spokenMessage(message));
     } catch (...) {
         boxWaiting_ = false;
         throw;
@@ -131,33 +136,6 @@ void Controller::closeCongratulation() {
     if (hadKeys && host_.windowShown(Window::Main)) {
         host_.focus(focusAsClosed(host_.focusedControl(Window::Main)));
     }
-}
-
-// --- what holding a card asks ---
-
-bool Controller::pressFocusedButton() {
-    if (host_.activeWindow() != Window::Main) return false;
-    const std::string focused = host_.focusedControl(Window::Main);
-    if (focused == "Command1") {
-        hand_.buttonClicked(Button::Start);
-    } else if (focused == "Command2") {
-        hand_.buttonClicked(Button::Check);
-    } else {
-        return false;
-    }
-    return true;
-}
-
-std::string Controller::pictureName(ImageControl control) { return names_.at(picture(control).get()); }
-
-void Controller::reportFailure(std::string_view message) {
-    timerRunning_ = false;
-    try {
-        host_.stopTimer();
-    } catch (...) {
-        // Reporting the failure matters more than tidying up after it.
-    }
-    host_.endAfterFailure(message);
 }
 
 }  // namespace poromea::ui

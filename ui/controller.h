@@ -12,7 +12,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "game/form1.h"
@@ -25,7 +24,7 @@
 
 namespace poromea::ui {
 
-class Controller final : public Host, private Surface {
+class Controller final : public Host {
 public:
     using Button = Interaction::Button;
 
@@ -75,30 +74,19 @@ public:
     void setPicture(ImageControl control, PictureRef picture) override;
     void beginDrag(std::int16_t card) override { hand_.beginDrag(card); }
     void setTimerInterval(std::int32_t milliseconds) override;
-    void messageBox(std::u16string_view prompt, std::u16string_view title) override;
+    void messageBox(Message message) override;
     void randomize() override { random_.reseed(); }
     float rnd() override { return random_.next(); }
     void showWindow(WindowName window) override;
 
 private:
-    // Surface: what holding a card asks of the windows.
-    void showOutline(Point topLeft) override { host_.showOutline(topLeft); }
-    void hideOutline() override { host_.hideOutline(); }
-    void capturePointer(int card, int pointer) override { host_.capturePointer(card, pointer); }
-    void releasePointer(int card, int pointer) override { host_.releasePointer(card, pointer); }
-    int slotAt(Point at) override { return host_.slotAt(at); }
-    bool pressFocusedButton() override;
-    std::string pictureName(ImageControl control) override;
-    void announce(std::string_view words) override { host_.announce(words); }
-    void reportFailure(std::string_view message) override;
-
     void moveFocus(Window window, bool backwards);
     bool boxOpen() { return boxWaiting_ || host_.messageBoxOpen(); }
     void closeCongratulation();
 
     Primitives& host_;
-    std::map<ImageControl, PictureRef> pictures_;     // every control's and store's picture
-    std::map<const Picture*, std::string> names_;     // the name of each picture read
+    std::map<ImageControl, PictureRef> pictures_;  // every control's and store's picture
+    std::map<const Picture*, Shown> shows_;        // what each picture of a store shows
     ClockSeededRandom random_;
     bool timerRunning_ = false;
     bool boxWaiting_ = false;  // runMessageBox has not returned yet

@@ -31,14 +31,14 @@ constexpr std::array kForm1Controls{
     Control{"Label1",   -1, Kind::Label,  240, 4320, 4455,  375, "しっかり見て、しっかり覚えて", {}, false, &kMincho},
     Control{"Label2",   -1, Kind::Label, 1080, 4800, 3135,  375, "ドラッグ＆ドロップ！！", {}, false, &kMincho},
     Control{"Label3",   -1, Kind::Label, 5520, 4920, 4095,  255, "(ヒント\u3000右目にほくろがあるよ。)", {}, false, &kGothic},
-    Control{"Command1", -1, Kind::Button, 240, 5520, 1335,  735, "START", {}, false, nullptr, "START", "スタート"},
+    Control{"Command1", -1, Kind::Button, 240, 5520, 1335,  735, "START", {}, false, nullptr, "START", "スタート", {}, ControlId::Start},
     Control{"Imgx",      0, Kind::Image, 1920, 5520,  750,  750, {}, "cover1", false, nullptr, "カード 1", {}, Card(0)},
     Control{"Imgx",      1, Kind::Image, 3000, 5520,  750,  750, {}, "cover2", false, nullptr, "カード 2", {}, Card(1)},
     Control{"Imgx",      2, Kind::Image, 4080, 5520,  750,  750, {}, "cover3", false, nullptr, "カード 3", {}, Card(2)},
     Control{"Imgx",      3, Kind::Image, 5160, 5520,  750,  750, {}, "cover4", false, nullptr, "カード 4", {}, Card(3)},
     Control{"Imgx",      4, Kind::Image, 6240, 5520,  750,  750, {}, "cover5", false, nullptr, "カード 5", {}, Card(4)},
     Control{"Imgx",      5, Kind::Image, 7320, 5520,  750,  750, {}, "cover6", false, nullptr, "カード 6", {}, Card(5)},
-    Control{"Command2", -1, Kind::Button, 8400, 5520, 1215, 735, "O  K", {}, false, nullptr, "OK", "こたえあわせ"},
+    Control{"Command2", -1, Kind::Button, 8400, 5520, 1215, 735, "O  K", {}, false, nullptr, "OK", "こたえあわせ", {}, ControlId::Check},
 };
 
 // The pictures the rules read: the parts, the covers and the empty slot.
@@ -60,11 +60,11 @@ constexpr std::array kForm1Stores{
 
 constexpr std::array kForm2Controls{
     // As large as the banner, 5 pixels more than the client area each way: clipped.
-    Control{"Image1", -1, Kind::Image, 0, 0, 8505, 1695, {}, "banner", false, nullptr, "CONGRATULATIONS !!"},
+    Control{"Image1", -1, Kind::Image, 0, 0, 8505, 1695, {}, "banner", false, nullptr, "CONGRATULATIONS !!", {}, {}, ControlId::Banner},
 };
 // clang-format on
 
-constexpr std::array<std::string_view, 2> kForm1TabOrder{"Command1", "Command2"};
+constexpr std::array kForm1TabOrder{ControlId::Start, ControlId::Check};
 
 }  // namespace
 

@@ -14,13 +14,7 @@ Point topLeftOf(ImageControl control) {
     return {static_cast<double>(r.left), static_cast<double>(r.top)};
 }
 
-Told told(Told::Kind kind, int card = -1, int slot = -1, std::string shown = {}) {
-    Told t{kind, -1, -1, {}, {}};
-    t.card = card;
-    t.slot = slot;
-    t.shown = std::move(shown);
-    return t;
-}
+Told told(Told::Kind kind, int card = -1, int slot = -1, Shown shown = {}) { return {kind, card, slot, shown, {}}; }
 
 }  // namespace
 
@@ -52,12 +46,16 @@ void Interaction::fail(std::string_view what, std::string_view why) {
     if (failed_) return;
     failed_ = true;
     const std::string message = failureMessage(what, why);
+    // Reporting the first failure matters more than tidying up after it.
     try {
         letGo();
     } catch (...) {
-        // Reporting the first failure matters more than tidying up after it.
     }
-    surface_.reportFailure(message);
+    try {
+        host_.stopTimer();
+    } catch (...) {
+    }
+    host_.endAfterFailure(message);
 }
 
 // --- the buttons and the timer ---
@@ -70,20 +68,17 @@ void Interaction::buttonClicked(Button button) {
         run("START", [this] {
             game_.Command1_Click();
             Told dealt = told(Told::Kind::Dealt);
-            for (int card = 0; card < kParts; ++card) {
-                dealt.parts[static_cast<std::size_t>(card)] =
-                    static_cast<int>(game_.state().order[static_cast<std::size_t>(card)]);
-            }
+            for (int card = 0; card < kParts; ++card) dealt.parts[static_cast<std::size_t>(card)] = game_.shown(Imgx(card)).index;
             tell(dealt);
         });
-    } else {
+    } else if (button == Button::Check) {
         run("O  K", [this] { game_.Command2_Click(); });
     }
 }
 
 void Interaction::timerElapsed() {
     run("Timer1", [this] {
-        const bool wasCovered = game_.state().canDrag == 1;
+        const bool wasCovered = covered(game_.state());
         game_.Timer1_Timer();
         if (!wasCovered) tell(told(Told::Kind::Covered));
     });
@@ -109,11 +104,11 @@ void Interaction::beginDrag(int card) {
     held_ = pressing_;
     if (held_.byKeys) {
         held_.slot = kFirstKeyboardSlot;
-        surface_.showOutline(topLeftOf(Slot(held_.slot)));
-        tell(told(Told::Kind::PickedUp, card, held_.slot, surface_.pictureName(Slot(held_.slot))));
+        host_.showOutline(topLeftOf(Slot(held_.slot)));
+        tell(told(Told::Kind::PickedUp, card, held_.slot, game_.shown(Slot(held_.slot))));
     } else {
-        surface_.showOutline(topLeftOf(Imgx(card)));  // where the card is, until the pointer moves
-        surface_.capturePointer(card, held_.pointer);
+        host_.showOutline(topLeftOf(Imgx(card)));  // where the card is, until the pointer moves
+        host_.capturePointer(card, held_.pointer);
         tell(told(Told::Kind::PickedUp, card));
     }
 }
@@ -136,13 +131,13 @@ void Interaction::pointerMoved(int pointer, Point at, int buttons) {
     if (!holding() || held_.byKeys || held_.pointer != pointer) return;  // the keys ignore the pointer
     // The holding button let go while another is still held: that is its release.
     if (buttons >= 0 && (buttons & held_.button) == 0) return pointerReleased(pointer, held_.button, at);
-    run("ドラッグ", [&] { surface_.showOutline({at.x - held_.inCard.x, at.y - held_.inCard.y}); });
+    run("ドラッグ", [&] { host_.showOutline({at.x - held_.inCard.x, at.y - held_.inCard.y}); });
 }
 
 void Interaction::pointerReleased(int pointer, int button, Point at) {
     if (!holding() || held_.byKeys || held_.pointer != pointer || held_.button != button) return;
     run("ドロップ", [&] {
-        const int slot = surface_.slotAt(at);
+        const int slot = host_.slotAt(at);
         if (slot < 0) return putBack();  // let go anywhere but a slot: nothing happens
         drop(slot);
     });
@@ -185,15 +180,24 @@ bool Interaction::keyPressed(Key key) {
         run("キー", [this] { putBack(); });
         return true;
     case A::Click:
-        return surface_.pressFocusedButton();
+        return pressFocusedButton();
     }
+    return true;
+}
+
+// Return presses the main window's focused button, as Space does; false if none has the focus.
+bool Interaction::pressFocusedButton() {
+    if (host_.activeWindow() != Window::Main) return false;
+    const ControlId focused = host_.focusedControl(Window::Main);
+    if (focused != Button::Start && focused != Button::Check) return false;
+    buttonClicked(focused);
     return true;
 }
 
 void Interaction::holdOver(int slot) {
     held_.slot = slot;
-    surface_.showOutline(topLeftOf(Slot(slot)));
-    tell(told(Told::Kind::MovedOver, held_.card, slot, surface_.pictureName(Slot(slot))));
+    host_.showOutline(topLeftOf(Slot(slot)));
+    tell(told(Told::Kind::MovedOver, held_.card, slot, game_.shown(Slot(slot))));
 }
 
 void Interaction::drop(int slot) {
@@ -212,11 +216,11 @@ Interaction::Held Interaction::letGo() {
     const Held held = held_;
     if (held.card < 0) return held;
     held_ = {};
-    surface_.hideOutline();
-    if (!held.byKeys) surface_.releasePointer(held.card, held.pointer);
+    host_.hideOutline();
+    if (!held.byKeys) host_.releasePointer(held.card, held.pointer);
     return held;
 }
 
-void Interaction::tell(const Told& told) { surface_.announce(words(told)); }
+void Interaction::tell(const Told& told) { host_.announce(words(told)); }
 
 }  // namespace poromea::ui

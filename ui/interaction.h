@@ -4,8 +4,8 @@
 // drops and is put back, what the keys do, what a screen reader is told at
 // each step, and how a failure ends the game.
 //
-// The controller (ui/controller.h) hands it the windows' events and carries
-// out the few things asked of it through `Surface`.
+// The controller (ui/controller.h) hands it the windows' events; it asks the
+// host's primitives (ui/primitives.h) for the rest.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,7 @@
 #include "game/form1.h"
 #include "game/host.h"
 #include "ui/access.h"
+#include "ui/layout.h"
 #include "ui/primitives.h"
 
 namespace poromea::ui {
@@ -23,32 +24,6 @@ namespace poromea::ui {
 // Mouse buttons as the rules receive them; they are also bits of a mask of
 // the buttons held.
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
-
-// What holding a card asks of the windows (the controller, ui/controller.h).
-class Surface {
-public:
-    virtual ~Surface() = default;
-
-    // The outline of the held card, with its top left corner at `topLeft`:
-    // shown if hidden, moved if shown.
-    virtual void showOutline(Point topLeft) = 0;
-    virtual void hideOutline() = 0;
-    // Moves and the release of `pointer` go to `card` wherever it goes.
-    virtual void capturePointer(int card, int pointer) = 0;
-    virtual void releasePointer(int card, int pointer) = 0;
-    // The slot whose control is on top at `at` (another window may hide
-    // it), or -1.
-    virtual int slotAt(Point at) = 0;
-    // Presses the main window's focused button; false if none has the focus.
-    virtual bool pressFocusedButton() = 0;
-    // The name of the picture a control shows ("cover3", "empty").
-    virtual std::string pictureName(ImageControl control) = 0;
-    // Tells a screen reader what happened.
-    virtual void announce(std::string_view words) = 0;
-    // The game has ended: stop the timer, show `message` and end as the
-    // host's programs end after a failure. Called once.
-    virtual void reportFailure(std::string_view message) = 0;
-};
 
 // Measures the handling of events, for the benchmarks.
 class Probe {
@@ -68,9 +43,9 @@ struct Press {
 
 class Interaction {
 public:
-    enum class Button : std::uint8_t { Start, Check };  // Command1, Command2
+    using Button = ControlId;  // Start (Command1) and Check (Command2)
 
-    Interaction(Form1& game, Surface& surface) : game_(game), surface_(surface) {}
+    Interaction(Form1& game, Primitives& host) : game_(game), host_(host) {}
     Interaction(const Interaction&) = delete;
     Interaction& operator=(const Interaction&) = delete;
 
@@ -122,10 +97,11 @@ private:
     void drop(int slot);
     void putBack();
     Held letGo();
+    bool pressFocusedButton();
     void tell(const Told& told);
 
     Form1& game_;
-    Surface& surface_;
+    Primitives& host_;
     Probe* probe_ = nullptr;
     Held held_;
     Held pressing_;  // the press the rules are handling, until they begin a drag or not

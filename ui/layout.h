@@ -32,6 +32,11 @@ struct Font {
 
 enum class Kind : std::uint8_t { Image, Label, Button };
 
+// The controls the game decides by, whatever a window system calls them:
+// the two buttons, and the congratulation window's banner, which takes the
+// focus as it opens.
+enum class ControlId : std::uint8_t { None, Start, Check, Banner };
+
 // A rectangle in the main window's client pixels.
 struct PixelRect {
     int left, top, width, height;
@@ -53,6 +58,7 @@ struct Control {
     std::string_view accessibleName = {};
     std::string_view description = {};  // told to a screen reader after the name
     std::optional<ImageControl> reached = {};  // the image control the rules know it as
+    ControlId id = ControlId::None;
 
     // One name for the control on every host: "Command1", "Imgx(3)".
     std::string key() const { return controlKey(name, index); }
@@ -74,7 +80,7 @@ struct Form {
     std::optional<Rgb> background;        // nullopt: the window system's default
     std::optional<int> left, top;         // client area position in twips; nullopt: centred
     std::span<const Control> controls;    // the visible ones, in stacking order, bottom first
-    std::span<const std::string_view> tabOrder;  // names of the controls that take focus
+    std::span<const ControlId> tabOrder;  // the controls that take focus
     std::span<const Store> stores = {};
 };
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "game/host.h"
@@ -24,8 +23,8 @@ public:
     // --- pictures ---
     // The picture of that name ("cover3") from the host's library, the same object each time; throws if missing.
     virtual PictureRef loadPicture(std::string_view name) = 0;
-    // Makes a shown image control of the main window draw `picture`.
-    virtual void showPicture(ImageControl control, const PictureRef& picture) = 0;
+    // Makes a shown image control of the main window draw `picture`; a screen reader is told it shows `description`.
+    virtual void showPicture(ImageControl control, const PictureRef& picture, std::string_view description) = 0;
 
     // --- time ---
     // Calls Controller::timerElapsed every `milliseconds` from now on, replacing any earlier countdown.
@@ -44,8 +43,8 @@ public:
     virtual std::optional<Window> activeWindow() = 0;
     // Gives a control the keyboard focus, its window becoming the active one.
     virtual void focus(const Focus& where) = 0;
-    // The control of `window` that has the focus, or had it when the window was last active; empty if none.
-    virtual std::string focusedControl(Window window) = 0;
+    // The control of `window` that has the focus, or had it when the window was last active; None if none.
+    virtual ControlId focusedControl(Window window) = 0;
     // Shows a modal box over the main window: the texts, one OK button, no icon; a screen reader is told
     // `heard` instead of `prompt`. Returns once the player has closed it, or at once where the window
     // system cannot wait (a page).

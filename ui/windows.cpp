@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "ui/layout.h"
-
 namespace poromea::ui {
 namespace {
 
@@ -32,16 +30,16 @@ KeyRoute routeKey(Window window, Key key, bool shift, bool holding) {
 Focus focusAsOpened(Window window) {
     if (window == Window::Main) return {Window::Main, kForm1.tabOrder.front()};
     // Its banner is its only control.
-    return {Window::Congratulation, kForm2.controls.front().name};
+    return {Window::Congratulation, kForm2.controls.front().id};
 }
 
-Focus focusAsClosed(std::string_view mainFocus) {
+Focus focusAsClosed(ControlId mainFocus) {
     const auto& order = kForm1.tabOrder;
     const bool stop = std::find(order.begin(), order.end(), mainFocus) != order.end();
     return {Window::Main, stop ? mainFocus : order.front()};
 }
 
-std::string_view nextInTabOrder(Window window, std::string_view focused, bool backwards) {
+ControlId nextInTabOrder(Window window, ControlId focused, bool backwards) {
     const auto& order = formOf(window).tabOrder;
     if (order.empty()) return focusAsOpened(window).control;
     const auto n = static_cast<std::ptrdiff_t>(order.size());

@@ -6,9 +6,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "ui/access.h"
+#include "ui/layout.h"
 
 namespace poromea::ui {
 
@@ -29,10 +29,10 @@ enum class KeyRoute : std::uint8_t {
 // `holding` is true while a card is held, by the pointer or the keys.
 KeyRoute routeKey(Window window, Key key, bool shift, bool holding);
 
-// A window and one of its controls, by its layout key ("Command2", "Image1").
+// A window and one of its controls.
 struct Focus {
     Window window;
-    std::string_view control;
+    ControlId control;
     friend bool operator==(const Focus&, const Focus&) = default;
 };
 
@@ -44,11 +44,11 @@ Focus focusAsOpened(Window window);
 // Where the focus goes as the congratulation window closes, by Escape or by
 // the mouse: back to the main window, on `mainFocus`, the control that had it
 // there before (START when it is none of the main window's tab stops).
-Focus focusAsClosed(std::string_view mainFocus);
+Focus focusAsClosed(ControlId mainFocus);
 
 // The control Tab (or, `backwards`, Shift+Tab) moves the focus to from
 // `focused`, round the window's own tab order: it never leaves the window.
 // A window with a single control keeps it.
-std::string_view nextInTabOrder(Window window, std::string_view focused, bool backwards);
+ControlId nextInTabOrder(Window window, ControlId focused, bool backwards);
 
 }  // namespace poromea::ui

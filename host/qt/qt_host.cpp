@@ -85,11 +85,11 @@ QtHost::QtHost(PictureLibrary& pictures, std::int32_t memoriseMs)
             game_.pointerReleased(0, buttonCode(e->button()), inForm1(e->globalPosition()));
         });
     }
-    using Button = ui::Controller::Button;
-    auto* start = static_cast<QPushButton*>(form1Controls_.control("Command1"));
-    auto* check = static_cast<QPushButton*>(form1Controls_.control("Command2"));
-    connect(start, &QPushButton::clicked, this, [this] { game_.buttonClicked(Button::Start); });
-    connect(check, &QPushButton::clicked, this, [this] { game_.buttonClicked(Button::Check); });
+    for (const ui::Control& c : ui::kForm1.controls) {
+        if (c.kind != ui::Kind::Button) continue;
+        connect(static_cast<QPushButton*>(form1Controls_.ids.at(c.id)), &QPushButton::clicked, this,
+                [this, id = c.id] { game_.buttonClicked(id); });
+    }
     // A coarse timer may end the memorising time a twentieth early.
     timer1_.setTimerType(Qt::PreciseTimer);
     // Named in the host's object tree, where the tests find it as they find the controls.
@@ -130,10 +130,10 @@ PictureBox* QtHost::imageControl(ImageControl control) const {
 
 PictureRef QtHost::loadPicture(std::string_view name) { return pictures_.get(toQString(name)); }
 
-void QtHost::showPicture(ImageControl control, const PictureRef& picture) {
+void QtHost::showPicture(ImageControl control, const PictureRef& picture, std::string_view description) {
     PictureBox* box = imageControl(control);
     if (!box) throw std::out_of_range("no shown image control there");
-    box->setPicture(picture);
+    box->setPicture(picture, toQString(description));
 }
 
 void QtHost::showWindow(ui::Window window, int x, int y) {
@@ -170,17 +170,18 @@ std::optional<ui::Window> QtHost::activeWindow() { return windowOf(QApplication:
 void QtHost::focus(const ui::Focus& where) {
     QWidget* window = windowOf(where.window);
     const BuiltForm& controls = where.window == ui::Window::Main ? form1Controls_ : form2Controls_;
-    QWidget* control = window ? controls.control(where.control) : nullptr;
+    const auto found = controls.ids.find(where.control);
+    QWidget* control = window && found != controls.ids.end() ? found->second : nullptr;
     if (!control) throw std::out_of_range("no control to focus there");
     if (control->focusPolicy() == Qt::NoFocus) control->setFocusPolicy(Qt::StrongFocus);
     if (!window->isActiveWindow()) window->activateWindow();
     control->setFocus();
 }
 
-std::string QtHost::focusedControl(ui::Window window) {
+ui::ControlId QtHost::focusedControl(ui::Window window) {
     const QWidget* w = windowOf(window);
     const QWidget* f = w ? w->focusWidget() : nullptr;  // the one it had when it was last active
-    return f ? f->objectName().toStdString() : std::string();
+    return (window == ui::Window::Main ? form1Controls_ : form2Controls_).idOf(f);
 }
 
 void QtHost::runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) {

@@ -46,7 +46,7 @@ protected:
 private:
     // ui::Primitives
     PictureRef loadPicture(std::string_view name) override;
-    void showPicture(ImageControl control, const PictureRef& picture) override;
+    void showPicture(ImageControl control, const PictureRef& picture, std::string_view description) override;
     void startTimer(int milliseconds) override { timer1_.start(milliseconds); }
     void stopTimer() override { timer1_.stop(); }
     void showWindow(ui::Window window, int x, int y) override;
@@ -54,7 +54,7 @@ private:
     bool windowShown(ui::Window window) override;
     std::optional<ui::Window> activeWindow() override;
     void focus(const ui::Focus& where) override;
-    std::string focusedControl(ui::Window window) override;
+    ui::ControlId focusedControl(ui::Window window) override;
     void runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override;
     bool messageBoxOpen() override { return false; }
     void showOutline(ui::Point topLeft) override;

@@ -19,20 +19,17 @@ PictureBox::PictureBox(QWidget* parent, bool stretch) : QWidget(parent), stretch
     setAttribute(Qt::WA_OpaquePaintEvent);  // every picture covers its control
 }
 
-void PictureBox::setPicture(PictureRef picture) {
+void PictureBox::setPicture(PictureRef picture, QString description) {
     if (!picture) throw std::invalid_argument("an image control cannot show nothing");
     if (picture == picture_) return;
     picture_ = std::move(picture);
+    description_ = std::move(description);
     scaled_ = QPixmap();
     update();
     if (QAccessible::isActive()) {
         QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
         QAccessible::updateAccessibility(&changed);
     }
-}
-
-QString PictureBox::description() const {
-    return toQString(ui::pictureDescription(pictureName().toStdString()));
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
@@ -84,6 +81,13 @@ void Announcer::say(const QString& words) {
 
 QWidget* BuiltForm::control(std::string_view name, int index) const {
     return controls.value(toQString(ui::controlKey(name, index)), nullptr);
+}
+
+ui::ControlId BuiltForm::idOf(const QWidget* widget) const {
+    for (const auto& [id, control] : ids) {
+        if (widget && control == widget) return id;
+    }
+    return ui::ControlId::None;
 }
 
 QString toQString(std::string_view utf8) {
@@ -153,7 +157,7 @@ BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictu
         switch (c.kind) {
         case ui::Kind::Image: {
             auto* box = new PictureBox(window, c.stretch);
-            box->setPicture(pictures.get(toQString(c.picture)));
+            box->setPicture(pictures.get(toQString(c.picture)), c.reached ? toQString(ui::openingDescription(*c.reached)) : QString());
             widget = box;
             break;
         }
@@ -180,11 +184,12 @@ BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictu
         if (!c.description.empty()) widget->setAccessibleDescription(toQString(c.description));
         widget->setFocusPolicy(Qt::NoFocus);
         built.controls.insert(widget->objectName(), widget);
+        if (c.id != ui::ControlId::None) built.ids[c.id] = widget;
     }
 
     QWidget* previous = nullptr;
-    for (std::string_view name : form.tabOrder) {
-        QWidget* widget = built.control(name);
+    for (ui::ControlId id : form.tabOrder) {
+        QWidget* widget = built.ids.at(id);
         widget->setFocusPolicy(Qt::StrongFocus);
         if (previous) QWidget::setTabOrder(previous, widget);
         previous = widget;

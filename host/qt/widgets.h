@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <map>
 #include <string_view>
 
 #include "game/host.h"
@@ -22,11 +23,10 @@ public:
     PictureBox(QWidget* parent, bool stretch);
 
     const PictureRef& picture() const { return picture_; }
-    void setPicture(PictureRef picture);
+    // `description`: what a screen reader is told the control shows now ("カード 3 の うら").
+    void setPicture(PictureRef picture, QString description);
     QString pictureName() const { return picture_ ? qtPicture(picture_).name : QString(); }
-
-    // What a screen reader is told the control shows now ("カード 3 の うら").
-    QString description() const;
+    const QString& description() const { return description_; }
 
 signals:
     void pressed(QMouseEvent* event);
@@ -42,6 +42,7 @@ protected:
 private:
     bool stretch_;
     PictureRef picture_;
+    QString description_;
     QPixmap scaled_;  // what is drawn, in device pixels: scaled once per picture, size and density
 };
 
@@ -68,7 +69,9 @@ public:
 // A window's controls, built from its layout.
 struct BuiltForm {
     QHash<QString, QWidget*> controls;  // by their keys: "Image2", "Imgx(3)", "Command1", ...
+    std::map<ui::ControlId, QWidget*> ids;  // the buttons and the banner
     QWidget* control(std::string_view name, int index = -1) const;
+    ui::ControlId idOf(const QWidget* widget) const;  // None for a control without one
 };
 
 QString toQString(std::string_view utf8);

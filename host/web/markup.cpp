@@ -74,7 +74,7 @@ std::string controlsMarkup(const ui::Form& form) {
                 const bool card = c.reached->array == ImageArray::Imgx;
                 attributes += std::string(card ? " data-card=\"" : " data-slot=\"") +
                               std::to_string(c.reached->index) + "\" aria-description=\"" +
-                              escape(ui::pictureDescription(c.picture)) + "\"";
+                              escape(ui::openingDescription(*c.reached)) + "\"";
             }
             if (!c.accessibleName.empty()) attributes += " role=\"img\"";
             break;
@@ -85,7 +85,7 @@ std::string controlsMarkup(const ui::Form& form) {
                    ";line-height:" + px(c.pixelRect().height) + ";background:" + background(form) + ";";
             break;
         case ui::Kind::Button: {
-            const bool tabStop = std::find(form.tabOrder.begin(), form.tabOrder.end(), c.name) != form.tabOrder.end();
+            const bool tabStop = std::find(form.tabOrder.begin(), form.tabOrder.end(), c.id) != form.tabOrder.end();
             html += "<button type=\"button\"";
             attributes += tabStop ? " tabindex=\"0\"" : " tabindex=\"-1\"";
             if (!c.description.empty()) attributes += " aria-description=\"" + escape(c.description) + "\"";

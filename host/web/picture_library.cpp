@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "host/web/embedded_pictures.h"
-#include "ui/access.h"
 
 using emscripten::val;
 
@@ -18,7 +17,6 @@ PictureRef PictureLibrary::get(std::string_view name) {
     auto picture = std::make_shared<WebPicture>();
     picture->name = std::string(name);
     picture->jsName = val(picture->name);
-    picture->description = val(ui::pictureDescription(name));
     cache_.emplace(picture->name, picture);
     return picture;
 }

@@ -21,7 +21,6 @@ struct WebPicture final : Picture {
     using val = emscripten::val;
     std::string name;                    // resource name, e.g. "cover3"
     val jsName = val::undefined();       // the same, as a page string
-    val description = val::undefined();  // what it shows in words ("カード 3 の うら"), "" for others
 };
 
 inline const WebPicture& webPicture(const PictureRef& p) { return static_cast<const WebPicture&>(*p); }

@@ -139,10 +139,11 @@ void WebHost::titlePointerDown(val event) {
 }
 
 void WebHost::buttonClick(val event) {
-    const std::string name = event["currentTarget"].call<std::string>("getAttribute", val("data-control"));
-    if (name == "Command1") game_.buttonClicked(ui::Controller::Button::Start);
-    if (name == "Command2") game_.buttonClicked(ui::Controller::Button::Check);
-    if (name == "close") game_.closeRequested(ui::Window::Congratulation);
+    const val button = event["currentTarget"];
+    for (const auto& [id, control] : desk_.form1Controls().controls) {
+        if (control.strictlyEquals(button)) return game_.buttonClicked(id);
+    }
+    game_.closeRequested(ui::Window::Congratulation);  // the only other button: its close button
 }
 
 bool WebHost::keyDown(const EmscriptenKeyboardEvent& event) {

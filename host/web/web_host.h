@@ -47,7 +47,9 @@ public:
 private:
     // ui::Primitives
     PictureRef loadPicture(std::string_view name) override { return pictures_.get(name); }
-    void showPicture(ImageControl control, const PictureRef& picture) override { box(control).show(picture); }
+    void showPicture(ImageControl control, const PictureRef& picture, std::string_view description) override {
+        box(control).show(picture, description);
+    }
     void startTimer(int milliseconds) override;
     void stopTimer() override;
     void showWindow(ui::Window window, int x, int y) override;
@@ -55,7 +57,7 @@ private:
     bool windowShown(ui::Window window) override { return desk_.shown(window); }
     std::optional<ui::Window> activeWindow() override { return desk_.activeWindow(); }
     void focus(const ui::Focus& where) override { desk_.focus(where); }
-    std::string focusedControl(ui::Window window) override { return desk_.focusedControl(window); }
+    ui::ControlId focusedControl(ui::Window window) override { return desk_.focusedControl(window); }
     void runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override {
         desk_.showMessage(prompt, title, heard);
     }

@@ -12,12 +12,19 @@ void listen(const val& target, const char* type, const char* handler, bool captu
     target.call<void>("addEventListener", val(type), val::module_property(handler), val(capture));
 }
 
-void ImageBox::show(PictureRef shown) {
+void ImageBox::show(PictureRef shown, std::string_view description) {
     if (shown == picture) return;
     picture = std::move(shown);
-    const WebPicture& p = webPicture(picture);
-    element.call<void>("setAttribute", val("data-picture"), p.jsName);
-    if (described) element.call<void>("setAttribute", val("aria-description"), p.description);
+    element.call<void>("setAttribute", val("data-picture"), webPicture(picture).jsName);
+    if (described) element.call<void>("setAttribute", val("aria-description"), val(std::string(description)));
+}
+
+ui::ControlId BuiltForm::focused() const {
+    const val active = val::global("document")["activeElement"];
+    for (const auto& [id, control] : controls) {
+        if (control.strictlyEquals(active)) return id;
+    }
+    return ui::ControlId::None;
 }
 
 // The controls are written as markup and parsed by the page in one go: much
@@ -42,11 +49,10 @@ BuiltForm adoptForm(const ui::Form& form, val client, PictureLibrary& pictures) 
                 built.images[*c.reached] = ImageBox{e, picture, described};
             }
         } else if (c.kind == ui::Kind::Button) {
-            built.buttons.emplace(c.key(), e);
             listen(e, "click", "onButtonClick");
         }
+        if (c.id != ui::ControlId::None) built.controls.emplace(c.id, e);
     }
-    for (std::string_view name : form.tabOrder) built.tabOrder.push_back(built.buttons.find(name)->second);
     return built;
 }
 

@@ -28,13 +28,15 @@ struct ImageBox {
     val element = val::undefined();
     PictureRef picture;
     bool described = false;  // a card or slot: says what it shows
-    void show(PictureRef shown);
+    // `description`: what a screen reader is told it shows now ("カード 3 の うら").
+    void show(PictureRef shown, std::string_view description);
 };
 
 struct BuiltForm {
-    std::map<ImageControl, ImageBox> images;        // the rules' image controls
-    std::map<std::string, val, std::less<>> buttons;  // by their keys: "Command1", ...
-    std::vector<val> tabOrder;
+    std::map<ImageControl, ImageBox> images;  // the rules' image controls
+    std::map<ui::ControlId, val> controls;    // the buttons and the banner
+    // The control with the focus, if it is one of these; None otherwise.
+    ui::ControlId focused() const;
 };
 
 // Sizes `client` to the layout's client area and fills it with the layout's

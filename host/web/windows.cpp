@@ -108,7 +108,7 @@ void Desk::showForm2(PictureLibrary& pictures, double left, double top) {
         title.call<void>("appendChild", caption);
         title.call<void>("appendChild", close);
         val client = element("div", "client");
-        buildForm(f, client, pictures);
+        form2Controls_ = buildForm(f, client, pictures);
         frame.call<void>("appendChild", title);
         frame.call<void>("appendChild", client);
         listen(close, "click", "onButtonClick");
@@ -139,31 +139,21 @@ std::optional<ui::Window> Desk::activeWindow() const {
 
 void Desk::focus(const ui::Focus& where) {
     // The main window's control that had the keys, for when they come back to it.
-    const std::string mainFocus = focusedIn(form1_);
-    if (!mainFocus.empty()) mainFocus_ = mainFocus;
+    if (const ui::ControlId mainFocus = form1Controls_.focused(); mainFocus != ui::ControlId::None) mainFocus_ = mainFocus;
     if (where.window == ui::Window::Main) {
-        form1Controls_.buttons.at(std::string(where.control)).call<void>("focus");
+        form1Controls_.controls.at(where.control).call<void>("focus");
         return;
     }
     // The banner takes the focus from the program only, not from Tab.
-    val control = form2_.call<val>("querySelector", val("[data-control=\"" + std::string(where.control) + "\"]"));
+    val control = form2Controls_.controls.at(where.control);
     control.set("tabIndex", val(-1));
     control.call<void>("focus");
 }
 
-std::string Desk::focusedIn(const val& window) const {
-    const val focused = val::global("document")["activeElement"];
-    if (window.isNull() || focused.isNull() || focused.isUndefined() || !window.call<bool>("contains", focused) ||
-        !focused["dataset"]["control"].isString()) {
-        return {};
-    }
-    return focused["dataset"]["control"].as<std::string>();
-}
-
-std::string Desk::focusedControl(ui::Window window) const {
-    if (window == ui::Window::Congratulation) return focusedIn(form2_);
-    const std::string focused = focusedIn(form1_);
-    return focused.empty() ? mainFocus_ : focused;
+ui::ControlId Desk::focusedControl(ui::Window window) const {
+    if (window == ui::Window::Congratulation) return form2Controls_.focused();
+    const ui::ControlId focused = form1Controls_.focused();
+    return focused == ui::ControlId::None ? mainFocus_ : focused;
 }
 
 bool Desk::form2HasFocus() const {

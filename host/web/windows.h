@@ -41,7 +41,7 @@ public:
     std::optional<ui::Window> activeWindow() const;
     void focus(const ui::Focus& where);
     // The control of `window` with the focus; for the main window, the one that had it last.
-    std::string focusedControl(ui::Window window) const;
+    ui::ControlId focusedControl(ui::Window window) const;
     // Shows the modal message box and returns at once.
     void showMessage(std::u16string_view prompt, std::u16string_view title, std::string_view heard);
     bool messageOpen() const;
@@ -61,14 +61,14 @@ private:
     void placeForm2(double left, double top);
     void raise(val window);
     bool form2HasFocus() const;
-    std::string focusedIn(const val& window) const;  // the layout name of the focused control in it, or empty
 
     val desk_;    // the "screen" both windows stand on, scaled to fit the page
     val form1_;
     BuiltForm form1Controls_;
     val form2_ = val::null();       // null until the first correct answer
+    BuiltForm form2Controls_;
     val messageBox_ = val::null();  // null until the first wrong answer
-    std::string mainFocus_;  // the main window's control that had the keys before Form2 took them
+    ui::ControlId mainFocus_ = ui::ControlId::None;  // the main window's control that had the keys before Form2 took them
     double scale_ = 1;
     int density_ = 1;  // of the pictures the page has been asked for
     double form1Left_ = 0, form1Top_ = 0;  // the windows' client areas on the desk

@@ -166,7 +166,8 @@ ImageBox::ImageBox(HWND parent, const ui::Control& c, PictureRef picture, COLORR
       background_(CreateSolidBrush(background)) {
     if (!background_) throw std::runtime_error("ブラシを作成できません。");
     registerClass(kImageClass, &ImageBox::proc);
-    createWindow(kImageClass, widen(ui::spokenText(name_, pictureName())), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+    const std::string description = c.reached ? ui::openingDescription(*c.reached) : std::string();
+    createWindow(kImageClass, widen(ui::spokenText(name_, description)), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                  pixelRect(c), parent, this);
 }
 
@@ -174,14 +175,14 @@ ImageBox::~ImageBox() {
     if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
 }
 
-void ImageBox::setPicture(PictureRef picture) {
+void ImageBox::setPicture(PictureRef picture, std::string_view description) {
     if (!picture) throw std::invalid_argument("an image control cannot show nothing");
     if (picture == picture_) return;
     picture_ = std::move(picture);
     scaled_.reset();
     InvalidateRect(window_, nullptr, FALSE);
     // The window text is only read, never drawn: the control paints its picture alone.
-    SetWindowTextW(window_, widen(ui::spokenText(name_, pictureName())).c_str());
+    SetWindowTextW(window_, widen(ui::spokenText(name_, description)).c_str());
     NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
 }
 
@@ -315,10 +316,11 @@ BuiltForm::BuiltForm(const ui::Form& form, DWORD style, PictureLibrary& pictures
         // Stacking order is the layout's order, bottom first.
         SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         controls_[c.key()] = child;
+        if (c.id != ui::ControlId::None) ids_[c.id] = child;
     }
     // Only the controls of the tab order take the focus.
-    for (std::string_view name : form.tabOrder) {
-        HWND child = control(name);
+    for (ui::ControlId id : form.tabOrder) {
+        HWND child = control(id);
         SetWindowLongPtrW(child, GWL_STYLE, GetWindowLongPtrW(child, GWL_STYLE) | WS_TABSTOP);
     }
 }
@@ -332,6 +334,18 @@ BuiltForm::~BuiltForm() {
 HWND BuiltForm::control(std::string_view name, int index) const {
     auto it = controls_.find(ui::controlKey(name, index));
     return it == controls_.end() ? nullptr : it->second;
+}
+
+HWND BuiltForm::control(ui::ControlId id) const {
+    auto it = ids_.find(id);
+    return it == ids_.end() ? nullptr : it->second;
+}
+
+ui::ControlId BuiltForm::idOf(HWND control) const {
+    for (const auto& [id, child] : ids_) {
+        if (control && child == control) return id;
+    }
+    return ui::ControlId::None;
 }
 
 ImageBox* BuiltForm::image(HWND control) const {

@@ -40,7 +40,8 @@ public:
     HWND window() const { return window_; }
     const PictureRef& picture() const { return picture_; }
     std::string pictureName() const { return win32Picture(picture_).name; }
-    void setPicture(PictureRef picture);
+    // `description`: what a screen reader is told it shows now ("カード 3 の うら").
+    void setPicture(PictureRef picture, std::string_view description);
     void onMouse(MouseHandler handler) { mouse_ = std::move(handler); }
 
 private:
@@ -109,6 +110,8 @@ public:
     HWND window() const { return window_.get(); }
     // A control by its layout name: "Image2", "Imgx" with index 3, "Command1", ...
     HWND control(std::string_view name, int index = -1) const;
+    HWND control(ui::ControlId id) const;
+    ui::ControlId idOf(HWND control) const;  // None for a control without one
     ImageBox* image(HWND control) const;  // null if it is not an image control
 
 private:
@@ -121,6 +124,7 @@ private:
     std::map<const ui::Font*, GdiObject> fonts_;
     std::vector<std::unique_ptr<ImageBox>> images_;
     std::map<std::string, HWND, std::less<>> controls_;  // "Image2", "Imgx(3)", "Command1", ...
+    std::map<ui::ControlId, HWND> ids_;
     std::unique_ptr<std::remove_pointer_t<HWND>, DestroyWindowOf> window_;  // first to go
 };
 

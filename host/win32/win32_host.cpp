@@ -133,8 +133,7 @@ std::optional<LRESULT> Win32Host::form1Message(UINT message, WPARAM wParam, LPAR
     case WM_COMMAND: {
         const auto button = reinterpret_cast<HWND>(lParam);
         if (HIWORD(wParam) != BN_CLICKED || !button) break;
-        if (button == control("Command1")) game_.buttonClicked(ui::Controller::Button::Start);
-        if (button == control("Command2")) game_.buttonClicked(ui::Controller::Button::Check);
+        game_.buttonClicked(form1_->idOf(button));
         return 0;
     }
     case WM_TIMER:
@@ -241,22 +240,18 @@ bool Win32Host::windowShown(ui::Window window) {
 
 void Win32Host::focus(const ui::Focus& where) {
     HWND window = windowOf(where.window);
-    HWND control = !window ? nullptr : where.window == ui::Window::Main ? this->control(where.control)
+    HWND control = !window ? nullptr : where.window == ui::Window::Main ? form1_->control(where.control)
                                                                           : form2_->control(where.control);
     if (!control) throw std::out_of_range("no control to focus there");
     if (GetActiveWindow() != window) SetActiveWindow(window);
     SetFocus(control);
 }
 
-std::string Win32Host::focusedControl(ui::Window window) {
+ui::ControlId Win32Host::focusedControl(ui::Window window) {
     const BuiltForm* form = window == ui::Window::Main ? form1_.get() : form2_.get();
     HWND focus = GetFocus();
     if (window == ui::Window::Main && windowOf(focus) != ui::Window::Main) focus = lastFocus_;
-    if (!form || !focus) return {};
-    for (const ui::Control& c : (window == ui::Window::Main ? ui::kForm1 : ui::kForm2).controls) {
-        if (form->control(c.name, c.index) == focus) return c.key();
-    }
-    return {};
+    return form ? form->idOf(focus) : ui::ControlId::None;
 }
 
 // --- the held card ---

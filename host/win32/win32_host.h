@@ -51,7 +51,9 @@ public:
 private:
     // ui::Primitives
     PictureRef loadPicture(std::string_view name) override { return pictures_.get(name); }
-    void showPicture(ImageControl control, const PictureRef& picture) override { box(control).setPicture(picture); }
+    void showPicture(ImageControl control, const PictureRef& picture, std::string_view description) override {
+        box(control).setPicture(picture, description);
+    }
     void startTimer(int milliseconds) override;
     void stopTimer() override;
     void showWindow(ui::Window window, int x, int y) override;
@@ -59,7 +61,7 @@ private:
     bool windowShown(ui::Window window) override;
     std::optional<ui::Window> activeWindow() override { return windowOf(GetActiveWindow()); }
     void focus(const ui::Focus& where) override;
-    std::string focusedControl(ui::Window window) override;
+    ui::ControlId focusedControl(ui::Window window) override;
     void runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override;
     bool messageBoxOpen() override { return false; }
     void showOutline(ui::Point topLeft) override;

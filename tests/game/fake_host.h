@@ -44,9 +44,7 @@ public:
     }
     void beginDrag(std::int16_t card) override { drags.push_back(card); }
     void setTimerInterval(std::int32_t ms) override { interval = ms; }
-    void messageBox(std::u16string_view prompt, std::u16string_view title) override {
-        messages.emplace_back(prompt, title);
-    }
+    void messageBox(Message m) override { messages.push_back(m); }
     void randomize() override {}
     float rnd() override {
         return static_cast<float>(rng_() >> 8) / 16777216.0f;  // exact, below 1
@@ -62,7 +60,7 @@ public:
 
     std::int32_t interval = 0;
     std::vector<std::int16_t> drags;
-    std::vector<std::pair<std::u16string, std::u16string>> messages;
+    std::vector<Message> messages;
     int form2Shows = 0;
 
 private:

@@ -26,7 +26,7 @@ TEST(Rules, AWholeGameAndOnlyThisGamesDropsCount) {
     };
     form.Command2_Click();
     EXPECT_EQ(host.row(ImageArray::Slot), Row(kParts, "empty"));
-    EXPECT_EQ(host.messages, (decltype(host.messages){{std::u16string(kWrongPrompt), std::u16string(kWrongTitle)}}));
+    EXPECT_EQ(host.messages, std::vector{Message::Wrong});
 
     form.Command1_Click();
     const Row faceUp = host.row(ImageArray::Imgx);

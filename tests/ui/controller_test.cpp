@@ -37,9 +37,10 @@ public:
         if (!p) p = std::make_shared<Named>(std::string(name));
         return p;
     }
-    void showPicture(ImageControl c, const PictureRef& p) override {
+    void showPicture(ImageControl c, const PictureRef& p, std::string_view description) override {
         if (std::exchange(failShowing, false)) throw std::runtime_error("host failure in showPicture");
         shown[c] = static_cast<const Named&>(*p).name;
+        described[c] = description;
     }
     void startTimer(int ms) override { timer = ms; }
     void stopTimer() override { timer = 0; }
@@ -56,9 +57,9 @@ public:
     std::optional<Window> activeWindow() override { return active; }
     void focus(const Focus& f) override {
         active = f.window;
-        focused[f.window] = std::string(f.control);
+        focused[f.window] = f.control;
     }
-    std::string focusedControl(Window w) override { return focused[w]; }
+    ControlId focusedControl(Window w) override { return focused[w]; }
     void runMessageBox(std::u16string_view, std::u16string_view title, std::string_view) override {
         boxes.emplace_back(title);
         boxOpen = !boxWaits_;
@@ -86,12 +87,12 @@ public:
     }
     std::string lastSaid() const { return said.empty() ? "" : said.back(); }
 
-    std::map<ImageControl, std::string> shown;
+    std::map<ImageControl, std::string> shown, described;
     int timer = 0;
     std::map<Window, bool> open{{Window::Main, true}};
     std::vector<std::string> placed, said, failures;
     std::optional<Window> active = Window::Main;
-    std::map<Window, std::string> focused;
+    std::map<Window, ControlId> focused;
     std::vector<std::u16string> boxes;
     std::string outline;
     std::map<int, int> captured;
@@ -266,6 +267,7 @@ TEST(Controller, TheDealAndTheCoveringAreToldOnce) {
     g.c.timerElapsed();
     EXPECT_EQ(g.d.timer, 0);
     EXPECT_EQ(g.d.row(ImageArray::Imgx), kCovers);
+    EXPECT_EQ(g.d.described.at(Imgx(2)), "カード 3 の うら");
     EXPECT_EQ(g.d.lastSaid(), "カードを ふせました。すうじキーで とれます");
     g.c.timerElapsed();  // queued before it stopped: nothing covered or told anew
     EXPECT_EQ(g.d.said.size(), 2u);
@@ -305,13 +307,13 @@ TEST(Controller, AFailureEndsTheGameOnceWithOneReport) {
 
 TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) {
     Game g;
-    EXPECT_EQ(g.d.focused[Window::Main], "Command1");
+    EXPECT_EQ(g.d.focused[Window::Main], ControlId::Start);
     g.key(Key::Tab);
-    EXPECT_EQ(g.d.focused[Window::Main], "Command2");
+    EXPECT_EQ(g.d.focused[Window::Main], ControlId::Check);
     g.playCorrectly();
     EXPECT_EQ(g.d.placed, (std::vector<std::string>{"228,129"}));
     EXPECT_EQ(g.d.active, Window::Congratulation);
-    EXPECT_EQ(g.d.focused[Window::Congratulation], "Image1") << "its banner, read out as it opens";
+    EXPECT_EQ(g.d.focused[Window::Congratulation], ControlId::Banner) << "its banner, read out as it opens";
 
     // Keys typed there: the game's do nothing, even once a new deal is covered; Tab stays, Escape closes it.
     g.deal();
@@ -319,7 +321,7 @@ TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) 
     EXPECT_TRUE(g.key(Key::Digit1, Window::Congratulation));
     EXPECT_TRUE(g.d.said.empty()) << "no card picked up from the congratulation window";
     EXPECT_TRUE(g.c.keyPressed(Window::Congratulation, Key::Tab, true));
-    EXPECT_EQ(g.d.focused[Window::Congratulation], "Image1");
+    EXPECT_EQ(g.d.focused[Window::Congratulation], ControlId::Banner);
     EXPECT_FALSE(g.key(Key::Other, Window::Congratulation)) << "the window system's own keys";
 
     // Answered again while it is open: it stays where it is.
@@ -330,7 +332,7 @@ TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) 
     EXPECT_TRUE(g.key(Key::Escape, Window::Congratulation));
     EXPECT_FALSE(g.d.open[Window::Congratulation]);
     EXPECT_EQ(g.d.active, Window::Main);
-    EXPECT_EQ(g.d.focused[Window::Main], "Command2") << "back on O  K, which had the keys";
+    EXPECT_EQ(g.d.focused[Window::Main], ControlId::Check) << "back on O  K, which had the keys";
 
     // Closed, a new correct answer opens it again at its place.
     g.playCorrectly();
@@ -354,7 +356,7 @@ TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
             g.d.boxOpen = false;
         }
         EXPECT_TRUE(g.key(Key::Tab));
-        EXPECT_EQ(g.d.focused[Window::Main], "Command2") << "closed, the game takes the keys again";
+        EXPECT_EQ(g.d.focused[Window::Main], ControlId::Check) << "closed, the game takes the keys again";
     }
 }
 

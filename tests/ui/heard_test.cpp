@@ -109,33 +109,32 @@ TEST(Heard, AnUnreadCharacterIsHeardAsALetter) {
     EXPECT_FALSE(unread(hear("カード 3"))) << hear("カード 3").phonemes;
 }
 
-// What a slot can show while a card is held, and then what any control can show.
-const std::vector<std::string> kUnderAHeldCard{"empty", "cover1", "cover2", "cover3", "cover4", "cover5", "cover6"};
-const std::vector<std::string> kPictures = [] {
-    std::vector<std::string> all = kUnderAHeldCard;
-    for (const char* part : {"part0", "part1", "part2", "part3", "part4", "part5"}) all.emplace_back(part);
+// What a slot can show while a card is held, and then what any card or slot can show.
+const std::vector<Shown> kUnderAHeldCard{{}, {Shown::Kind::Back, 0}, {Shown::Kind::Back, 1}, {Shown::Kind::Back, 2},
+                                         {Shown::Kind::Back, 3}, {Shown::Kind::Back, 4}, {Shown::Kind::Back, 5}};
+const std::vector<Shown> kShown = [] {
+    std::vector<Shown> all = kUnderAHeldCard;
+    for (int part = 0; part < 6; ++part) all.push_back({Shown::Kind::Part, part});
     return all;
 }();
 
-// Every announcement of every kind of step, with what it may say of each card, slot and of the pictures `shown`.
-std::map<Told::Kind, std::set<std::string>> everyAnnouncement(const std::vector<std::string>& shownOnSlots) {
+// Every announcement of every kind of step, with what it may say of each card, slot and of what they show.
+std::map<Told::Kind, std::set<std::string>> everyAnnouncement(const std::vector<Shown>& shownOnSlots) {
     using K = Told::Kind;
     std::map<K, std::set<std::string>> out;
     std::array<int, 6> parts{0, 1, 2, 3, 4, 5};
     do {
-        out[K::Dealt].insert(words({K::Dealt, -1, -1, "", parts}));
+        out[K::Dealt].insert(words({K::Dealt, -1, -1, {}, parts}));
     } while (std::next_permutation(parts.begin(), parts.end()));
-    out[K::Covered].insert(words({K::Covered, -1, -1, ""}));
+    out[K::Covered].insert(words({K::Covered}));
     for (int card = 0; card < 6; ++card) {
-        out[K::PickedUp].insert(words({K::PickedUp, card, -1, ""}));
-        out[K::PutBack].insert(words({K::PutBack, card, -1, ""}));
-        for (int slot = 0; slot < 6; ++slot) out[K::Dropped].insert(words({K::Dropped, card, slot, ""}));
-        for (const std::string& shown : shownOnSlots) {
-            out[K::PickedUp].insert(words({K::PickedUp, card, kFirstKeyboardSlot, shown}));
-        }
+        out[K::PickedUp].insert(words({K::PickedUp, card}));
+        out[K::PutBack].insert(words({K::PutBack, card}));
+        for (int slot = 0; slot < 6; ++slot) out[K::Dropped].insert(words({K::Dropped, card, slot}));
+        for (const Shown& shown : shownOnSlots) out[K::PickedUp].insert(words({K::PickedUp, card, kFirstKeyboardSlot, shown}));
     }
     for (int slot = 0; slot < 6; ++slot) {
-        for (const std::string& shown : shownOnSlots) out[K::MovedOver].insert(words({K::MovedOver, -1, slot, shown}));
+        for (const Shown& shown : shownOnSlots) out[K::MovedOver].insert(words({K::MovedOver, -1, slot, shown}));
     }
     return out;
 }
@@ -149,18 +148,18 @@ std::set<std::string> everyDescription() {
                 if (!text.empty()) out.emplace(text);
             }
             if (!c.reached) continue;
-            for (const std::string& shown : kPictures) out.insert(spokenText(c.accessibleName, shown));
+            for (const Shown& shown : kShown) out.insert(spokenText(c.accessibleName, description(shown)));
         }
     }
-    for (const std::string& shown : kPictures) out.insert(pictureDescription(shown));
+    for (const Shown& shown : kShown) out.insert(description(shown));
     out.emplace(kCloseName);
-    out.insert(*spokenMessage(kWrongPrompt));
+    out.emplace(spokenMessage(Message::Wrong));
     return out;
 }
 
 TEST(Heard, EveryWordIsReadByDebiansVoice) {
     std::set<std::string> all = everyDescription();
-    for (const auto& [kind, texts] : everyAnnouncement(kPictures)) {
+    for (const auto& [kind, texts] : everyAnnouncement(kShown)) {
         // The deals differ only in their order: a few of them stand for all.
         std::size_t n = 0;
         for (const std::string& t : texts) {
