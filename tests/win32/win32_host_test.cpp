@@ -73,7 +73,8 @@ struct Ran {
 };
 Ran run(const wchar_t* exe, std::wstring arguments, HANDLE out = nullptr, const std::function<void(HWND)>& play = {}) {
     std::wstring line = std::wstring(exe) + L" " + arguments;
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = si.hStdError = out;
     PROCESS_INFORMATION pi{};
