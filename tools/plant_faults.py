@@ -110,7 +110,7 @@ FAULTS = [
     ("interaction: the game goes on after a failure", [("ui/interaction.cpp", "    if (failed_) return;  // the game has ended", "    // the game has ended")]),
     ("interaction: Return drops and presses the focused button", [
         ("ui/interaction.cpp", '        run("ドロップ", [&] { drop(command.target); });\n        return true;',
-         '        run("ドロップ", [&] { drop(command.target); });\n        return surface_.pressFocusedButton();')]),
+         '        run("ドロップ", [&] { drop(command.target); });\n        return pressFocusedButton();')]),
     ("interaction: a card taken by the keys starts on the nose's place", [
         ("ui/interaction.cpp", "held_.slot = kFirstKeyboardSlot;", "held_.slot = kFirstKeyboardSlot + 1;")]),
     ("interaction: the outline stays behind the pointer", [
