@@ -76,6 +76,15 @@ void Controller::messageBox(Message message) {
     boxWaiting_ = false;
 }
 
+// Asked before an input is taken, so under the failure rule too; a game that has ended takes none.
+bool Controller::boxOpen() {
+    if (boxWaiting_) return true;
+    if (!hand_.handling().empty()) return host_.messageBoxOpen();  // under that handler's rule already
+    bool open = false;
+    hand_.run("ウィンドウ", [&] { open = host_.messageBoxOpen(); });
+    return open || hand_.failed();
+}
+
 // Made once, shown again at its designed place unless it is open, in front,
 // with the keys on its banner so that a screen reader reads it as it opens.
 void Controller::showWindow(WindowName window) {

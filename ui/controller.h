@@ -81,7 +81,7 @@ public:
 
 private:
     void moveFocus(Window window, bool backwards);
-    bool boxOpen() { return boxWaiting_ || host_.messageBoxOpen(); }
+    bool boxOpen();
     void closeCongratulation();
 
     Primitives& host_;

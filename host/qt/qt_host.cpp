@@ -54,7 +54,9 @@ ui::Key keyOf(const QKeyEvent* e) {
 void reportAndQuit(const QString& message) {
     QMessageBox box(QMessageBox::Critical, toQString(ui::kForm1.caption), message, QMessageBox::Ok);
     box.exec();
-    QCoreApplication::exit(1);
+    // Queued: a failure met as the main window is first shown comes before the event loop, which an
+    // exit called now would not end.
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 }
 
 }  // namespace

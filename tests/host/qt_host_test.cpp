@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include "host/qt/picture_library.h"
 #include "host/qt/qt_host.h"
@@ -32,6 +35,30 @@ TEST(QtWindows, MainWindowOpensCentredWithItsLabels) {
         EXPECT_LE(label->sizeHint().width(), label->width()) << "fits on one line";
         EXPECT_TRUE(QFontInfo(label->font()).family().contains(faces[i])) << QFontInfo(label->font()).family().toStdString();
     }
+}
+
+// A failure before the event loop runs (START pressed with a time the timer refuses) is reported; the loop then
+// ends at once with status 1.
+TEST(QtWindows, AFailureBeforeTheEventLoopEndsIt) {
+    struct Answer : QObject {
+        QString said;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            auto* box = qobject_cast<QMessageBox*>(o);
+            if (box && e->type() == QEvent::Show) QTimer::singleShot(0, box, [this, box] { said = box->text(), box->done(0); });
+            return false;
+        }
+    } answer;
+    qApp->installEventFilter(&answer);
+    PictureLibrary pictures;
+    QtHost host(pictures, -1);
+    host.showForm1();
+    host.form1()->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    QTimer never;  // the loop not ended: give up
+    QObject::connect(&never, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    never.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 1);
+    qApp->removeEventFilter(&answer);
+    EXPECT_EQ(answer.said, "「START」の処理でエラーが発生しました。\nnegative timer interval\nゲームを終了します。");
 }
 
 }  // namespace

@@ -59,12 +59,12 @@ public:
         active = f.window;
         focused[f.window] = f.control;
     }
-    ControlId focusedControl(Window w) override { return focused[w]; }
+    ControlId focusedControl(Window w) override { return failing == "focusedControl" ? throw std::runtime_error("no focus") : focused[w]; }
     void runMessageBox(std::u16string_view, std::u16string_view title, std::string_view) override {
         boxes.emplace_back(title);
         boxOpen = !boxWaits_;
     }
-    bool messageBoxOpen() override { return boxOpen; }
+    bool messageBoxOpen() override { return failing == "messageBoxOpen" ? throw std::runtime_error("no box") : boxOpen; }
     void showOutline(Point p) override { outline = std::to_string(int(p.x)) + "," + std::to_string(int(p.y)); }
     void hideOutline() override { outline.clear(); }
     void capturePointer(int card, int pointer) override { captured[card] = pointer; }
@@ -98,6 +98,7 @@ public:
     std::map<int, int> captured;
     bool boxOpen = false;      // a page's box, until the player closes it
     bool failShowing = false;  // the next picture shown fails, as a real host's may
+    std::string failing;       // the primitive that throws when asked
 
 private:
     bool boxWaits_;
@@ -299,6 +300,14 @@ TEST(Controller, AFailureEndsTheGameOnceWithOneReport) {
     negative.c.buttonClicked(Controller::Button::Start);
     EXPECT_EQ(negative.d.failures, (std::vector<std::string>{
                                        "「START」の処理でエラーが発生しました。\nnegative timer interval\nゲームを終了します。"}));
+    // The window system failing as it is asked before a key is handled: reported, nothing thrown.
+    for (const auto& [primitive, report] : {std::pair{"messageBoxOpen", "「ウィンドウ」の処理でエラーが発生しました。\nno box"},
+                                            std::pair{"focusedControl", "「キー」の処理でエラーが発生しました。\nno focus"}}) {
+        Game k;
+        k.d.failing = primitive;
+        EXPECT_NO_THROW(k.key(Key::Return));
+        EXPECT_EQ(k.d.failures, (std::vector<std::string>{std::string(report) + "\nゲームを終了します。"}));
+    }
     // A drag the rules begin outside a press is a fault of the program.
     Game v;
     v.deal();
