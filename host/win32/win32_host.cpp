@@ -75,13 +75,15 @@ Win32Host::Win32Host(PictureLibrary& pictures, std::int32_t memoriseMs)
         boxes_[*c.reached] = image;
         if (c.reached->array == ImageArray::Imgx) {
             image->onMouse([this, card = c.index](UINT m, WPARAM w, LPARAM l) {
-                game_.run("ウィンドウ", [&] { cardMessage(card, m, w, l); });
+                if (!ending_) game_.run("ウィンドウ", [&] { cardMessage(card, m, w, l); });
             });
         }
     }
 }
 
-Win32Host::~Win32Host() = default;
+// The game is destroyed before the windows, whose destruction still sends messages (the congratulation
+// window in front hands the activation back): from now on they are the window system's alone.
+Win32Host::~Win32Host() { ending_ = true; }
 
 HWND Win32Host::imageControl(ImageControl control) const {
     auto it = boxes_.find(control);
@@ -123,6 +125,7 @@ void Win32Host::showForm1() {
 BuiltForm::Handler Win32Host::handlerFor(MessageHandler member) {
     return [this, member](UINT message, WPARAM wParam, LPARAM lParam) {
         std::optional<LRESULT> result;
+        if (ending_) return result;
         game_.run("ウィンドウ", [&] { result = (this->*member)(message, wParam, lParam); });
         return result;
     };
