@@ -100,8 +100,9 @@ void Controller::mainWindowShown() {
     hand_.run("ウィンドウ", [this] { host_.focus(focusAsOpened(Window::Main)); });
 }
 
-bool Controller::keyPressed(std::optional<Window> window, Key key, bool shift) {
+bool Controller::keyPressed(std::optional<Window> window, Key key, bool shift, bool shortcut) {
     if (hand_.failed() || boxOpen()) return false;  // the box's own keys, or the report's
+    if (shortcut) key = Key::Other;  // the window system's or the browser's (a held card still owns it)
     if (!window && !hand_.holding()) return false;
     const Window in = window.value_or(Window::Main);
     switch (routeKey(in, key, shift, hand_.holding())) {
@@ -134,7 +135,7 @@ void Controller::windowActivated(Window window) {
 }
 
 void Controller::closeRequested(Window window) {
-    if (window == Window::Congratulation) hand_.run("ウィンドウ", [this] { closeCongratulation(); });
+    if (window == Window::Congratulation && !boxOpen()) hand_.run("ウィンドウ", [this] { closeCongratulation(); });
 }
 
 // The keys go back to the main window, where they were, if the closing window had them.

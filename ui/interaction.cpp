@@ -119,6 +119,8 @@ void Interaction::pointerDown() {
 
 void Interaction::cardPressed(int card, const Press& p) {
     if (holding()) return;  // another button, or another finger, while a card is held
+    // Back, Forward and any other button are the window system's (a browser's history): no card.
+    if (p.button != kLeftButton && p.button != kRightButton && p.button != kMiddleButton) return;
     Held how;
     how.card = card;
     how.pointer = p.pointer;

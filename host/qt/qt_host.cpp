@@ -233,7 +233,8 @@ bool QtHost::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
         const auto* e = static_cast<QKeyEvent*>(event);
         const bool shift = e->key() == Qt::Key_Backtab || e->modifiers() & Qt::ShiftModifier;
-        return game_.keyPressed(windowOf(widget), keyOf(e), shift);
+        return game_.keyPressed(windowOf(widget), keyOf(e), shift,
+                                e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     }
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:

@@ -38,7 +38,7 @@ public:
         return p;
     }
     void showPicture(ImageControl c, const PictureRef& p, std::string_view description) override {
-        if (std::exchange(failShowing, false)) throw std::runtime_error("host failure in showPicture");
+        if (failing == "showPicture") throw std::runtime_error("host failure in showPicture");
         shown[c] = static_cast<const Named&>(*p).name;
         described[c] = description;
     }
@@ -97,8 +97,7 @@ public:
     std::string outline;
     std::map<int, int> captured;
     bool boxOpen = false;      // a page's box, until the player closes it
-    bool failShowing = false;  // the next picture shown fails, as a real host's may
-    std::string failing;       // the primitive that throws when asked
+    std::string failing;  // the primitive that throws when asked, as a real host's may
 
 private:
     bool boxWaits_;
@@ -148,6 +147,8 @@ TEST(Controller, APointerTakesMovesAndDropsACard) {
     EXPECT_EQ(g.d.outline, "");
     EXPECT_TRUE(g.d.captured.empty());
     EXPECT_EQ(g.d.lastSaid(), "カード 3を みぎめに おきました");
+    g.c.cardPressed(0, {0, 0, 0, {1, 1}});
+    EXPECT_EQ(g.d.outline, "") << "Back or Forward takes no card";
 
     // Let go anywhere but a slot: nothing placed, the card is back.
     g.c.cardPressed(0, {0, kRightButton, 0, {1, 1}});
@@ -170,6 +171,7 @@ TEST(Controller, APointerTakesMovesAndDropsACard) {
 TEST(Controller, KeysCarryACardRoundTheSlots) {
     Game g;
     g.deal();
+    EXPECT_FALSE(g.c.keyPressed(Window::Main, Key::Digit4, false, true)) << "with Ctrl or Alt: a shortcut";
     EXPECT_TRUE(g.key(Key::Digit4));
     EXPECT_EQ(g.d.outline, "472,224") << "a card taken by the keys stands on the mouth's slot";
     EXPECT_EQ(g.d.lastSaid(), "カード 4を とりました。くち あき");
@@ -278,7 +280,7 @@ TEST(Controller, AFailureEndsTheGameOnceWithOneReport) {
     Game g;
     g.deal();
     g.c.cardPressed(2, left());
-    g.d.failShowing = true;
+    g.d.failing = "showPicture";
     g.c.pointerReleased(0, kLeftButton, centreOfSlot(3));
     EXPECT_EQ(g.d.failures, (std::vector<std::string>{
                                 "「ドロップ」の処理でエラーが発生しました。\nhost failure in showPicture\nゲームを終了します。"}));
@@ -353,11 +355,14 @@ TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) 
 TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
     for (const bool boxWaits : {true, false}) {
         Game g(boxWaits);
+        g.playCorrectly();
         g.deal();
         g.c.buttonClicked(Controller::Button::Check);
         EXPECT_EQ(g.d.boxes, (std::vector<std::u16string>{u"まちがいです。"}));
         if (!boxWaits) {  // a page's box: shown, and the handler goes on
             EXPECT_FALSE(g.key(Key::Tab)) << "the box's own key";
+            g.c.closeRequested(Window::Congratulation);
+            EXPECT_TRUE(g.d.open[Window::Congratulation]) << "the congratulation window is under the box too";
             g.c.buttonClicked(Controller::Button::Check);
             g.c.buttonClicked(Controller::Button::Start);
             EXPECT_EQ(g.d.boxes.size(), 1u);
