@@ -107,6 +107,21 @@ FAULTS = [
     ("interaction: a pointer press leaves a key carry on", [("ui/interaction.cpp", '    if (heldByKeys()) run("マウス", [this] { putBack(); });', "")]),
     ("interaction: a button works while a card is held", [
         ("ui/interaction.cpp", "    if (holding()) return;\n    if (button == Button::Start) {", "    if (button == Button::Start) {")]),
+    ("interaction: the window system failing as Return presses a button crashes the game", [
+        ("ui/interaction.cpp", '    run("キー", [&] {\n        if (host_.activeWindow() == Window::Main) focused = host_.focusedControl(Window::Main);\n    });',
+         "    if (host_.activeWindow() == Window::Main) focused = host_.focusedControl(Window::Main);")]),
+    ("controller: the window system failing as it is asked about the box crashes the game", [
+        ("ui/controller.cpp", '    hand_.run("ウィンドウ", [&] { open = host_.messageBoxOpen(); });', "    open = host_.messageBoxOpen();")]),
+    ("qt: a failure before the event loop leaves a dead game running", [
+        ("host/qt/qt_host.cpp", "QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);",
+         "QCoreApplication::exit(1);")]),
+    ("controller: a digit held with Ctrl taken by the game", [("ui/controller.cpp", "    if (shortcut) key = Key::Other;", "")]),
+    ("interaction: the Back button takes a card", [
+        ("ui/interaction.cpp", "    if (p.button != kLeftButton && p.button != kRightButton && p.button != kMiddleButton) return;\n", "")]),
+    ("controller: the congratulation window closes under the message box", [
+        ("ui/controller.cpp", "if (window == Window::Congratulation && !boxOpen())", "if (window == Window::Congratulation)")]),
+    ("web: a copy of the page deletes another copy's offline files", [
+        ("host/web/service_worker.js", "name.startsWith(MINE) && name", "name.startsWith('poromea') && name")]),
     ("interaction: the game goes on after a failure", [("ui/interaction.cpp", "    if (failed_) return;  // the game has ended", "    // the game has ended")]),
     ("interaction: Return drops and presses the focused button", [
         ("ui/interaction.cpp", '        run("ドロップ", [&] { drop(command.target); });\n        return true;',

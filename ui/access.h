@@ -16,7 +16,11 @@
 namespace poromea::ui {
 
 // The keys the game listens to, whatever the window system calls them.
-// Digit1..Digit6 come from the main row and the keypad alike.
+// Digit1..Digit6 come from the main row, and from the keypad while NumLock is
+// on; with NumLock off the keypad's keys are what they are then labelled (2,
+// 4, 6 and 8 the arrows, 1 End, 3 PgDn, 5 nothing), as the window system
+// names them. A key held with Ctrl, Alt or the system's own key is a
+// shortcut, never the game's (Controller::keyPressed).
 enum class Key : std::uint8_t {
     Other,
     Digit1, Digit2, Digit3, Digit4, Digit5, Digit6,

@@ -76,6 +76,15 @@ void Controller::messageBox(Message message) {
     boxWaiting_ = false;
 }
 
+// Asked before an input is taken, so under the failure rule too; a game that has ended takes none.
+bool Controller::boxOpen() {
+    if (boxWaiting_) return true;
+    if (!hand_.handling().empty()) return host_.messageBoxOpen();  // under that handler's rule already
+    bool open = false;
+    hand_.run("ウィンドウ", [&] { open = host_.messageBoxOpen(); });
+    return open || hand_.failed();
+}
+
 // Made once, shown again at its designed place unless it is open, in front,
 // with the keys on its banner so that a screen reader reads it as it opens.
 void Controller::showWindow(WindowName window) {
@@ -91,8 +100,9 @@ void Controller::mainWindowShown() {
     hand_.run("ウィンドウ", [this] { host_.focus(focusAsOpened(Window::Main)); });
 }
 
-bool Controller::keyPressed(std::optional<Window> window, Key key, bool shift) {
+bool Controller::keyPressed(std::optional<Window> window, Key key, bool shift, bool shortcut) {
     if (hand_.failed() || boxOpen()) return false;  // the box's own keys, or the report's
+    if (shortcut) key = Key::Other;  // the window system's or the browser's (a held card still owns it)
     if (!window && !hand_.holding()) return false;
     const Window in = window.value_or(Window::Main);
     switch (routeKey(in, key, shift, hand_.holding())) {
@@ -125,7 +135,7 @@ void Controller::windowActivated(Window window) {
 }
 
 void Controller::closeRequested(Window window) {
-    if (window == Window::Congratulation) hand_.run("ウィンドウ", [this] { closeCongratulation(); });
+    if (window == Window::Congratulation && !boxOpen()) hand_.run("ウィンドウ", [this] { closeCongratulation(); });
 }
 
 // The keys go back to the main window, where they were, if the closing window had them.

@@ -37,7 +37,9 @@ public:
     // The main window has just been shown for the first time.
     void mainWindowShown();
     // Any pointer pressed anywhere in the main window, before the press reaches what is under it.
-    void pointerDown() { hand_.pointerDown(); }
+    void pointerDown() {
+        if (!boxOpen()) hand_.pointerDown();
+    }
     void cardPressed(int card, const Press& press) {
         if (!boxOpen()) hand_.cardPressed(card, press);
     }
@@ -48,9 +50,10 @@ public:
         if (!boxOpen()) hand_.buttonClicked(button);
     }
     void timerElapsed();
-    // A key pressed in `window` (none: in a window that is not the game's). True when it was handled
-    // here; otherwise the window system handles it as its own.
-    bool keyPressed(std::optional<Window> window, Key key, bool shift);
+    // A key pressed in `window` (none: in a window that is not the game's), `shortcut` when Ctrl, Alt or
+    // the system's key is held with it. True when it was handled here; otherwise the window system
+    // handles it as its own.
+    bool keyPressed(std::optional<Window> window, Key key, bool shift, bool shortcut = false);
     // The window system made `window` the active one (a click on it, the task bar, ...).
     void windowActivated(Window window);
     // The main window lost the keyboard and the pointer.
@@ -81,7 +84,7 @@ public:
 
 private:
     void moveFocus(Window window, bool backwards);
-    bool boxOpen() { return boxWaiting_ || host_.messageBoxOpen(); }
+    bool boxOpen();
     void closeCongratulation();
 
     Primitives& host_;

@@ -119,6 +119,8 @@ void Interaction::pointerDown() {
 
 void Interaction::cardPressed(int card, const Press& p) {
     if (holding()) return;  // another button, or another finger, while a card is held
+    // Back, Forward and any other button are the window system's (a browser's history): no card.
+    if (p.button != kLeftButton && p.button != kRightButton && p.button != kMiddleButton) return;
     Held how;
     how.card = card;
     how.pointer = p.pointer;
@@ -187,9 +189,12 @@ bool Interaction::keyPressed(Key key) {
 
 // Return presses the main window's focused button, as Space does; false if none has the focus.
 bool Interaction::pressFocusedButton() {
-    if (host_.activeWindow() != Window::Main) return false;
-    const ControlId focused = host_.focusedControl(Window::Main);
-    if (focused != Button::Start && focused != Button::Check) return false;
+    // The window system asked under the failure rule, as every handler is; the press is a handler of its own.
+    ControlId focused = ControlId::None;
+    run("キー", [&] {
+        if (host_.activeWindow() == Window::Main) focused = host_.focusedControl(Window::Main);
+    });
+    if (focused != Button::Start && focused != Button::Check) return failed_;
     buttonClicked(focused);
     return true;
 }

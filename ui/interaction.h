@@ -36,7 +36,7 @@ public:
 // A press of a pointer on a card.
 struct Press {
     int pointer = 0;        // which pointer, for hosts with several
-    int button = kLeftButton;
+    int button = kLeftButton;  // a MouseButton, or 0 for any other
     int shift = 0;          // 1 shift, 2 control, 4 alt, as the rules receive it
     Point inCard;           // where in the card it was pressed
 };

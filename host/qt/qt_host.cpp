@@ -54,7 +54,9 @@ ui::Key keyOf(const QKeyEvent* e) {
 void reportAndQuit(const QString& message) {
     QMessageBox box(QMessageBox::Critical, toQString(ui::kForm1.caption), message, QMessageBox::Ok);
     box.exec();
-    QCoreApplication::exit(1);
+    // Queued: a failure met as the main window is first shown comes before the event loop, which an
+    // exit called now would not end.
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 }
 
 }  // namespace
@@ -231,7 +233,8 @@ bool QtHost::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
         const auto* e = static_cast<QKeyEvent*>(event);
         const bool shift = e->key() == Qt::Key_Backtab || e->modifiers() & Qt::ShiftModifier;
-        return game_.keyPressed(windowOf(widget), keyOf(e), shift);
+        return game_.keyPressed(windowOf(widget), keyOf(e), shift,
+                                e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     }
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:

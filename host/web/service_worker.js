@@ -1,7 +1,9 @@
 // The page's service worker: every file of the page, cached under this
 // build's name, served from the cache first, so the game starts at once and
 // plays offline. The build writes the name and the files in (host/web/service_worker.cmake).
-const CACHE = 'poromea-@BUILD@';
+// Caches belong to the whole site: each copy of the page, in its own folder, names its own by that folder.
+const MINE = `poromea ${new URL(self.registration.scope).pathname} `;
+const CACHE = `${MINE}@BUILD@`;
 const FILES = [@FILES@];
 // The pictures for dense screens: only those of the density a page takes (it says which).
 const DENSE = [@DENSE@];
@@ -19,10 +21,10 @@ self.addEventListener('message', (event) => {
   event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(files)));
 });
 
-// A new build takes over at once and the old builds' caches go.
+// A new build takes over at once and the old builds' caches of this copy go.
 self.addEventListener('activate', (event) => {
   event.waitUntil(caches.keys()
-    .then((names) => Promise.all(names.filter((name) => name.startsWith('poromea-') && name !== CACHE).map((name) => caches.delete(name))))
+    .then((names) => Promise.all(names.filter((name) => name.startsWith(MINE) && name !== CACHE).map((name) => caches.delete(name))))
     .then(() => self.clients.claim()));
 });
 

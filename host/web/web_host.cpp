@@ -33,14 +33,12 @@ int shiftCode(const val& event) {
 }
 
 ui::Key keyOf(const EmscriptenKeyboardEvent& e) {
-    if (e.ctrlKey || e.altKey || e.metaKey) return ui::Key::Other;
     const std::string_view code(e.code), name(e.key);
-    // The digits by their place, main row and keypad alike, whatever NumLock says.
-    for (std::string_view row : {std::string_view("Digit"), std::string_view("Numpad")}) {
-        if (code.size() == row.size() + 1 && code.starts_with(row) && code.back() >= '1' && code.back() <= '6') {
-            return static_cast<ui::Key>(static_cast<int>(ui::Key::Digit1) + (code.back() - '1'));
-        }
-    }
+    const auto digit = [](char d) { return static_cast<ui::Key>(static_cast<int>(ui::Key::Digit1) + (d - '1')); };
+    // The main row's digits by their place, whatever the layout writes there; the keypad's as NumLock
+    // makes them: a digit, or the key named (an arrow, End, ...).
+    if (code.size() == 6 && code.starts_with("Digit") && code.back() >= '1' && code.back() <= '6') return digit(code.back());
+    if (code.starts_with("Numpad") && name.size() == 1 && name[0] >= '1' && name[0] <= '6') return digit(name[0]);
     if (name == "ArrowLeft") return ui::Key::Left;
     if (name == "ArrowRight") return ui::Key::Right;
     if (name == "ArrowUp") return ui::Key::Up;
@@ -100,7 +98,7 @@ ui::Point WebHost::inForm1(const val& event) const {
 void WebHost::cardPointerDown(val event) {
     const val card = event["target"].call<val>("getAttribute", val("data-card"));
     const int button = buttonCode(event["button"].as<int>());
-    if (card.isNull() || button == 0) return;
+    if (card.isNull()) return;
     // Nothing else for this press: no selection, no scrolling, no focus change.
     event.call<void>("preventDefault");
     // Where in the card it was pressed, in the card's own unscaled pixels.
@@ -147,7 +145,7 @@ void WebHost::buttonClick(val event) {
 }
 
 bool WebHost::keyDown(const EmscriptenKeyboardEvent& event) {
-    return game_.keyPressed(desk_.activeWindow(), keyOf(event), event.shiftKey);
+    return game_.keyPressed(desk_.activeWindow(), keyOf(event), event.shiftKey, event.ctrlKey || event.altKey || event.metaKey);
 }
 
 // An exception of the page's own (a DOM call that failed) passes through the

@@ -202,8 +202,8 @@ LRESULT CALLBACK ImageBox::proc(HWND window, UINT message, WPARAM wParam, LPARAM
         EndPaint(window, &ps);
         return 0;
     }
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN: case WM_XBUTTONDOWN:
+    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: case WM_XBUTTONUP:
     case WM_MOUSEMOVE: case WM_CAPTURECHANGED:
         if (!self->mouse_) break;
         self->mouse_(message, wParam, lParam);

@@ -29,7 +29,7 @@ using GdiObject = std::unique_ptr<void, DeleteGdiObject>;
 // text is what a screen reader reads: the control's name and what it shows.
 class ImageBox {
 public:
-    // WM_xBUTTONDOWN, WM_MOUSEMOVE, WM_xBUTTONUP and WM_CAPTURECHANGED on the control.
+    // WM_xBUTTONDOWN, WM_MOUSEMOVE, WM_xBUTTONUP (x: L, R, M or X) and WM_CAPTURECHANGED on the control.
     using MouseHandler = std::function<void(UINT message, WPARAM wParam, LPARAM lParam)>;
 
     ImageBox(HWND parent, const ui::Control& control, PictureRef picture, COLORREF background);

@@ -52,7 +52,7 @@ ui::Key keyOf(WPARAM virtualKey) {
 }
 
 bool isMousePress(UINT message) {
-    return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
+    return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN || message == WM_XBUTTONDOWN;
 }
 
 void reportAndQuit(HWND owner, const std::wstring& message) {
@@ -75,13 +75,15 @@ Win32Host::Win32Host(PictureLibrary& pictures, std::int32_t memoriseMs)
         boxes_[*c.reached] = image;
         if (c.reached->array == ImageArray::Imgx) {
             image->onMouse([this, card = c.index](UINT m, WPARAM w, LPARAM l) {
-                game_.run("ウィンドウ", [&] { cardMessage(card, m, w, l); });
+                if (!ending_) game_.run("ウィンドウ", [&] { cardMessage(card, m, w, l); });
             });
         }
     }
 }
 
-Win32Host::~Win32Host() = default;
+// The game is destroyed before the windows, whose destruction still sends messages (the congratulation
+// window in front hands the activation back): from now on they are the window system's alone.
+Win32Host::~Win32Host() { ending_ = true; }
 
 HWND Win32Host::imageControl(ImageControl control) const {
     auto it = boxes_.find(control);
@@ -123,6 +125,7 @@ void Win32Host::showForm1() {
 BuiltForm::Handler Win32Host::handlerFor(MessageHandler member) {
     return [this, member](UINT message, WPARAM wParam, LPARAM lParam) {
         std::optional<LRESULT> result;
+        if (ending_) return result;
         game_.run("ウィンドウ", [&] { result = (this->*member)(message, wParam, lParam); });
         return result;
     };
@@ -190,7 +193,9 @@ bool Win32Host::preTranslateMessage(MSG& m) {
     if (m.message < WM_KEYFIRST || m.message > WM_KEYLAST) return false;
     // A held card owns every key, its releases too.
     if (m.message != WM_KEYDOWN) return game_.holding();
-    return game_.keyPressed(windowOf(m.hwnd), keyOf(m.wParam), GetKeyState(VK_SHIFT) < 0);
+    return game_.keyPressed(windowOf(m.hwnd), keyOf(m.wParam), GetKeyState(VK_SHIFT) < 0,
+                            GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_LWIN) < 0 ||
+                                GetKeyState(VK_RWIN) < 0);
 }
 
 // --- primitives ---
@@ -207,9 +212,11 @@ void Win32Host::runMessageBox(std::u16string_view prompt, std::u16string_view ti
     // The system's box gives a screen reader its text as it is shown.
     const std::wstring text(prompt.begin(), prompt.end());
     const std::wstring caption(title.begin(), title.end());
-    if (!MessageBoxW(form1(), text.c_str(), caption.c_str(), MB_OK)) {
-        throw std::runtime_error("メッセージボックスを表示できません。");
-    }
+    // The system's box disables its owner only; the congratulation window is the game's too.
+    const bool disabled = form2() && !EnableWindow(form2(), FALSE);
+    const int closed = MessageBoxW(form1(), text.c_str(), caption.c_str(), MB_OK);
+    if (disabled) EnableWindow(form2(), TRUE);
+    if (!closed) throw std::runtime_error("メッセージボックスを表示できません。");
 }
 
 void Win32Host::showWindow(ui::Window window, int x, int y) {
@@ -263,7 +270,7 @@ void Win32Host::cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam
         return ui::Point{static_cast<double>(pointer.x), static_cast<double>(pointer.y)};
     };
     switch (message) {
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN: case WM_XBUTTONDOWN:
         game_.cardPressed(card, {0, buttonCode(message), shiftCode(wParam),
                                  {static_cast<double>(pointer.x), static_cast<double>(pointer.y)}});
         return;

@@ -83,6 +83,9 @@ private:
     void cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam);
 
     PictureLibrary& pictures_;
+    // The host is being destroyed: the windows' messages no longer reach the game. Before the windows, so
+    // that it outlives them.
+    bool ending_ = false;
     std::unique_ptr<BuiltForm> form1_;
     std::unique_ptr<BuiltForm> form2_;
     DragOutline outline_;

@@ -2,9 +2,13 @@
 // the labels' faces. Everything a player does is in the shared scenarios.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include "host/qt/picture_library.h"
 #include "host/qt/qt_host.h"
@@ -32,6 +36,23 @@ TEST(QtWindows, MainWindowOpensCentredWithItsLabels) {
         EXPECT_LE(label->sizeHint().width(), label->width()) << "fits on one line";
         EXPECT_TRUE(QFontInfo(label->font()).family().contains(faces[i])) << QFontInfo(label->font()).family().toStdString();
     }
+}
+
+// A failure before the event loop runs (START with a time the timer refuses) is reported, then the loop ends with 1.
+TEST(QtWindows, AFailureBeforeTheEventLoopEndsIt) {
+    PictureLibrary pictures;
+    QtHost host(pictures, -1);
+    QString said;
+    QTimer answer, never;  // answers the report as it shows; gives up on a loop that does not end
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) said = box->text(), box->done(0);
+    });
+    QObject::connect(&never, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    answer.start(10), never.start(5000);
+    host.showForm1();
+    host.form1()->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    EXPECT_EQ(QCoreApplication::exec(), 1);
+    EXPECT_EQ(said, "「START」の処理でエラーが発生しました。\nnegative timer interval\nゲームを終了します。");
 }
 
 }  // namespace

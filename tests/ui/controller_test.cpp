@@ -38,7 +38,7 @@ public:
         return p;
     }
     void showPicture(ImageControl c, const PictureRef& p, std::string_view description) override {
-        if (std::exchange(failShowing, false)) throw std::runtime_error("host failure in showPicture");
+        if (failing == "showPicture") throw std::runtime_error("host failure in showPicture");
         shown[c] = static_cast<const Named&>(*p).name;
         described[c] = description;
     }
@@ -59,12 +59,12 @@ public:
         active = f.window;
         focused[f.window] = f.control;
     }
-    ControlId focusedControl(Window w) override { return focused[w]; }
+    ControlId focusedControl(Window w) override { return failing == "focusedControl" ? throw std::runtime_error("no focus") : focused[w]; }
     void runMessageBox(std::u16string_view, std::u16string_view title, std::string_view) override {
         boxes.emplace_back(title);
         boxOpen = !boxWaits_;
     }
-    bool messageBoxOpen() override { return boxOpen; }
+    bool messageBoxOpen() override { return failing == "messageBoxOpen" ? throw std::runtime_error("no box") : boxOpen; }
     void showOutline(Point p) override { outline = std::to_string(int(p.x)) + "," + std::to_string(int(p.y)); }
     void hideOutline() override { outline.clear(); }
     void capturePointer(int card, int pointer) override { captured[card] = pointer; }
@@ -97,7 +97,7 @@ public:
     std::string outline;
     std::map<int, int> captured;
     bool boxOpen = false;      // a page's box, until the player closes it
-    bool failShowing = false;  // the next picture shown fails, as a real host's may
+    std::string failing;  // the primitive that throws when asked, as a real host's may
 
 private:
     bool boxWaits_;
@@ -147,6 +147,8 @@ TEST(Controller, APointerTakesMovesAndDropsACard) {
     EXPECT_EQ(g.d.outline, "");
     EXPECT_TRUE(g.d.captured.empty());
     EXPECT_EQ(g.d.lastSaid(), "カード 3を みぎめに おきました");
+    g.c.cardPressed(0, {0, 0, 0, {1, 1}});
+    EXPECT_EQ(g.d.outline, "") << "Back or Forward takes no card";
 
     // Let go anywhere but a slot: nothing placed, the card is back.
     g.c.cardPressed(0, {0, kRightButton, 0, {1, 1}});
@@ -169,6 +171,7 @@ TEST(Controller, APointerTakesMovesAndDropsACard) {
 TEST(Controller, KeysCarryACardRoundTheSlots) {
     Game g;
     g.deal();
+    EXPECT_FALSE(g.c.keyPressed(Window::Main, Key::Digit4, false, true)) << "with Ctrl or Alt: a shortcut";
     EXPECT_TRUE(g.key(Key::Digit4));
     EXPECT_EQ(g.d.outline, "472,224") << "a card taken by the keys stands on the mouth's slot";
     EXPECT_EQ(g.d.lastSaid(), "カード 4を とりました。くち あき");
@@ -277,7 +280,7 @@ TEST(Controller, AFailureEndsTheGameOnceWithOneReport) {
     Game g;
     g.deal();
     g.c.cardPressed(2, left());
-    g.d.failShowing = true;
+    g.d.failing = "showPicture";
     g.c.pointerReleased(0, kLeftButton, centreOfSlot(3));
     EXPECT_EQ(g.d.failures, (std::vector<std::string>{
                                 "「ドロップ」の処理でエラーが発生しました。\nhost failure in showPicture\nゲームを終了します。"}));
@@ -299,6 +302,14 @@ TEST(Controller, AFailureEndsTheGameOnceWithOneReport) {
     negative.c.buttonClicked(Controller::Button::Start);
     EXPECT_EQ(negative.d.failures, (std::vector<std::string>{
                                        "「START」の処理でエラーが発生しました。\nnegative timer interval\nゲームを終了します。"}));
+    // The window system failing as it is asked before a key is handled: reported, nothing thrown.
+    for (const auto& [primitive, report] : {std::pair{"messageBoxOpen", "「ウィンドウ」の処理でエラーが発生しました。\nno box"},
+                                            std::pair{"focusedControl", "「キー」の処理でエラーが発生しました。\nno focus"}}) {
+        Game k;
+        k.d.failing = primitive;
+        EXPECT_NO_THROW(k.key(Key::Return));
+        EXPECT_EQ(k.d.failures, (std::vector<std::string>{std::string(report) + "\nゲームを終了します。"}));
+    }
     // A drag the rules begin outside a press is a fault of the program.
     Game v;
     v.deal();
@@ -344,11 +355,14 @@ TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) 
 TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
     for (const bool boxWaits : {true, false}) {
         Game g(boxWaits);
+        g.playCorrectly();
         g.deal();
         g.c.buttonClicked(Controller::Button::Check);
         EXPECT_EQ(g.d.boxes, (std::vector<std::u16string>{u"まちがいです。"}));
         if (!boxWaits) {  // a page's box: shown, and the handler goes on
             EXPECT_FALSE(g.key(Key::Tab)) << "the box's own key";
+            g.c.closeRequested(Window::Congratulation);
+            EXPECT_TRUE(g.d.open[Window::Congratulation]) << "the congratulation window is under the box too";
             g.c.buttonClicked(Controller::Button::Check);
             g.c.buttonClicked(Controller::Button::Start);
             EXPECT_EQ(g.d.boxes.size(), 1u);

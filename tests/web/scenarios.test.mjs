@@ -64,7 +64,12 @@ class Steps {
         await mouse.up({ button: this.button });
         break;
       }
-      case 'key': await page.keyboard.press(args[0]); break;
+      case 'key': {  // Playwright's keypad is NumLock's off: a digit of it is sent as NumLock on makes it
+        const digit = /^Numpad([1-6])$/.exec(args[0])?.[1], { cdp } = this.game, key = { key: digit, code: args[0], text: digit, location: 3 };
+        await (digit && cdp ? cdp.send('Input.dispatchKeyEvent', { type: 'keyDown', ...key }).then(() => cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', ...key }))
+          : page.keyboard.press(args[0]));
+        break;
+      }
       case 'clickwindow': {
         // A point of its client area no other window hides, as a player clicks it.
         const client = args[0] === await query(() => document.querySelector('#Form1').getAttribute('aria-label'))

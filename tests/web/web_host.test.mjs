@@ -68,7 +68,7 @@ play('the keys alone, told to a screen reader through the accessibility tree', {
   await game.page.clock.runFor(5000);
   assert.equal(await told(), 'カードを ふせました。すうじキーで とれます');
   const card = faceUp.indexOf('part4') + 1;
-  await game.keys(`Numpad${card}`, 'ArrowLeft', 'ArrowLeft');
+  await game.keys(`Digit${card}`, 'ArrowLeft', 'ArrowLeft');
   assert.equal(await told(), 'みぎめ あき');
   await game.keys('Enter');
   assert.equal(await told(), `カード ${card}を みぎめに おきました`);
