@@ -19,10 +19,9 @@ if [ "$mode" = files ]; then
     exit 0
 fi
 
-exec 3>"$stage/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null &
-for _ in $(seq 100); do [ -s "$stage/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$stage/display") QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$stage
+. "$src/tests/private_display.sh"
+private_display "$stage"
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$stage
 unshare --mount --propagation private sh -c \
     'mount -t tmpfs none "$1" && mount -t tmpfs none "$2" && shift 2 && cd / && exec "$@"' \
     - "$build" "$src" "$usr/games/poromea" >"$stage/out" 2>&1 & game=$!

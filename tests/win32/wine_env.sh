@@ -7,9 +7,8 @@ wine64=/usr/lib/wine/wine64 wine32=/usr/lib/wine/wine
 winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 trap 'wineserver -k >/dev/null 2>&1 || true; kill ${xvfb:-} 2>/dev/null || true; rm -rf "$work"' EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & xvfb=$!
-timeout 10 bash -c 'until [ -s "$1" ]; do sleep 0.1; done' _ "$work/display" || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+. "$(dirname "${BASH_SOURCE[0]}")/../private_display.sh"
+private_display "$work" || exit 1
 if [ -d "${WINE_TEMPLATE:-}" ]; then
     cp -a "$WINE_TEMPLATE" "$WINEPREFIX"
 else
