@@ -101,7 +101,7 @@ void Controller::mainWindowShown() {
 }
 
 bool Controller::keyPressed(std::optional<Window> window, Key key, bool shift, bool shortcut) {
-    if (hand_.failed() || boxOpen()) return false;  // the box's own keys, or the report's
+    if (boxOpen()) return false;  // the box's own keys, or the report's
     if (shortcut) key = Key::Other;  // the window system's or the browser's (a held card still owns it)
     if (!window && !hand_.holding()) return false;
     const Window in = window.value_or(Window::Main);

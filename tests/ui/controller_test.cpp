@@ -38,8 +38,9 @@ public:
         return p;
     }
     void showPicture(ImageControl c, const PictureRef& p, std::string_view description) override {
-        if (std::exchange(failing, failing == "showPicture" ? "" : failing) == "showPicture") {
-            throw std::runtime_error("host failure in showPicture");  // once, as a passing fault of a real host's
+        if (failing == "showPicture") {  // once, as a passing fault of a real host's
+            failing.clear();
+            throw std::runtime_error("host failure in showPicture");
         }
         shown[c] = static_cast<const Named&>(*p).name;
         described[c] = description;
