@@ -1,5 +1,5 @@
-// The page as an app, in headless Chromium: fetched once and compiled as it streams, installable, played
-// offline, replaced by a new build, painted before its program has come. Served over HTTP by server.mjs
+// The page as an app, in headless Chromium: installable, fetched once and compiled as it streams, replaced by a
+// new build, played offline, painted before its program has come. Served over HTTP by server.mjs
 // (a service worker needs a secure origin, which 127.0.0.1 is).
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
@@ -28,24 +28,33 @@ async function playWhole(game) {
   assert.deepEqual(await game.seen(), { cards: COVERS, slots: PARTS, form2: [[228, 129, 562, 108]], message: [] });
 }
 
-test('a new build replaces the old one on the next visit, the old one\'s cache goes, not another copy\'s; then offline', async (t) => {
-  const folder = await mkdtemp(join(tmpdir(), 'poromea-build-'));
+// Which of WebAssembly's compilers the page calls.
+const spyCompile = () => ['instantiate', 'instantiateStreaming', 'compile', 'compileStreaming'].forEach((name) => {
+  const real = WebAssembly[name];
+  WebAssembly[name] = function (...args) { (window.compiledBy ??= []).push(name); return real.apply(this, args); };
+});
+
+// In a player's browser, from a folder of a site that holds another copy too: installable, the wasm downloaded
+// once; a new build replaces the old one on the next visit, and the old one's cache goes, not the other copy's;
+// with no network, the new build starts from what its service worker keeps, compiled as it streams.
+test('installable from any folder of a site, replaced by a new build, played offline', async (t) => {
+  const [folder, profile] = await Promise.all(['build', 'profile'].map((what) => mkdtemp(join(tmpdir(), `poromea-${what}-`))));
   await cp(root, folder, { recursive: true });
-  await cp(root, join(folder, 'other'), { recursive: true });  // another copy on the same site
-  // Which of WebAssembly's compilers the page calls.
-  const spyCompile = () => {
-    for (const name of ['instantiate', 'instantiateStreaming', 'compile', 'compileStreaming']) {
-      const real = WebAssembly[name];
-      WebAssembly[name] = function (...args) { (window.compiledBy ??= []).push(name); return real.apply(this, args); };
-    }
-  };
-  const server = await served(t, folder);
-  const game = await Game.open({ server, query: 'other/', init: spyCompile }, t);
-  t.after(() => rm(folder, { recursive: true, force: true }));  // once the browser is closed
+  await cp(root, join(folder, 'other'), { recursive: true });
+  const server = await served(t, folder, { under: '/games/poromea/' }), at = `${server.origin}/games/poromea/`;
+  const game = await Game.open({ server, query: 'other/', init: spyCompile, profile }, t);
+  t.after(() => Promise.all([folder, profile].map((f) => rm(f, { recursive: true, force: true }))));  // once the browser is closed
   await controlled(game);
-  await game.page.goto(new URL('..', game.page.url()).href).then(() => controlled(game));
+  await game.page.goto(at).then(() => controlled(game));
   // The first visit: the page's one download of the wasm, then the service worker's check that it has not changed.
-  assert.deepEqual(server.log.filter(([, path]) => path === '/poromea.wasm').map(([, , status]) => status), [200, 304]);
+  assert.deepEqual(server.log.filter(([, path]) => path === '/games/poromea/poromea.wasm').map(([, , status]) => status), [200, 304]);
+  assert.deepEqual((await game.cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
+  // Opened from the home screen: its name, in a window of its own, at the folder, in the page's blue.
+  const { url, errors, manifest } = await game.cdp.send('Page.getAppManifest');
+  assert.deepEqual([url, errors, manifest.name, manifest.display, manifest.startUrl, manifest.scope, manifest.themeColor, manifest.backgroundColor],
+    [`${at}manifest.webmanifest`, [], 'ポロメア', 'kStandalone', at, at, 'rgba(58,110,143,1)', 'rgba(58,110,143,1)']);
+  assert.deepEqual(await game.page.evaluate(() => [getComputedStyle(document.body).backgroundColor, navigator.serviceWorker.controller.scriptURL]),
+    ['rgb(58, 110, 143)', `${at}sw.js`]);
   const old = await cacheNames(game);
   // The new build: a changed page, and its service worker written by the build's step.
   const page = await readFile(join(folder, 'index.html'), 'utf8');
@@ -56,7 +65,6 @@ test('a new build replaces the old one on the next visit, the old one\'s cache g
   await game.ready();
   const now = await cacheNames(game);
   assert.ok(old.length === 2 && now.length === 2 && now.filter((name) => !old.includes(name)).length === 1, `${old} then ${now}`);
-  // With no network, the new build starts from what its service worker keeps, compiled as it streams.
   await server.close();
   await game.context.setOffline(true);
   const wasm = [];
@@ -65,22 +73,6 @@ test('a new build replaces the old one on the next visit, the old one\'s cache g
   await game.ready();
   assert.deepEqual([wasm, await game.page.evaluate(() => window.compiledBy)], [['application/wasm'], ['compileStreaming', 'instantiate']]);
   await playWhole(game);
-});
-
-test('installable from any folder of a site: the manifest, its icons and the service worker', async (t) => {
-  const profile = await mkdtemp(join(tmpdir(), 'poromea-profile-'));
-  const server = await served(t, root, { under: '/games/poromea/' });
-  const game = await Game.open({ server, phone: true, profile }, t);
-  t.after(() => rm(profile, { recursive: true, force: true }));  // once the browser is closed
-  await controlled(game);
-  assert.deepEqual((await game.cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
-  const { url, errors, manifest } = await game.cdp.send('Page.getAppManifest');
-  // Opened from the home screen: its name, in a window of its own, at the folder, in the page's blue.
-  const at = `${server.origin}/games/poromea/`;
-  assert.deepEqual([url, errors, manifest.name, manifest.display, manifest.startUrl, manifest.scope, manifest.themeColor, manifest.backgroundColor],
-    [`${at}manifest.webmanifest`, [], 'ポロメア', 'kStandalone', at, at, 'rgba(58,110,143,1)', 'rgba(58,110,143,1)']);
-  assert.equal(await game.page.evaluate(() => getComputedStyle(document.body).backgroundColor), 'rgb(58, 110, 143)');
-  assert.equal(await game.page.evaluate(() => navigator.serviceWorker.controller.scriptURL), `${at}sw.js`);
 });
 
 test('before its program has come, the main window painted whole where the game puts it, on a computer and on a phone', async (t) => {

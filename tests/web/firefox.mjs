@@ -1,20 +1,13 @@
-// The page in Firefox ESR for Game (game.mjs), driven over WebDriver BiDi by
-// puppeteer-core: served by server.mjs (Firefox has no route of the tests'
-// own), with the same problems counted. It gives Game and the scenarios'
-// Steps the few parts of a Playwright page they use, and says where Firefox
-// differs.
+// The page in Firefox ESR for Game (game.mjs), driven over WebDriver BiDi by puppeteer-core: served by
+// server.mjs (Firefox has no route of the tests' own), with the same problems counted. It gives Game and the
+// scenarios' Steps the few parts of a Playwright page they use.
 import puppeteer from 'puppeteer-core';
 import { serve } from './server.mjs';
 
-const later = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-// Firefox has no fake clock of its own. This one is set in the page before its
-// scripts: the time the page reads (performance.now, Date.now) and its timers
-// stand still until the test lets time pass, then every timer due meanwhile
-// fires in order. Playwright's runs on in real time between the test's steps
-// too; this one does not, so the memorising time is measured as the page's
-// timer counts it. On the wall clock it would be flaky: Firefox fires a page's
-// timer up to half a second late while the driver keeps asking it things.
+// Firefox has no fake clock of its own. This one, set in the page before its scripts, stands still (the time the
+// page reads and its timers) until the test lets time pass, then fires every timer due meanwhile in order: the
+// memorising time is measured as the page's timer counts it. On the wall clock it would be flaky: Firefox fires
+// a page's timer up to half a second late while the driver keeps asking it things.
 function standingClock() {
   const timers = new Map(), real = performance.now(), epoch = Date.now();
   let now = 0, ids = 0;
@@ -44,8 +37,7 @@ function standingClock() {
 // The keys whose names puppeteer lacks or reads otherwise: its Enter is the keypad's.
 const KEYS = { Space: ' ', Enter: '\uE006', NumpadEnter: '\uE007' };
 
-export async function openFirefox({ phone, server, init }, root, problems) {
-  if (phone) throw new Error('Firefox is driven here with the mouse and keys only');
+export async function openFirefox({ server, init }, root, problems) {  // with the mouse and keys only
   const own = server ? null : await serve(root);
   const origin = (server ?? own).origin;
   const browser = await puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true });
@@ -64,7 +56,6 @@ export async function openFirefox({ phone, server, init }, root, problems) {
     if (!e) throw new Error(`no ${s}`);
     if (what === 'box') { const { x, y, width, height } = e.getBoundingClientRect(); return { x, y, width, height }; }
     if (what === 'text') return e.textContent;
-    if (what === 'visible') return e.checkVisibility();
     // The event alone, as Playwright sends it, with no pointer.
     return e.dispatchEvent(new MouseEvent(arg, { bubbles: true, cancelable: true, composed: true }));
   }, selector, what, arg);
@@ -74,14 +65,13 @@ export async function openFirefox({ phone, server, init }, root, problems) {
     click: async () => { const b = await look(selector, 'box'); await page.mouse.click(b.x + b.width / 2, b.y + b.height / 2); },
     dispatchEvent: (type) => look(selector, 'event', type),
     count: () => look(selector, 'count'),
-    isVisible: () => look(selector, 'visible'),
     textContent: () => look(selector, 'text'),
     allTextContents: () => look(selector, 'texts'),
   });
   return {
     origin,
     context: { close: async () => { await browser.close(); await own?.close(); } },
-    page: { mouse: page.mouse, locator, goto: (url) => page.goto(url), waitForTimeout: later,
+    page: { mouse: page.mouse, locator, goto: (url) => page.goto(url),
       keyboard: { press: (key) => page.keyboard.press(KEYS[key] ?? key) },
       evaluate: (f, arg) => page.evaluate(f, arg),
       screenshot: (options) => page.screenshot(options),

@@ -1,12 +1,9 @@
-// The page in headless Chromium, as the tests open it: served from the build
-// folder by the browser context itself (or, given `server`, by a server of
-// server.mjs), on a fake clock, with every console error, page error and
-// request beyond the page's origin counted as a problem. `init` runs in the
-// page before its own scripts; `routes` may add the context's own routes
-// (after the page's, so they come first); `started: false` does not wait for
-// the game to start; given a `profile` folder, the
-// browser is one of its own with that profile, as a player's (not a private window's); `screen` sets the
-// viewport and device scale factor, a phone's, with its pictures for that density awaited (`density`).
+// The page in headless Chromium (POROMEA_BROWSER=firefox: in Firefox ESR, through firefox.mjs), as the tests
+// open it: served by the browser context itself or, given `server`, by server.mjs; on a fake clock; every
+// console error, page error and request beyond the page's origin counted a problem. `init` runs before the
+// page's scripts, `routes` adds routes of its own, taken before the page's; `started: false` does not wait
+// for the game; a `profile` folder makes a browser of its own with it, a player's; `screen` sets the viewport
+// and density, a phone's, whose pictures `density` awaits.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { chromium } from 'playwright-core';
@@ -14,7 +11,6 @@ import { chromium } from 'playwright-core';
 export const root = process.env.POROMEA_WEB ?? new URL('../../build-web', import.meta.url).pathname;
 const origin = 'http://poromea.test';
 export const PARTS = [0, 1, 2, 3, 4, 5].map((k) => `part${k}`), COVERS = PARTS.map((_, k) => `cover${k + 1}`);
-export const EMPTY = Array(6).fill('empty');
 
 // What `check` finds once it finds anything, asked every 100 ms from here (the
 // page's own timers may run on a fake clock), or a failure naming `what`.
@@ -26,7 +22,6 @@ export async function until(what, check, tries = 150) {
   throw new Error(`never: ${what}`);
 }
 
-// POROMEA_BROWSER=firefox: in Firefox ESR instead (firefox.mjs), for the scenarios that apply there.
 const firefox = process.env.POROMEA_BROWSER === 'firefox';
 let browser;
 const launch = { executablePath: '/usr/bin/chromium', args: ['--disable-gpu'] };
@@ -38,8 +33,8 @@ export const play = (name, options, body) => test(name, { timeout: options.timeo
 export class Game {
   static async open({ phone = false, query = '', server, init, routes, profile, started = true, screen, density } = {}, t) {
     if (firefox) {
-      const game = Object.assign(new Game(), { phone, problems: [], failures: [] });
-      Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ phone, server, init }, root, game.problems));
+      const game = Object.assign(new Game(), { problems: [], failures: [] });
+      Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ server, init }, root, game.problems));
       t?.after(() => game.close());
       await game.page.goto((server?.url ?? game.origin) + query);
       await game.ready();
@@ -110,9 +105,7 @@ export class Game {
     await (this.phone ? touch('touchEnd') : mouse.up());
   }
 
-  async placeAll(faceUp, slotOfPart = [0, 1, 2, 3, 4, 5]) {
-    for (let part = 0; part < 6; ++part) await this.drag(faceUp.indexOf(`part${part}`), this.control(`Image1${slotOfPart[part]}`));
-  }
+  async placeAll(faceUp) { for (let part = 0; part < 6; ++part) await this.drag(faceUp.indexOf(`part${part}`), this.control(`Image1${part}`)); }
 
   // What the player sees: cards, slots, congratulation windows' client areas, message boxes (role, modal, texts, icons).
   seen() {
