@@ -1,16 +1,10 @@
-"""What the Orca screen reader says while a player who cannot see the screen
-plays a right and a wrong game with the keys alone.
+"""What the Orca screen reader says while a player who cannot see the screen plays a right and a wrong game
+with the keys alone: orca_test.py GAME.
 
-    orca_test.py GAME
-
-Everything runs in a world of its own: a private X display (Xvfb) with a
-window manager, a private session bus, the accessibility bus it starts, Orca
-speaking through speech-dispatcher and espeak-ng into ALSA's null device, and a
-temporary HOME holding every configuration these read or write. The keys are
-typed through XTEST. What Orca says is read from its debug log, one
-"SPEECH OUTPUT" line per utterance. Every process started here, directly or
-by the buses, ends before the script does. With POROMEA_ORCA_KEEP=DIR, the
-private HOME and the logs of Orca and speech-dispatcher are copied to DIR."""
+All in a world of its own, ended before the script ends: a private X display with a window manager, a private
+session bus and the accessibility bus it starts, Orca speaking through speech-dispatcher and espeak-ng into ALSA's
+null device, a temporary HOME for their settings. Keys are typed through XTEST; what Orca says is read from its
+debug log. POROMEA_ORCA_KEEP=DIR keeps that HOME and the logs in DIR."""
 import contextlib
 import ctypes
 import fcntl
@@ -44,7 +38,7 @@ class World:
 
     def __enter__(self):
         self.tmp = tempfile.mkdtemp(prefix="poromea-orca-")
-        self.procs, self.read = [], 0  # how far Orca's log has been heard
+        self.read = 0  # how far Orca's log has been heard
         home, self.log = os.path.join(self.tmp, "home"), os.path.join(self.tmp, "orca-debug.out")
         os.makedirs(os.path.join(home, ".local", "share", "orca"))
         os.makedirs(os.path.join(self.tmp, "run"), mode=0o700)
@@ -91,18 +85,12 @@ class World:
             raise
 
     def start(self, args, **kw):
-        self.procs.append(subprocess.Popen(args, env=self.env, stdin=subprocess.DEVNULL, start_new_session=True, **kw))
-        return self.procs[-1]
+        return subprocess.Popen(args, env=self.env, stdin=subprocess.DEVNULL, start_new_session=True, **kw)
 
     def __exit__(self, *exc):
-        for proc in reversed(self.procs):  # the game, Orca, the window manager, the bus, the display
-            for sig in (signal.SIGTERM, signal.SIGKILL):
-                with contextlib.suppress(ProcessLookupError):
-                    os.killpg(proc.pid, sig)
-                with contextlib.suppress(subprocess.TimeoutExpired):
-                    proc.wait(5)
-        # Those the buses and Orca started on their own: the accessibility bus and its registry,
-        # speech-dispatcher and its voices, dconf; then every child they leave this script to reap.
+        # Every process of this world: those started here (the game, Orca, the window manager, the bus, the
+        # display) and those the buses and Orca started on their own (the accessibility bus and its registry,
+        # speech-dispatcher and its voices, dconf); then every child they leave this script to reap.
         for sig in (signal.SIGTERM, signal.SIGKILL):
             for pid in self.ours():
                 with contextlib.suppress(ProcessLookupError):

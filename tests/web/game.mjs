@@ -12,10 +12,10 @@ export const root = process.env.POROMEA_WEB ?? new URL('../../build-web', import
 const origin = 'http://poromea.test';
 export const PARTS = [0, 1, 2, 3, 4, 5].map((k) => `part${k}`), COVERS = PARTS.map((_, k) => `cover${k + 1}`);
 
-// What `check` finds once it finds anything, asked every 100 ms from here (the
-// page's own timers may run on a fake clock), or a failure naming `what`.
-export async function until(what, check, tries = 150) {
-  for (let i = 0; i < tries; ++i, await new Promise((resolve) => setTimeout(resolve, 100))) {
+// What `check` finds once it finds anything, asked every 100 ms for 15 s from here (the page's own timers may
+// run on a fake clock), or a failure naming `what`.
+export async function until(what, check) {
+  for (let i = 0; i < 150; ++i, await new Promise((resolve) => setTimeout(resolve, 100))) {
     const value = await check().catch(() => undefined);
     if (value) return value;
   }
@@ -77,7 +77,7 @@ export class Game {
 
   control(name, form = 'Form1') { return this.page.locator(`#${form} [data-control="${name}"]`); }
 
-  async point(locator, at) { const b = await locator.boundingBox(); return { x: b.x + (at?.x ?? b.width / 2), y: b.y + (at?.y ?? b.height / 2) }; }
+  async point(locator) { const b = await locator.boundingBox(); return { x: b.x + b.width / 2, y: b.y + b.height / 2 }; }
 
   async keys(...names) { for (const name of names) await this.page.keyboard.press(name); }
   // Forced: a click that a modal box takes is a player's click too.
@@ -91,10 +91,9 @@ export class Game {
     return faceUp;
   }
 
-  // Holds `from` (a card's number or an element); lets go over `target` (at `at`), or `target` {x, y} away.
-  async drag(from, target, { at, between } = {}) {
-    from = await this.point(typeof from === 'number' ? this.control(`Imgx(${from})`) : from);
-    const to = 'x' in target ? { x: from.x + target.x, y: from.y + target.y } : await this.point(target, at), { mouse } = this.page;
+  // Holds card `card`, lets go over `target`; `between` is done just before.
+  async drag(card, target, { between } = {}) {
+    const from = await this.point(this.control(`Imgx(${card})`)), to = await this.point(target), { mouse } = this.page;
     const touch = (type, ...touchPoints) => this.cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
     const move = (p) => (this.phone ? touch('touchMove', p) : mouse.move(p.x, p.y));
     await (this.phone ? touch('touchStart', from) : mouse.move(from.x, from.y).then(() => mouse.down()));

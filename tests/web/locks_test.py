@@ -1,10 +1,7 @@
 #!/usr/bin/python3
-"""Every npm lock of the project holds on a later day: no dependency in it is
-declared by a moving tag ("latest", "next", ...) unless an override in its
-package.json fixes it. npm ci refuses a lock once such a tag has moved on.
-
-Usage: locks_test.py FOLDER...  (every package-lock.json below them, outside node_modules)
-"""
+"""Every npm lock of the project (each package-lock.json below FOLDER..., outside node_modules) holds on a later
+day: no dependency in it is declared by a moving tag ("latest", "next", ...) unless an override in its
+package.json fixes it. npm ci refuses a lock once such a tag has moved on.  Usage: locks_test.py FOLDER..."""
 import json
 import os
 import re
@@ -17,15 +14,12 @@ TAG = re.compile(r"^[A-Za-z][A-Za-z0-9._-]*$")
 def loose(folder):
     lock = json.load(open(os.path.join(folder, "package-lock.json")))
     overrides = json.load(open(os.path.join(folder, "package.json"))).get("overrides", {})
-    found = []
     for where, entry in lock.get("packages", {}).items():
-        owner = where.rpartition("node_modules/")[2]
-        nested = overrides.get(owner, {}) if isinstance(overrides.get(owner), dict) else {}
+        nested = overrides.get(where.rpartition("node_modules/")[2])
         for kind in ("dependencies", "optionalDependencies", "peerDependencies"):
             for name, declared in (entry.get(kind) or {}).items():
-                if TAG.match(declared) and name not in overrides and name not in nested:
-                    found.append(f"{where or '(root)'} -> {name}@{declared}")
-    return found
+                if TAG.match(declared) and name not in overrides and not (isinstance(nested, dict) and name in nested):
+                    yield f"{where or '(root)'} -> {name}@{declared}"
 
 
 def locks(root):
@@ -36,14 +30,12 @@ def locks(root):
 
 
 folders = sorted(top for root in sys.argv[1:] for top in locks(root))
-failed = 0
-for folder in folders:
-    found = loose(folder)
-    print(f"{folder}: {len(found)} dependencies by a moving tag without an override")
-    for line in found:
-        print("   ", line)
-    failed += bool(found)
 if not folders:
     sys.exit("no package-lock.json below " + " ".join(sys.argv[1:]))
+failed = 0
+for folder in folders:
+    found = list(loose(folder))
+    print(f"{folder}: {len(found)} dependencies by a moving tag without an override", *found, sep="\n    ")
+    failed += bool(found)
 print(f"locks: {len(folders) - failed} passed, {failed} failed")
 sys.exit(failed > 0)
