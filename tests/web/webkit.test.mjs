@@ -51,9 +51,8 @@ test('in WebKit: the program downloaded once, and START deals the six parts', { 
   assert.deepEqual(server.log.filter(([, path]) => /^\/poromea\.(js|wasm)$/.test(path)).sort(),
     [['GET', '/poromea.js', 200], ['GET', '/poromea.wasm', 200]]);
 
-  const start = await session('POST', '/element', { using: 'css selector', value: '#Form1 [data-control="Command1"]' });
-  await session('POST', `/element/${Object.values(start)[0]}/click`, {});
-  const cards = () => run('return [...document.querySelectorAll("#Form1 [data-card]")].map((e) => e.dataset.picture).sort().join(" ")');
-  const dealt = await until('the cards dealt', async () => { const shown = await cards(); return shown !== COVERS.join(' ') && shown; });
-  assert.equal(dealt, PARTS.join(' '));
+  const [start] = Object.values(await session('POST', '/element', { using: 'css selector', value: '#Form1 [data-control="Command1"]' }));
+  await session('POST', `/element/${start}/click`, {});
+  const cards = 'return [...document.querySelectorAll("#Form1 [data-card]")].map((e) => e.dataset.picture).sort().join(" ")';
+  assert.equal(await until('the cards dealt', () => run(cards).then((shown) => shown !== COVERS.join(' ') && shown)), PARTS.join(' '));
 });

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""poromea.exe as a packager sees it, read back from its PE file: a line per check, then
-"N passed, N failed"; status 1 on any failure. Usage: check_pe.py build-win32/poromea.exe 1.0.0, the second
-argument being the version the build was made for (run_wine_tests.sh takes it from the build's CMake cache)."""
+"""poromea.exe as a packager sees it, read back from its PE file: a line per check, then "N passed, N failed";
+status 1 on any failure. Usage: check_pe.py build-win32/poromea.exe 1.0.0, the version the build was made for
+(run_wine_tests.sh takes it from the build's CMake cache)."""
 import struct
 import sys
 
@@ -12,14 +12,10 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "oleaut32
 PICTURES = [f"PART{i}" for i in range(6)] + [f"COVER{i}" for i in range(1, 7)] + ["EMPTY", "FACE", "TITLE", "BANNER"]
 RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION = 3, 10, 14, 16
 
-if len(sys.argv) != 3:
-    sys.exit(__doc__)
 pe = pefile.PE(sys.argv[1])
 # 1.2.3 as the fixed version 1.2.3.0, and as "1.02", the way the version strings show it.
-numbers = [int(n) for n in sys.argv[2].split(".")] + [0] * (4 - len(sys.argv[2].split(".")))
-VERSION = ".".join(map(str, numbers))
-VERSION_WORDS = [numbers[0] << 16 | numbers[1], numbers[2] << 16 | numbers[3]] * 2
-VERSION_TEXT = f"{numbers[0]}.{numbers[1]:02}"
+numbers = ([int(n) for n in sys.argv[2].split(".")] + [0] * 4)[:4]
+VERSION, VERSION_TEXT = ".".join(map(str, numbers)), f"{numbers[0]}.{numbers[1]:02}"
 res = {kind.id: {str(e.name) if e.name else e.id: e.directory.entries[0].data.struct for e in kind.directory.entries}
        for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries}  # type -> {name: where its data is}
 groups = [pe.get_data(at.OffsetToData, at.Size) for at in res.get(RT_GROUP_ICON, {}).values()]
@@ -42,8 +38,8 @@ CHECKS = [
     ("under 400 KB", lambda: len(pe.write()) < 400 * 1024),
     ("imports only system DLLs", lambda: {e.dll.decode().lower() for e in pe.DIRECTORY_ENTRY_IMPORT} <= SYSTEM_DLLS),
     ("no manifest, menu, dialog or string table", lambda: set(res) == {RT_ICON, RT_GROUP_ICON, RT_RCDATA, RT_VERSION}),
-    (f"version {VERSION}", lambda: [getattr(pe.VS_FIXEDFILEINFO[0], f"{kind}Version{half}")
-                                    for kind in ("File", "Product") for half in ("MS", "LS")] == VERSION_WORDS),
+    (f"version {VERSION}", lambda: [getattr(pe.VS_FIXEDFILEINFO[0], f"{kind}Version{half}") for kind in ("File", "Product")
+                                    for half in ("MS", "LS")] == [numbers[0] << 16 | numbers[1], numbers[2] << 16 | numbers[3]] * 2),
     ("version strings Japanese, UTF-16", lambda: list(strings) == ["041104B0"] and translations == ["0x0411 0x04b0"]),
     (f'versions "{VERSION_TEXT}", product "ポロメア"', lambda: [strings.get("041104B0", {}).get(k) for k in (
         "FileVersion", "ProductVersion", "ProductName")] == [VERSION_TEXT, VERSION_TEXT, "ポロメア"]),
