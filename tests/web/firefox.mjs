@@ -1,6 +1,6 @@
-// The page in Firefox ESR for Game (game.mjs), driven over WebDriver BiDi by puppeteer-core: served by
-// server.mjs (Firefox has no route of the tests' own), with the same problems counted. It gives Game and the
-// scenarios' Steps the few parts of a Playwright page they use.
+// The page in Firefox ESR for Game (game.mjs), driven over WebDriver BiDi by puppeteer-core with the mouse and
+// keys: served by server.mjs (Firefox has no route of the tests' own), with the same problems counted. It gives
+// Game and the scenarios' Steps the few parts of a Playwright page they use.
 import puppeteer from 'puppeteer-core';
 import { serve } from './server.mjs';
 
@@ -37,14 +37,12 @@ function standingClock() {
 // The keys whose names puppeteer lacks or reads otherwise: its Enter is the keypad's.
 const KEYS = { Space: ' ', Enter: '\uE006', NumpadEnter: '\uE007' };
 
-export async function openFirefox({ server, init }, root, problems) {  // with the mouse and keys only
-  const own = server ? null : await serve(root);
-  const origin = (server ?? own).origin;
+export async function openFirefox(root, problems) {
+  const server = await serve(root), { origin } = server;
   const browser = await puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true });
   const page = await browser.newPage();
   await page.setViewport({ width: 1280, height: 800 });
   await page.evaluateOnNewDocument(standingClock);
-  if (init) await page.evaluateOnNewDocument(init);
   page.on('console', (m) => ['error', 'warn'].includes(m.type()) && problems.push(m.text()));
   page.on('pageerror', (e) => problems.push(e.message));
   page.on('request', (r) => [origin, 'null'].includes(new URL(r.url()).origin) || problems.push(r.url()));
@@ -70,7 +68,7 @@ export async function openFirefox({ server, init }, root, problems) {  // with t
   });
   return {
     origin,
-    context: { close: async () => { await browser.close(); await own?.close(); } },
+    context: { close: async () => { await browser.close(); await server.close(); } },
     page: { mouse: page.mouse, locator, goto: (url) => page.goto(url),
       keyboard: { press: (key) => page.keyboard.press(KEYS[key] ?? key) },
       evaluate: (f, arg) => page.evaluate(f, arg),

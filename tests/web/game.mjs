@@ -32,28 +32,24 @@ export const play = (name, options, body) => test(name, { timeout: options.timeo
 
 export class Game {
   static async open({ phone = false, query = '', server, init, routes, profile, started = true, screen, density } = {}, t) {
+    const game = Object.assign(new Game(), { phone, density, origin: server?.origin ?? origin, problems: [], failures: [] });
     if (firefox) {
-      const game = Object.assign(new Game(), { problems: [], failures: [] });
-      Object.assign(game, await (await import('./firefox.mjs')).openFirefox({ server, init }, root, game.problems));
-      t?.after(() => game.close());
-      await game.page.goto((server?.url ?? game.origin) + query);
-      await game.ready();
-      return game;
+      Object.assign(game, await (await import('./firefox.mjs')).openFirefox(root, game.problems));
+    } else {
+      const device = { viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone, ...screen };
+      const context = game.context = await (profile ? chromium.launchPersistentContext(profile, { ...launch, ...device }) : browser.newContext(device));
+      if (init) await context.addInitScript(init);
+      if (!server) await context.route(`${origin}/**`, (route) => route.fulfill({ path: root + new URL(route.request().url()).pathname.replace(/\/$/, '/index.html') }));
+      await routes?.(context);
+      const page = game.page = await context.newPage();
+      page.on('console', (m) => ['error', 'warning'].includes(m.type()) && game.problems.push(m.text()));
+      page.on('pageerror', (e) => game.problems.push(e.message));
+      page.on('request', (r) => [game.origin, 'null'].includes(new URL(r.url()).origin) || game.problems.push(r.url()));
+      await page.clock.install();
+      game.cdp = await context.newCDPSession(page);
     }
-    const device = { viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone, ...screen };
-    const context = await (profile ? chromium.launchPersistentContext(profile, { ...launch, ...device }) : browser.newContext(device));
-    if (init) await context.addInitScript(init);
-    if (!server) await context.route(`${origin}/**`, (route) => route.fulfill({ path: root + new URL(route.request().url()).pathname.replace(/\/$/, '/index.html') }));
-    await routes?.(context);
-    const at = server?.origin ?? origin;
-    const game = Object.assign(new Game(), { context, page: await context.newPage(), phone, density, origin: at, problems: [], failures: [] });
     t?.after(() => game.close());
-    game.page.on('console', (m) => ['error', 'warning'].includes(m.type()) && game.problems.push(m.text()));
-    game.page.on('pageerror', (e) => game.problems.push(e.message));
-    game.page.on('request', (r) => [at, 'null'].includes(new URL(r.url()).origin) || game.problems.push(r.url()));
-    await game.page.clock.install();
-    game.cdp = await context.newCDPSession(game.page);
-    await game.page.goto((server?.url ?? at) + query);
+    await game.page.goto((server?.url ?? game.origin) + query);
     if (started) await game.ready();
     return game;
   }
