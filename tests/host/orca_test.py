@@ -53,12 +53,10 @@ class World:
         # Orca writes its debug log through a buffer; a line a time lets the test hear each utterance as it is said.
         with open(os.path.join(home, ".local", "share", "orca", "orca-customizations.py"), "w") as f:
             f.write("import orca.debug\nif orca.debug.debugFile:\n    orca.debug.debugFile.reconfigure(line_buffering=True)\n")
+        # Nothing of the caller's but PATH: the XDG folders are HOME's own. The marker names every process of this
+        # world, including those the buses start.
         self.env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LANG": "C.UTF-8", "HOME": home,
-                    "XDG_RUNTIME_DIR": os.path.join(self.tmp, "run"),
-                    # Marks every process of this world, including those the buses start.
-                    "POROMEA_ORCA_TEST": os.path.basename(self.tmp),
-                    **{f"XDG_{kind}_HOME": os.path.join(home, where) for kind, where in
-                       [("CONFIG", ".config"), ("DATA", ".local/share"), ("CACHE", ".cache"), ("STATE", ".local/state")]}}
+                    "XDG_RUNTIME_DIR": os.path.join(self.tmp, "run"), "POROMEA_ORCA_TEST": os.path.basename(self.tmp)}
         try:
             # The daemons that leave their parents (speech-dispatcher) become this script's children, so that it reaps them.
             ctypes.CDLL(None, use_errno=True).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER
@@ -124,11 +122,9 @@ class World:
             if (until and until(said)) or time.time() >= end:
                 self.read += len(said)
                 return said
-            end_pump = time.time() + 0.1
-            while time.time() < end_pump:  # the accessibility bus's events meanwhile, for `described`
-                while GLib.MainContext.default().iteration(False):
-                    pass
-                time.sleep(0.01)
+            while GLib.MainContext.default().iteration(False):  # the accessibility bus's events meanwhile, for `described`
+                pass
+            time.sleep(0.1)
 
     def key(self, *names):
         subprocess.run(["xdotool", "key", "--delay", "80", *names], env=self.env, check=True)
