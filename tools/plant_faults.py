@@ -57,8 +57,6 @@ FAULTS = [
          "    static int opened = 0;\n    host_.showWindow(Window::Congratulation, pixels(*kForm2.left), pixels(*kForm2.top) + 20 * opened++);")]),
     ("qt: the message box shows an icon", [("host/qt/*.cpp", "QMessageBox box(QMessageBox::NoIcon", "QMessageBox box(QMessageBox::Information")]),
     ("qt: main window not centred", [("host/qt/*.cpp", "    form1_->show();\n    centre();", "    form1_->show();")]),
-    ("qt: the congratulation window ends with the main window", [
-        ("host/qt/*.cpp", "form2_ = std::make_unique<QWidget>();", "form2_ = std::make_unique<QWidget>(); form2_->setAttribute(Qt::WA_QuitOnClose, false);")]),
     ("qt: keypad digits ignored", [("host/qt/*.cpp", "    case Qt::Key_1: return ui::Key::Digit1;",
                                               "    case Qt::Key_1: return e->modifiers() & Qt::KeypadModifier ? ui::Key::Other : ui::Key::Digit1;")]),
     ("qt: the congratulation window not activated", [("host/qt/qt_host.cpp", "    form2_->activateWindow();", "")]),
@@ -113,13 +111,29 @@ FAULTS = [
     ("controller: the window system failing as it is asked about the box crashes the game", [
         ("ui/controller.cpp", '    hand_.run("ウィンドウ", [&] { open = host_.messageBoxOpen(); });', "    open = host_.messageBoxOpen();")]),
     ("qt: a failure before the event loop leaves a dead game running", [
-        ("host/qt/qt_host.cpp", "QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);",
-         "QCoreApplication::exit(1);")]),
+        ("host/qt/qt_host.cpp", "QMetaObject::invokeMethod(qApp, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);",
+         "QCoreApplication::exit(status);")]),
+    ("qt: a window closed is not told to the game", [
+        ("host/qt/qt_host.cpp", "window && widget->isWindow()) game_.closeRequested(*window);", "window && widget->isWindow()) (void)window;")]),
+    ("controller: the program ends as soon as the main window closes", [
+        ("ui/controller.cpp", "if (!host_.windowShown(Window::Main) && !host_.windowShown(Window::Congratulation))",
+         "if (!host_.windowShown(Window::Main))")]),
+    ("interaction: a failed game ends with status 0", [("ui/interaction.cpp", "    host_.endProgram(1);", "    host_.endProgram(0);")]),
+    ("win32: the congratulation window takes clicks under the message box", [
+        ("host/win32/win32_host.cpp", "const bool disabled = form2() && !EnableWindow(form2(), FALSE);", "const bool disabled = false;")]),
+    ("win32: the game, destroyed, still takes its windows' last messages", [
+        ("host/win32/win32_host.cpp", "Win32Host::~Win32Host() { live_ = false; }", "Win32Host::~Win32Host() {}")]),
+    ("win32: the game takes messages before it is made", [("host/win32/win32_host.cpp", "    live_ = true;\n}", "}"),
+                                                          ("host/win32/win32_host.h", "bool live_ = false;", "bool live_ = true;")]),
+    ("web: the keypad's keys taken as digits without NumLock", [
+        ("host/web/web_host.cpp", 'if (code.starts_with("Numpad") && name.size() == 1 && name[0] >= \'1\' && name[0] <= \'6\') return digit(name[0]);',
+         'if (code.starts_with("Numpad") && code.back() >= \'1\' && code.back() <= \'6\') return digit(code.back());')]),
     ("controller: a digit held with Ctrl taken by the game", [("ui/controller.cpp", "    if (shortcut) key = Key::Other;", "")]),
     ("interaction: the Back button takes a card", [
         ("ui/interaction.cpp", "    if (p.button != kLeftButton && p.button != kRightButton && p.button != kMiddleButton) return;\n", "")]),
     ("controller: the congratulation window closes under the message box", [
-        ("ui/controller.cpp", "if (window == Window::Congratulation && !boxOpen())", "if (window == Window::Congratulation)")]),
+        ("ui/controller.cpp", "    if (boxOpen()) return;\n    hand_.run(\"ウィンドウ\", [&] {\n        if (window == Window::Main)",
+         "    hand_.run(\"ウィンドウ\", [&] {\n        if (window == Window::Main)")]),
     ("web: a copy of the page deletes another copy's offline files", [
         ("host/web/service_worker.js", "name.startsWith(MINE) && name", "name.startsWith('poromea') && name")]),
     ("interaction: the game goes on after a failure", [("ui/interaction.cpp", "    if (failed_) return;  // the game has ended", "    // the game has ended")]),
@@ -146,7 +160,7 @@ FAULTS = [
         ("host/qt/qt_host.cpp", "game_.pointerReleased(0, buttonCode(e->button())", "game_.pointerReleased(0, buttonCode(Qt::LeftButton)")]),
     ("controller: an open congratulation window jumps back", [
         ("ui/controller.cpp", "    if (host_.windowShown(Window::Congratulation)) return;\n", "")]),
-    ("win32: a failure is swallowed", [("host/win32/win32_host.cpp", "    reportAndQuit(form1(), widen(message));", "    (void)widen(message);")]),
+    ("win32: a failure is swallowed", [("host/win32/win32_host.cpp", "    MessageBoxW(owner, widen(message).c_str()", "    if (false) MessageBoxW(owner, widen(message).c_str()")]),
     ("win32: the announcements not told", [
         ("host/win32/win32_host.h", "std::string_view words) override { announcer_.say(words); }", "std::string_view) override {}")]),
     ("win32: the pointer not captured by a held card", [

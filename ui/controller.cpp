@@ -135,7 +135,16 @@ void Controller::windowActivated(Window window) {
 }
 
 void Controller::closeRequested(Window window) {
-    if (window == Window::Congratulation && !boxOpen()) hand_.run("ウィンドウ", [this] { closeCongratulation(); });
+    if (boxOpen()) return;
+    hand_.run("ウィンドウ", [&] {
+        if (window == Window::Main) {
+            hand_.windowDeactivated();
+            host_.hideWindow(Window::Main);
+        } else {
+            closeCongratulation();
+        }
+        if (!host_.windowShown(Window::Main) && !host_.windowShown(Window::Congratulation)) host_.endProgram(0);
+    });
 }
 
 // The keys go back to the main window, where they were, if the closing window had them.

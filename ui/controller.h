@@ -58,7 +58,8 @@ public:
     void windowActivated(Window window);
     // The main window lost the keyboard and the pointer.
     void windowDeactivated() { hand_.windowDeactivated(); }
-    // The player closes the congratulation window (its close button, the window system's close).
+    // The player closes a window (its close button, the window system's close); the program lasts while
+    // either is shown.
     void closeRequested(Window window);
 
     // Runs a host's own handling under the same failure rule as the game's.

@@ -55,7 +55,8 @@ void Interaction::fail(std::string_view what, std::string_view why) {
         host_.stopTimer();
     } catch (...) {
     }
-    host_.endAfterFailure(message);
+    host_.showFailure(message);
+    host_.endProgram(1);
 }
 
 // --- the buttons and the timer ---

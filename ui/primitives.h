@@ -65,8 +65,11 @@ public:
     // --- the player's ears, and the end ---
     // Tells a screen reader these words at once.
     virtual void announce(std::string_view words) = 0;
-    // The game has ended: show `message` and end as the host's programs end after a failure. Called once.
-    virtual void endAfterFailure(std::string_view message) = 0;
+    // The game has failed: shows `message` in a report titled as the main window. Called once.
+    virtual void showFailure(std::string_view message) = 0;
+    // Ends the program with `status` once the events queued now are handled (its loop may not have
+    // started yet). A page, which only its browser closes, goes on.
+    virtual void endProgram(int status) = 0;
 };
 
 }  // namespace poromea::ui

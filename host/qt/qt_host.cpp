@@ -51,18 +51,15 @@ ui::Key keyOf(const QKeyEvent* e) {
     }
 }
 
-void reportAndQuit(const QString& message) {
+void report(const QString& message) {
     QMessageBox box(QMessageBox::Critical, toQString(ui::kForm1.caption), message, QMessageBox::Ok);
     box.exec();
-    // Queued: a failure met as the main window is first shown comes before the event loop, which an
-    // exit called now would not end.
-    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 }
 
 }  // namespace
 
 QtHost::QtHost(PictureLibrary& pictures, std::int32_t memoriseMs)
-    : pictures_(pictures), form1_(std::make_unique<QWidget>()), fatal_(reportAndQuit), game_(*this, memoriseMs) {
+    : pictures_(pictures), form1_(std::make_unique<QWidget>()), fatal_(report), game_(*this, memoriseMs) {
     // The .ico's 16 and 32 pixels; on a dense screen the desktop's 48 and 64 too, for its title bar (decoding
     // them costs an ordinary screen's start-up 2 % more instructions for nothing).
     QIcon icon(QStringLiteral(":/pictures/poromea.ico"));
@@ -105,6 +102,7 @@ QtHost::QtHost(PictureLibrary& pictures, std::int32_t memoriseMs)
     outline_->resize(card.width, card.height);
     // The game's keys work wherever the focus is in the main window.
     qApp->installEventFilter(this);
+    QGuiApplication::setQuitOnLastWindowClosed(false);  // the controller says when the program ends
 }
 
 QtHost::~QtHost() { qApp->removeEventFilter(this); }
@@ -197,6 +195,12 @@ void QtHost::runMessageBox(std::u16string_view prompt, std::u16string_view title
     box.exec();
 }
 
+// Queued: a failure met as the main window is first shown comes before the event loop, which an exit
+// called now would not end.
+void QtHost::endProgram(int status) {
+    QMetaObject::invokeMethod(qApp, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
+}
+
 // --- the held card, and what is said ---
 
 ui::Point QtHost::inForm1(const QPointF& global) const {
@@ -249,9 +253,7 @@ bool QtHost::eventFilter(QObject* watched, QEvent* event) {
         if (watched == form1_.get()) game_.windowDeactivated();
         return false;
     case QEvent::Close:
-        if (form2_ && watched == form2_.get()) {
-            game_.closeRequested(ui::Window::Congratulation);  // hidden, and the keys go back
-        }
+        if (const auto window = windowOf(widget); window && widget->isWindow()) game_.closeRequested(*window);
         return false;
     default:
         return false;

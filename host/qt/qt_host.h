@@ -63,7 +63,8 @@ private:
     void releasePointer(int, int) override {}
     int slotAt(ui::Point at) override;
     void announce(std::string_view words) override;
-    void endAfterFailure(std::string_view message) override { fatal_(toQString(message)); }
+    void showFailure(std::string_view message) override { fatal_(toQString(message)); }
+    void endProgram(int status) override;
 
     ui::Point inForm1(const QPointF& global) const;
     QWidget* windowOf(ui::Window window) const { return window == ui::Window::Main ? form1_.get() : form2_.get(); }

@@ -68,7 +68,8 @@ private:
     void releasePointer(int card, int pointer) override;
     int slotAt(ui::Point at) override;
     void announce(std::string_view words) override;
-    void endAfterFailure(std::string_view message) override { desk_.showFailure(message); }
+    void showFailure(std::string_view message) override { desk_.showFailure(message); }
+    void endProgram(int) override {}  // a page goes on until its browser closes it
 
     ImageBox& box(ImageControl control);
     ui::Point inForm1(const val& event) const;

@@ -55,12 +55,6 @@ bool isMousePress(UINT message) {
     return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN || message == WM_XBUTTONDOWN;
 }
 
-void reportAndQuit(HWND owner, const std::wstring& message) {
-    MessageBoxW(owner && IsWindowVisible(owner) ? owner : nullptr, message.c_str(), widen(ui::kForm1.caption).c_str(),
-                MB_OK | MB_ICONERROR);
-    PostQuitMessage(1);
-}
-
 }  // namespace
 
 Win32Host::Win32Host(PictureLibrary& pictures, std::int32_t memoriseMs)
@@ -75,15 +69,16 @@ Win32Host::Win32Host(PictureLibrary& pictures, std::int32_t memoriseMs)
         boxes_[*c.reached] = image;
         if (c.reached->array == ImageArray::Imgx) {
             image->onMouse([this, card = c.index](UINT m, WPARAM w, LPARAM l) {
-                if (!ending_) game_.run("ウィンドウ", [&] { cardMessage(card, m, w, l); });
+                if (live_) game_.run("ウィンドウ", [&] { cardMessage(card, m, w, l); });
             });
         }
     }
+    live_ = true;
 }
 
 // The game is destroyed before the windows, whose destruction still sends messages (the congratulation
 // window in front hands the activation back): from now on they are the window system's alone.
-Win32Host::~Win32Host() { ending_ = true; }
+Win32Host::~Win32Host() { live_ = false; }
 
 HWND Win32Host::imageControl(ImageControl control) const {
     auto it = boxes_.find(control);
@@ -125,7 +120,7 @@ void Win32Host::showForm1() {
 BuiltForm::Handler Win32Host::handlerFor(MessageHandler member) {
     return [this, member](UINT message, WPARAM wParam, LPARAM lParam) {
         std::optional<LRESULT> result;
-        if (ending_) return result;
+        if (!live_) return result;
         game_.run("ウィンドウ", [&] { result = (this->*member)(message, wParam, lParam); });
         return result;
     };
@@ -153,9 +148,7 @@ std::optional<LRESULT> Win32Host::form1Message(UINT message, WPARAM wParam, LPAR
         game_.windowActivated(ui::Window::Main);
         return 0;
     case WM_CLOSE:
-        game_.windowDeactivated();
-        ShowWindow(form1(), SW_HIDE);
-        endIfNoneShown();
+        game_.closeRequested(ui::Window::Main);
         return 0;
     default:
         break;
@@ -177,12 +170,6 @@ std::optional<ui::Window> Win32Host::windowOf(HWND window) const {
     if (window && (window == form1() || IsChild(form1(), window))) return ui::Window::Main;
     if (window && form2() && (window == form2() || IsChild(form2(), window))) return ui::Window::Congratulation;
     return std::nullopt;
-}
-
-// Closing hides: the window objects live until the program ends, which is
-// when its last open window is closed.
-void Win32Host::endIfNoneShown() {
-    if (!IsWindowVisible(form1()) && !(form2() && IsWindowVisible(form2()))) PostQuitMessage(game_.failed() ? 1 : 0);
 }
 
 bool Win32Host::preTranslateMessage(MSG& m) {
@@ -237,7 +224,6 @@ void Win32Host::showWindow(ui::Window window, int x, int y) {
 
 void Win32Host::hideWindow(ui::Window window) {
     if (HWND w = windowOf(window)) ShowWindow(w, SW_HIDE);
-    endIfNoneShown();
 }
 
 bool Win32Host::windowShown(ui::Window window) {
@@ -308,9 +294,9 @@ int Win32Host::slotAt(ui::Point at) {
     return -1;
 }
 
-void Win32Host::endAfterFailure(std::string_view message) {
-    // Reported in a message box; the message loop then ends with status 1.
-    reportAndQuit(form1(), widen(message));
+void Win32Host::showFailure(std::string_view message) {
+    HWND owner = IsWindowVisible(form1()) ? form1() : nullptr;
+    MessageBoxW(owner, widen(message).c_str(), widen(ui::kForm1.caption).c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace poromea::win32

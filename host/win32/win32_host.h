@@ -70,7 +70,8 @@ private:
     void releasePointer(int card, int pointer) override;
     int slotAt(ui::Point at) override;
     void announce(std::string_view words) override { announcer_.say(words); }
-    void endAfterFailure(std::string_view message) override;
+    void showFailure(std::string_view message) override;
+    void endProgram(int status) override { PostQuitMessage(status); }
 
     using MessageHandler = std::optional<LRESULT> (Win32Host::*)(UINT, WPARAM, LPARAM);
     BuiltForm::Handler handlerFor(MessageHandler member);
@@ -78,14 +79,13 @@ private:
     std::optional<LRESULT> form2Message(UINT message, WPARAM wParam, LPARAM lParam);
     HWND windowOf(ui::Window window) const { return window == ui::Window::Main ? form1() : form2(); }
     std::optional<ui::Window> windowOf(HWND window) const;  // the game's window `window` is or is in
-    void endIfNoneShown();
     ImageBox& box(ImageControl control) const;
     void cardMessage(int card, UINT message, WPARAM wParam, LPARAM lParam);
 
     PictureLibrary& pictures_;
-    // The host is being destroyed: the windows' messages no longer reach the game. Before the windows, so
-    // that it outlives them.
-    bool ending_ = false;
+    // The game takes the windows' messages: not while the windows are made, before it (making them sends
+    // messages), nor once the host is being destroyed, the game first. Before the windows, so that it outlives them.
+    bool live_ = false;
     std::unique_ptr<BuiltForm> form1_;
     std::unique_ptr<BuiltForm> form2_;
     DragOutline outline_;

@@ -53,13 +53,14 @@ public:
     }
     void clickWindow(std::string_view title) override {
         QWidget* w = window(title);
-        activate(w);
+        if (!QApplication::activeModalWidget()) activate(w);  // a window under a modal box is not activated
         QWidget* under = w->childAt(2, 2);
         QTest::mouseClick(under ? under : w, Qt::LeftButton, {}, {2, 2});
     }
     void press(int card, Button button) override {
         pressed_ = host_->imageControl(Imgx(card));
-        button_ = button == Button::Left ? Qt::LeftButton : button == Button::Right ? Qt::RightButton : Qt::MiddleButton;
+        static constexpr Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton, Qt::BackButton};
+        button_ = kButtons[static_cast<int>(button)];
         QTest::mousePress(pressed_, button_, {}, {12, 30});
     }
     void releaseAt(Point p) override {
@@ -78,7 +79,16 @@ public:
         QCoreApplication::processEvents();  // a window that asked to be active is, as the player sees it
         QTest::keyClick(keyTarget(), k, keypad ? Qt::KeypadModifier : Qt::NoModifier);
     }
+    void keypadWithoutNumLock(int digit) override {
+        static constexpr Qt::Key kKeys[] = {Qt::Key_End, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Left, Qt::Key_Clear, Qt::Key_Right};
+        QTest::keyClick(keyTarget(), kKeys[digit - 1], Qt::KeypadModifier);
+    }
+    void keyWithCtrl(ui::Key key) override {
+        QTest::keyClick(keyTarget(), static_cast<Qt::Key>(Qt::Key_1 + static_cast<int>(key) - static_cast<int>(ui::Key::Digit1)),
+                        Qt::ControlModifier);
+    }
     void tab() override { QTest::keyClick(keyTarget(), Qt::Key_Tab); }
+    void underNextBox(std::function<void()> steps) override { underBox_ = std::move(steps); }
     void letTimerElapse() override {
         if (!timer1().isActive()) return;
         timer1().start(1);  // the only seam: the memorise time, shortened
@@ -143,11 +153,12 @@ public:
     }
     void moveWindow(std::string_view title, Point screen) override { window(title)->move(screen.x, screen.y); }
     void closeWindow(std::string_view title) override { window(title)->close(); }
-    // Qt ends the event loop when no window that may end it is left open.
+    // The event loop, started now, goes on: the game has not asked it to end since the last input.
     bool running() override {
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        return std::any_of(windows.begin(), windows.end(),
-                           [](QWidget* w) { return w->isVisible() && w->testAttribute(Qt::WA_QuitOnClose); });
+        QTimer goOn;
+        goOn.callOnTimeout([] { QCoreApplication::exit(-1); });
+        goOn.start(20);
+        return QCoreApplication::exec() == -1;
     }
     std::vector<std::string> failures() override { return failures_; }
 
@@ -158,7 +169,10 @@ private:
         if (!box || e->type() != QEvent::Show) return false;
         boxes_.push_back({box->windowTitle().toStdString(), box->text().toStdString(),
                           static_cast<int>(box->buttons().size()), box->icon() != QMessageBox::NoIcon});
-        QTimer::singleShot(0, box, [box] { box->button(QMessageBox::Ok)->click(); });
+        QTimer::singleShot(0, box, [box, steps = std::exchange(underBox_, {})] {
+            if (steps) steps();
+            box->button(QMessageBox::Ok)->click();
+        });
         return false;
     }
     // The host's controls and Timer1, found in its object tree by their names.
@@ -187,6 +201,7 @@ private:
     qt::PictureBox* pressed_ = nullptr;
     Qt::MouseButton button_ = Qt::LeftButton;
     std::vector<std::string> failures_;
+    std::function<void()> underBox_;
 };
 
 class HostScenario : public ::testing::TestWithParam<Scenario> {};

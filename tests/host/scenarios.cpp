@@ -187,6 +187,34 @@ void failureIsReported(Driver& d) {
     checkEq(shownBy(d, ImageArray::Slot), kParts_);
 }
 
+// What is not the game's takes no card: a keypad digit without NumLock (an arrow, a move once a card is held),
+// a digit with Ctrl, the Back button. Under the box, the congratulation window takes no click.
+void notTheGames(Driver& d) {
+    const Names faceUp = deal(d);
+    d.keypadWithoutNumLock(1);
+    check(!d.outline());
+    d.keyWithCtrl(ui::Key::Digit2);
+    check(!d.outline());
+    d.press(3, Button::Back);
+    check(!d.outline());
+    d.releaseAt(centreOf(Slot(0)));
+    d.key(ui::Key::Digit1);
+    d.keypadWithoutNumLock(6);
+    checkEq(d.outline(), rectOf(Slot(1)));
+    d.key(ui::Key::Escape);
+    checkEq(shownBy(d, ImageArray::Slot), kEmpty);
+
+    placeAll(d, faceUp);
+    d.click("Command2");
+    d.click("Command1");
+    d.underNextBox([&] { d.clickWindow(kForm2Title); });
+    d.click("Command2");
+    checkEq(d.takeMessageBoxes().size(), 1u);
+    check(d.focus() != (Focused{"おめでとう !!", "Image1"}));  // the click did not give it the keys
+    d.clickWindow(kForm2Title);  // it takes them once the box is closed
+    checkEq(d.focus(), (Focused{"おめでとう !!", "Image1"}));
+}
+
 // --- the keyboard ---
 
 // Holds card `card` by key and walks the outline to `slot` by the shorter way round.
@@ -421,6 +449,7 @@ const std::vector<Scenario>& all() {
         {"DropsLandOnlyOnSlots", dropsLandOnlyOnSlots},
         {"FailureIsReported", failureIsReported, "banner"},
         {"KeyboardGame", keyboardGame},
+        {"NotTheGames", notTheGames},
         {"ButtonsAndMemorisingTime", buttonsAndMemorisingTime, {}, kMemoriseMs},
         {"Monkey", monkey},
         {"PicturesOnScreen", picturesOnScreen},

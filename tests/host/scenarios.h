@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <source_location>
 #include <string>
@@ -54,7 +55,7 @@ struct MessageWindow {
     bool icon = false;
 };
 
-enum class Button : std::uint8_t { Left, Right, Middle };
+enum class Button : std::uint8_t { Left, Right, Middle, Back };
 
 // Where the keys are: the active window's title and its focused control's
 // name ("Command2", "Image1"); empty where there is none.
@@ -74,10 +75,14 @@ public:
     virtual void press(int card, Button button) = 0;   // pressed inside Imgx(card), held
     virtual void releaseAt(Point p) = 0;               // moved to p with the button held, released there
     virtual void key(ui::Key key, bool keypad = false) = 0;  // to the focused control, wherever it is
+    virtual void keypadWithoutNumLock(int digit) = 0;         // the keypad's key of that digit, NumLock off
+    virtual void keyWithCtrl(ui::Key key) = 0;
     // A click inside the client area of the window titled `title`, where no
     // other window hides it: the window comes forward with the keys.
     virtual void clickWindow(std::string_view title) = 0;
     virtual void tab() = 0;
+    // The next message box that opens stays open while `steps` are played, then is answered.
+    virtual void underNextBox(std::function<void()> steps) = 0;
     // Lets Timer1 elapse once if it runs (the memorise time, shortened).
     virtual void letTimerElapse() = 0;
     // Lets `milliseconds` pass, as the player waits, and the time now in milliseconds.

@@ -81,7 +81,8 @@ public:
         return -1;
     }
     void announce(std::string_view w) override { said.emplace_back(w); }
-    void endAfterFailure(std::string_view m) override { failures.emplace_back(m); }
+    void showFailure(std::string_view m) override { failures.emplace_back(m); }
+    void endProgram(int status) override { ended.push_back(status); }
 
     Row row(ImageArray array) {
         Row out;
@@ -94,6 +95,7 @@ public:
     int timer = 0;
     std::map<Window, bool> open{{Window::Main, true}};
     std::vector<std::string> placed, said, failures;
+    std::vector<int> ended;  // the statuses the program was ended with
     std::optional<Window> active = Window::Main;
     std::map<Window, ControlId> focused;
     std::vector<std::u16string> boxes;
@@ -287,6 +289,7 @@ TEST(Controller, AFailureEndsTheGameOnceWithOneReport) {
     g.c.pointerReleased(0, kLeftButton, centreOfSlot(3));
     EXPECT_EQ(g.d.failures, (std::vector<std::string>{
                                 "「ドロップ」の処理でエラーが発生しました。\nhost failure in showPicture\nゲームを終了します。"}));
+    EXPECT_EQ(g.d.ended, std::vector<int>{1});
     EXPECT_EQ(g.d.outline, "");
     EXPECT_TRUE(g.d.captured.empty());
     // Nothing more is handled, and the keys go back to the window.
@@ -348,11 +351,13 @@ TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) 
     EXPECT_EQ(g.d.active, Window::Main);
     EXPECT_EQ(g.d.focused[Window::Main], ControlId::Check) << "back on O  K, which had the keys";
 
-    // Closed, a new correct answer opens it again at its place.
+    // Closed, a new correct answer opens it again at its place. The program lasts while either window is open.
     g.playCorrectly();
     EXPECT_EQ(g.d.placed, (std::vector<std::string>{"228,129", "228,129"}));
+    g.c.closeRequested(Window::Main);
+    EXPECT_TRUE(g.d.ended.empty());
     g.c.closeRequested(Window::Congratulation);
-    EXPECT_EQ(g.d.active, Window::Main);
+    EXPECT_EQ(g.d.ended, std::vector<int>{0});
 }
 
 TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
@@ -365,7 +370,8 @@ TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
         if (!boxWaits) {  // a page's box: shown, and the handler goes on
             EXPECT_FALSE(g.key(Key::Tab)) << "the box's own key";
             g.c.closeRequested(Window::Congratulation);
-            EXPECT_TRUE(g.d.open[Window::Congratulation]) << "the congratulation window is under the box too";
+            g.c.closeRequested(Window::Main);
+            EXPECT_TRUE(g.d.open[Window::Congratulation] && g.d.open[Window::Main]) << "every window is under the box";
             g.c.buttonClicked(Controller::Button::Check);
             g.c.buttonClicked(Controller::Button::Start);
             EXPECT_EQ(g.d.boxes.size(), 1u);

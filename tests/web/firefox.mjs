@@ -46,31 +46,28 @@ export async function openFirefox(root, problems) {
   page.on('console', (m) => ['error', 'warn'].includes(m.type()) && problems.push(m.text()));
   page.on('pageerror', (e) => problems.push(e.message));
   page.on('request', (r) => [origin, 'null'].includes(new URL(r.url()).origin) || problems.push(r.url()));
-  // Each read of a locator is one look into the page: at its first element, or at all of them.
-  const look = (selector, what, arg) => page.evaluate((s, what, arg) => {
-    const all = [...document.querySelectorAll(s)], e = all[0];
-    if (what === 'count') return all.length;
-    if (what === 'texts') return all.map((a) => a.textContent);
-    if (!e) throw new Error(`no ${s}`);
-    if (what === 'box') { const { x, y, width, height } = e.getBoundingClientRect(); return { x, y, width, height }; }
-    if (what === 'text') return e.textContent;
-    // The event alone, as Playwright sends it, with no pointer.
-    return e.dispatchEvent(new MouseEvent(arg, { bubbles: true, cancelable: true, composed: true }));
-  }, selector, what, arg);
-  const locator = (selector) => ({
-    boundingBox: () => look(selector, 'box'),
-    // Where the player clicks, whatever is on top there (so always as Playwright's forced click).
-    click: async () => { const b = await look(selector, 'box'); await page.mouse.click(b.x + b.width / 2, b.y + b.height / 2); },
-    dispatchEvent: (type) => look(selector, 'event', type),
-    count: () => look(selector, 'count'),
-    textContent: () => look(selector, 'text'),
-    allTextContents: () => look(selector, 'texts'),
-  });
+  // What Game and Steps read of an element: the first the selector finds, or all of them.
+  const locator = (selector) => {
+    const box = () => page.$eval(selector, (e) => e.getBoundingClientRect().toJSON());
+    return { boundingBox: box,
+      // Where the player clicks, whatever is on top there (so always as Playwright's forced click).
+      click: () => box().then((b) => page.mouse.click(b.x + b.width / 2, b.y + b.height / 2)),
+      // The event alone, as Playwright sends it, with no pointer.
+      dispatchEvent: (type) => page.$eval(selector, (e, t) => e.dispatchEvent(new MouseEvent(t, { bubbles: true, cancelable: true, composed: true })), type),
+      count: () => page.$$eval(selector, (all) => all.length),
+      textContent: () => page.$eval(selector, (e) => e.textContent),
+      allTextContents: () => page.$$eval(selector, (all) => all.map((e) => e.textContent)) };
+  };
   return {
     origin,
     context: { close: async () => { await browser.close(); await server.close(); } },
     page: { mouse: page.mouse, locator, goto: (url) => page.goto(url),
-      keyboard: { press: (key) => page.keyboard.press(KEYS[key] ?? key) },
+      keyboard: { press: async (combination) => {  // "Control+Digit2": the modifiers held around the key
+        const [key, ...held] = combination.split('+').map((k) => KEYS[k] ?? k).reverse();
+        for (const k of held) await page.keyboard.down(k);
+        await page.keyboard.press(key);
+        for (const k of held) await page.keyboard.up(k);
+      } },
       evaluate: (f, arg) => page.evaluate(f, arg),
       screenshot: (options) => page.screenshot(options),
       clock: { runFor: (ms) => page.evaluate((t) => window.poromeaTestClock(t), ms) },

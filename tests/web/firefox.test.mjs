@@ -6,7 +6,7 @@ import { execFile } from 'node:child_process';
 import { test } from 'node:test';
 import { promisify } from 'node:util';
 
-for (const name of ['CorrectGames', 'KeyboardGame', 'ButtonsAndMemorisingTime']) {
+for (const name of ['CorrectGames', 'KeyboardGame', 'NotTheGames', 'ButtonsAndMemorisingTime']) {
   test(`in Firefox ESR: scenario ${name}`, { timeout: 310_000 }, async () => {
     const env = { ...process.env, POROMEA_BROWSER: 'firefox' };
     delete env.NODE_TEST_CONTEXT;

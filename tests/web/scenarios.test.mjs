@@ -22,7 +22,7 @@ function pixelsOf(png) {
   return { width, height, rgb };
 }
 
-const BUTTONS = { left: 'left', right: 'right', middle: 'middle' };
+const BUTTONS = { left: 'left', right: 'right', middle: 'middle', back: 'back' };
 
 // The driver's side of one scenario.
 class Steps {
@@ -33,7 +33,7 @@ class Steps {
 
   // A modal box that opened is read and answered with its own button, as a player would.
   async answerBoxes() {
-    for (;;) {
+    while (!this.holdBoxes) {
       const box = await this.page.evaluate(() => {
         const d = document.querySelector('dialog[open]');
         return d && [d.querySelector('.titlebar')?.textContent ?? '', d.querySelector('p')?.textContent ?? '',
@@ -54,6 +54,13 @@ class Steps {
       case 'press': {
         const card = await this.game.control(`Imgx(${args[0]})`).boundingBox();
         this.button = BUTTONS[args[1]];
+        if (this.button === 'back') {  // pressed and let go there (the release step only moves), as Playwright cannot
+          await query(() => history.pushState(null, ''));  // the browser's Back goes back: here, within the page
+          const at = { x: card.x + 12, y: card.y + 30, button: 'back', clickCount: 1 }, { cdp } = this.game;
+          await (cdp ? ['mousePressed', 'mouseReleased'].reduce((p, type) => p.then(() => cdp.send('Input.dispatchMouseEvent', { type, ...at })), Promise.resolve())
+            : mouse.click(at.x, at.y, { button: 'back' }));
+          break;
+        }
         await mouse.move(card.x + 12, card.y + 30);
         await mouse.down({ button: this.button });
         break;
@@ -61,7 +68,7 @@ class Steps {
       case 'release': {
         const to = await this.at(Number(args[0]), Number(args[1]));
         await mouse.move(to.x, to.y, { steps: 4 });
-        await mouse.up({ button: this.button });
+        if (this.button !== 'back') await mouse.up({ button: this.button });
         break;
       }
       case 'key': {  // Playwright's keypad is NumLock's off: a digit of it is sent as NumLock on makes it
@@ -70,6 +77,11 @@ class Steps {
           : page.keyboard.press(args[0]));
         break;
       }
+      // Playwright's keypad is NumLock's off; WebDriver's keys of the keypad without NumLock are its own.
+      case 'keypad': await page.keyboard.press(this.game.cdp ? `Numpad${args[0]}` : { 1: '\uE056', 6: '\uE05A' }[args[0]]); break;
+      case 'ctrlkey': await page.keyboard.press(`Control+Digit${args[0]}`); break;
+      case 'holdboxes': this.holdBoxes = true; break;
+      case 'answerboxes': this.holdBoxes = false; break;
       case 'clickwindow': {
         // A point of its client area no other window hides, as a player clicks it.
         const client = args[0] === await query(() => document.querySelector('#Form1').getAttribute('aria-label'))
@@ -82,8 +94,9 @@ class Steps {
           }
           return null;
         }, client, box.x, box.y, box.width, box.height);
-        if (!at) throw new Error(`${args[0]}: hidden everywhere`);
-        await mouse.click(at.x, at.y);
+        if (!at && !this.holdBoxes) throw new Error(`${args[0]}: hidden everywhere`);
+        // Under a modal box, where the window is: the box's backdrop takes the click.
+        await mouse.click(at?.x ?? box.x + box.width / 2, at?.y ?? box.y + box.height / 2);
         break;
       }
       case 'timer': await page.clock.runFor(this.memoriseMs); break;

@@ -8,6 +8,8 @@
 //   web_scenarios NAME      plays one; exit status 0 when every check held
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,9 +64,17 @@ public:
         return text;
     }
 
-    void click(std::string_view button) override { ask("click\t" + std::string(button)); }
+    void click(std::string_view button) override {
+        const auto steps = std::exchange(underBox_, {});
+        if (steps) ask("holdboxes");
+        ask("click\t" + std::string(button));
+        if (steps) {
+            steps();
+            ask("answerboxes");
+        }
+    }
     void press(int card, Button button) override {
-        static constexpr const char* kNames[] = {"left", "right", "middle"};
+        static constexpr const char* kNames[] = {"left", "right", "middle", "back"};
         ask("press\t" + std::to_string(card) + "\t" + kNames[static_cast<int>(button)]);
     }
     void releaseAt(Point p) override { ask("release\t" + std::to_string(p.x) + "\t" + std::to_string(p.y)); }
@@ -76,7 +86,12 @@ public:
         if (keypad && key == ui::Key::Return) name = "NumpadEnter";
         ask("key\t" + name);
     }
+    void keypadWithoutNumLock(int digit) override { ask("keypad\t" + std::to_string(digit)); }
+    void keyWithCtrl(ui::Key key) override {
+        ask("ctrlkey\t" + std::to_string(1 + static_cast<int>(key) - static_cast<int>(ui::Key::Digit1)));
+    }
     void tab() override { ask("key\tTab"); }
+    void underNextBox(std::function<void()> steps) override { underBox_ = std::move(steps); }
     void clickWindow(std::string_view title) override { ask("clickwindow\t" + std::string(title)); }
     void letTimerElapse() override { ask("timer"); }
     void wait(int milliseconds) override { ask("wait\t" + std::to_string(milliseconds)); }
@@ -141,6 +156,7 @@ private:
     std::FILE* out_;
     std::FILE* in_;
     std::vector<std::string> pictures_;  // cards 1..6, then slots Image10..Image15
+    std::function<void()> underBox_;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -83,9 +84,24 @@ public:
         const bool digit = k >= '1' && k <= '6';  // the keypad's are others; its Enter is an extended Return
         sendKey(keypad && digit ? static_cast<WORD>(k - '1' + VK_NUMPAD1) : k, keypad && !digit);
     }
+    void keypadWithoutNumLock(int digit) override {
+        static constexpr WORD kKeys[] = {VK_END, VK_DOWN, VK_NEXT, VK_LEFT, VK_CLEAR, VK_RIGHT};
+        sendKey(kKeys[digit - 1]);  // not extended: the keypad's, not the arrows' own
+    }
+    void keyWithCtrl(ui::Key key) override {  // Ctrl held as the system records it for this thread
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        sendKey(static_cast<WORD>('1' + static_cast<int>(key) - static_cast<int>(ui::Key::Digit1)));
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    }
     void tab() override { sendKey(VK_TAB); }
+    void underNextBox(std::function<void()> steps) override { underBox_ = std::move(steps); }
     void clickWindow(std::string_view title) override {  // activated by the press, as the system does
         HWND w = window(title);
+        if (!IsWindowEnabled(w)) return pump();  // which it refuses a disabled window
         SetActiveWindow(w);
         HWND under = ChildWindowFromPoint(w, {2, 2});
         input(under ? under : w, {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)}, {WM_LBUTTONUP, 0, MAKELPARAM(2, 2)}});
@@ -184,11 +200,18 @@ public:
 
 private:
     static constexpr std::pair<UINT, WPARAM> kButtons[] = {  // each button's press, and its flag while held
-        {WM_LBUTTONDOWN, MK_LBUTTON}, {WM_RBUTTONDOWN, MK_RBUTTON}, {WM_MBUTTONDOWN, MK_MBUTTON}};
+        {WM_LBUTTONDOWN, MK_LBUTTON}, {WM_RBUTTONDOWN, MK_RBUTTON}, {WM_MBUTTONDOWN, MK_MBUTTON},
+        {WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1, XBUTTON1)}};
     static inline Win32Driver* active_ = nullptr;
 
     static void CALLBACK answerBoxes(HWND, UINT, UINT_PTR, DWORD) {  // reads each message box open, presses OK
+        if (active_->underBoxNow_) return;  // its steps are being played
         for (HWND box : shownIn(nullptr, MAKEINTATOM(32770) /* the dialog class */)) {
+            if (auto steps = std::exchange(active_->underBox_, {})) {
+                active_->underBoxNow_ = true;
+                steps();
+                active_->underBoxNow_ = false;
+            }
             MessageWindow seen{textOf(box), ""};
             for (HWND child : shownIn(box)) {
                 const LRESULT kind = SendMessageW(child, WM_GETDLGCODE, 0, 0);
@@ -219,6 +242,8 @@ private:
 
     std::vector<MessageWindow> boxes_;
     std::pair<UINT, WPARAM> button_ = kButtons[0];
+    std::function<void()> underBox_;
+    bool underBoxNow_ = false;
     UINT_PTR answerTimer_ = SetTimer(nullptr, 0, 20, &Win32Driver::answerBoxes);
 };
 
