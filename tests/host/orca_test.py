@@ -1,10 +1,8 @@
 """What the Orca screen reader says while a player who cannot see the screen plays a right and a wrong game
-with the keys alone: orca_test.py GAME.
-
-All in a world of its own, ended before the script ends: a private X display with a window manager, a private
-session bus and the accessibility bus it starts, Orca speaking through speech-dispatcher and espeak-ng into ALSA's
-null device, a temporary HOME for their settings. Keys are typed through XTEST; what Orca says is read from its
-debug log. POROMEA_ORCA_KEEP=DIR keeps that HOME and the logs in DIR."""
+with the keys alone (orca_test.py GAME), in a world of its own, ended before the script ends: a private X display
+with a window manager, a private session bus and the accessibility bus it starts, Orca speaking through
+speech-dispatcher and espeak-ng into ALSA's null device, a temporary HOME for their settings. Keys are typed
+through XTEST; what Orca says is read from its debug log."""
 import contextlib
 import ctypes
 import fcntl
@@ -67,14 +65,11 @@ class World:
                            env=self.env, check=True)
             self.start(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             # Orca 43 will not start while another Orca of this user runs: one such test at a time on this
-            # machine, after any other Orca has ended.
+            # machine (each ends its Orca before it lets go of the lock), and none while the user runs Orca.
             self.lock = open(os.path.join(tempfile.gettempdir(), "poromea-orca-test.lock"), "w")
             fcntl.flock(self.lock, fcntl.LOCK_EX)
-            deadline = time.time() + 60
-            while subprocess.run(["pgrep", "-u", str(os.getuid()), "-x", "orca"], capture_output=True).stdout:
-                if time.time() > deadline:
-                    raise RuntimeError("another Orca of this user is running; Orca 43 starts no second one")
-                time.sleep(0.5)
+            if subprocess.run(["pgrep", "-u", str(os.getuid()), "-x", "orca"], capture_output=True).stdout:
+                raise RuntimeError("another Orca of this user is running; Orca 43 starts no second one")
             self.start(["orca", "--disable", "braille", "--debug-file", self.log], stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
             return self
@@ -101,17 +96,13 @@ class World:
             while time.time() < end:
                 os.waitpid(-1, os.WNOHANG)[0] or time.sleep(0.05)
         check(not self.ours(), f"processes left running: {self.ours()}")
-        if os.environ.get("POROMEA_ORCA_KEEP"):  # for a look at Orca's and speech-dispatcher's logs
-            subprocess.run(["cp", "-r", self.tmp, os.environ["POROMEA_ORCA_KEEP"]], stderr=subprocess.DEVNULL)
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def ours(self):
-        found = []
-        for pid in filter(str.isdigit, os.listdir("/proc")):
+        def marked(pid):
             with contextlib.suppress(OSError), open(f"/proc/{pid}/environ", "rb") as f:
-                if f"POROMEA_ORCA_TEST={self.env['POROMEA_ORCA_TEST']}".encode() in f.read().split(b"\0"):
-                    found.append(int(pid))
-        return found
+                return f"POROMEA_ORCA_TEST={self.env['POROMEA_ORCA_TEST']}".encode() in f.read().split(b"\0")
+        return [int(pid) for pid in filter(str.isdigit, os.listdir("/proc")) if marked(pid)]
 
     def hear(self, seconds=3, until=None):
         """What Orca says from now on, for `seconds` or until `until` holds of it."""
@@ -131,9 +122,8 @@ class World:
 
 
 def said(world, step, key, *heard_all, may=(), seconds=20):
-    """Types `key` (or nothing) and waits until Orca has said every one of `heard_all`, in any order, then until it
-    falls quiet; checks that it said nothing else but `may` and the key's own echo, which Orca may leave out or
-    cut short as windows change."""
+    """Types `key` (or nothing), waits until Orca has said all of `heard_all` in any order, then falls quiet; checks
+    it said nothing else but `may` and the key's own echo, which Orca may leave out or cut short as windows change."""
     if key:
         world.key(key)
     echo = {"Return": "return ", "Escape": "escape ", "Tab": "tab ", "space": "space ",

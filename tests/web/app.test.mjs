@@ -1,9 +1,9 @@
-// The page as an app, in headless Chromium: installable, fetched once and compiled as it streams, replaced by a
-// new build, played offline, painted before its program has come. Served over HTTP by server.mjs
+// The page as an app, in headless Chromium: under 300 KB, installable, fetched once and compiled as it streams,
+// replaced by a new build, played offline, painted before its program has come. Served over HTTP by server.mjs
 // (a service worker needs a secure origin, which 127.0.0.1 is).
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
-import { cp, mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
+import { cp, mkdtemp, readdir, readFile, rm, stat, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { test } from 'node:test';
@@ -15,6 +15,11 @@ const source = new URL('../../host/web/', import.meta.url).pathname;
 
 const controlled = (game) => until('a service worker controls the page', () => game.page.evaluate(() => navigator.serviceWorker.controller !== null));
 const cacheNames = (game) => game.page.evaluate(() => caches.keys());
+
+test('the page is under 300 KB, as a phone on a slow line wants it', async () => {
+  const sizes = await Promise.all((await readdir(root)).map(async (f) => (await stat(`${root}/${f}`)).size));
+  assert.ok(sizes.reduce((sum, size) => sum + size) < 300_000, `${sizes} bytes`);
+});
 
 // Which of WebAssembly's compilers the page calls.
 const spyCompile = () => ['instantiate', 'instantiateStreaming', 'compile', 'compileStreaming'].forEach((name) => {
@@ -93,9 +98,7 @@ test('before its program has come, the main window painted whole where the game 
 test('a program that cannot be downloaded is reported on the page, over the window', async (t) => {
   for (const [file, reason] of [['poromea.js', 'poromea.js を読み込めません。'], ['poromea.wasm', 'poromea.wasm: ']]) {
     const game = await Game.open({ started: false, routes: (context) => context.route(`**/${file}`, (route) => route.abort()) }, t);
-    const report = game.page.locator('.failure[role=alert]');
-    await report.waitFor();
-    const text = await report.textContent();
+    const text = await game.page.locator('.failure[role=alert]').textContent();
     assert.ok(text.startsWith(`ゲームを開始できません。\n${reason}`), text);
     game.failures = [text];
     // The browser's own word on the download that failed, and nothing else.

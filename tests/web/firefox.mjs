@@ -1,6 +1,6 @@
 // The page in Firefox ESR for Game (game.mjs), driven over WebDriver BiDi by puppeteer-core with the mouse and
-// keys: served by server.mjs (Firefox has no route of the tests' own), with the same problems counted. It gives
-// Game and the scenarios' Steps the few parts of a Playwright page they use.
+// keys: served by server.mjs (Firefox has no route of the tests' own). It gives Game and the scenarios' Steps
+// the few parts of a Playwright page they use.
 import puppeteer from 'puppeteer-core';
 import { serve } from './server.mjs';
 
@@ -37,15 +37,12 @@ function standingClock() {
 // The keys whose names puppeteer lacks or reads otherwise: its Enter is the keypad's.
 const KEYS = { Space: ' ', Enter: '\uE006', NumpadEnter: '\uE007' };
 
-export async function openFirefox(root, problems) {
+export async function openFirefox(root) {
   const server = await serve(root), { origin } = server;
   const browser = await puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true });
   const page = await browser.newPage();
   await page.setViewport({ width: 1280, height: 800 });
   await page.evaluateOnNewDocument(standingClock);
-  page.on('console', (m) => ['error', 'warn'].includes(m.type()) && problems.push(m.text()));
-  page.on('pageerror', (e) => problems.push(e.message));
-  page.on('request', (r) => [origin, 'null'].includes(new URL(r.url()).origin) || problems.push(r.url()));
   // What Game and Steps read of an element: the first the selector finds, or all of them.
   const locator = (selector) => {
     const box = () => page.$eval(selector, (e) => e.getBoundingClientRect().toJSON());
@@ -61,7 +58,7 @@ export async function openFirefox(root, problems) {
   return {
     origin,
     context: { close: async () => { await browser.close(); await server.close(); } },
-    page: { mouse: page.mouse, locator, goto: (url) => page.goto(url),
+    page: { mouse: page.mouse, locator, goto: (url) => page.goto(url), on: (event, listener) => page.on(event, listener),
       keyboard: { press: async (combination) => {  // "Control+Digit2": the modifiers held around the key
         const [key, ...held] = combination.split('+').map((k) => KEYS[k] ?? k).reverse();
         for (const k of held) await page.keyboard.down(k);
@@ -69,7 +66,6 @@ export async function openFirefox(root, problems) {
         for (const k of held) await page.keyboard.up(k);
       } },
       evaluate: (f, arg) => page.evaluate(f, arg),
-      screenshot: (options) => page.screenshot(options),
       clock: { runFor: (ms) => page.evaluate((t) => window.poromeaTestClock(t), ms) },
       ready: () => page.waitForFunction(() => document.documentElement.dataset.readyMs !== undefined) },
   };

@@ -1,14 +1,11 @@
-// The page in WebKit (Debian's WebKitGTK MiniBrowser, driven through its
-// WebDriver, WebKitWebDriver, on a display of the test's own): the program
-// (poromea.js and poromea.wasm) is downloaded once, and the game deals. Served over HTTP by server.mjs.
+// The page in WebKit (Debian's WebKitGTK MiniBrowser, driven through its WebDriver, WebKitWebDriver, on a display of
+// the test's own), served over HTTP by server.mjs: the program (poromea.js and poromea.wasm) downloaded once, a deal.
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
 import { test } from 'node:test';
 import { COVERS, PARTS, root, until } from './game.mjs';
 import { serve } from './server.mjs';
-
-const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
 
 // Something started in its own process group, ended with all it started.
 function started(command, args, options) {
@@ -41,7 +38,7 @@ test('in WebKit: the program downloaded once, and START deals the six parts', { 
     return value;
   };
   await until('WebKitWebDriver listens', () => call('GET', '/status').then((s) => s.ready));
-  const { sessionId } = await call('POST', '/session', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': { binary: MINIBROWSER, args: ['--automation'] } } } });
+  const { sessionId } = await call('POST', '/session', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': { binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', args: ['--automation'] } } } });
   t.after(() => call('DELETE', `/session/${sessionId}`).catch(() => {}));
   const session = (method, path, body) => call(method, `/session/${sessionId}${path}`, body);
   const run = (script) => session('POST', '/execute/sync', { script, args: [] });

@@ -1,7 +1,6 @@
 #!/usr/bin/python3
 """poromea.exe as a packager sees it, read back from its PE file: a line per check, then "N passed, N failed";
-status 1 on any failure. Usage: check_pe.py build-win32/poromea.exe 1.0.0, the version the build was made for
-(run_wine_tests.sh takes it from the build's CMake cache)."""
+status 1 on any failure. Usage: check_pe.py build-win32/poromea.exe VERSION, the version the build was made for."""
 import struct
 import sys
 
