@@ -93,6 +93,7 @@ FAULTS = [
         ("host/web/*.cpp", 'if (described) element.call<void>("setAttribute", val("aria-description"), val(std::string(description)));', "")]),
     ("web: a failure of the page is swallowed", [("host/web/*.cpp", 'listen(val::global("window"), "error", "onPageError");', "")]),
     ("options: --memorise N taken as nothing", [("ui/options.cpp", "            value = arguments[++i];", "            ++i;\n            continue;")]),
+    ("web: the address's memorising time not taken", [("host/web/main.cpp", "refused ? poromea::kMemoriseMs : options.memoriseMs", "poromea::kMemoriseMs")]),
     ("web: a ?memorise= not taken is not said", [("host/web/main.cpp", '            notice.set("textContent", val(options.text));\n', "")]),
     # The shared interaction.
     ("interaction: drop lands on the next slot", [("ui/interaction.cpp", "kSlotDrops.at(static_cast<std::size_t>(slot))",

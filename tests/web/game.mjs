@@ -80,10 +80,12 @@ export class Game {
   // Forced: a click that a modal box takes is a player's click too.
   async press(...buttons) { for (const button of buttons) await this.control(button)[this.phone ? 'tap' : 'click']({ force: true }); }
 
-  // START, then the memorise time; returns the parts dealt face up, by card.
-  async deal() {
+  // START, then the memorise time (the address's, not over a second early); returns the parts dealt face up, by card.
+  async deal(ms = 5000) {
     const { cards: faceUp } = await this.press('Command1').then(() => this.seen());
-    await this.page.clock.runFor(5000);
+    await this.page.clock.runFor(ms - 1000);
+    assert.deepEqual((await this.seen()).cards, faceUp, 'still face up');
+    await this.page.clock.runFor(1000);
     assert.deepEqual([[...faceUp].sort(), (await this.seen()).cards], [PARTS, COVERS]);
     return faceUp;
   }

@@ -6,9 +6,9 @@ import { COVERS, PARTS, play } from './game.mjs';
 // Touch: on the page zoomed in, as a pinch zooms it, a card dragged moves no page; a second finger makes a
 // pinch, which takes the card away and presses nothing; a screen reader's activation (a click with no pointer or
 // key) presses no button while the keys hold a card; a whole game, the congratulation window scaled to fit.
-play('a whole game by touch on a phone, zoomed in and out', { phone: true, query: '/?memorise=5' }, async (game) => {
+play('a whole game by touch on a phone, zoomed in and out', { phone: true, query: '/?memorise=7' }, async (game) => {
   assert.equal(await game.page.getByRole('status').count(), 0, 'a memorising time taken says nothing');
-  const faceUp = await game.deal();
+  const faceUp = await game.deal(7000);
   // As a pinch does (this headless browser synthesises no pinch), refused by a page that forbids zooming.
   await game.cdp.send('Emulation.setPageScaleFactor', { pageScaleFactor: 2 });
   const view = () => game.page.evaluate(() => ({ scale: visualViewport.scale, left: visualViewport.pageLeft, top: visualViewport.pageTop, x: scrollX, y: scrollY }));
