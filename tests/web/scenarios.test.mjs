@@ -57,8 +57,8 @@ class Steps {
         if (this.button === 'back') {  // pressed and let go there (the release step only moves), as Playwright cannot
           await query(() => history.pushState(null, ''));  // the browser's Back goes back: here, within the page
           const at = { x: card.x + 12, y: card.y + 30, button: 'back', clickCount: 1 }, { cdp } = this.game;
-          await (cdp ? ['mousePressed', 'mouseReleased'].reduce((p, type) => p.then(() => cdp.send('Input.dispatchMouseEvent', { type, ...at })), Promise.resolve())
-            : mouse.click(at.x, at.y, { button: 'back' }));
+          if (cdp) for (const type of ['mousePressed', 'mouseReleased']) await cdp.send('Input.dispatchMouseEvent', { type, ...at });
+          else await mouse.click(at.x, at.y, { button: 'back' });
           break;
         }
         await mouse.move(card.x + 12, card.y + 30);
