@@ -72,7 +72,7 @@ define configure
 	else cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(2); fi
 endef
 
-.PHONY: all deps test-deps build run test test-build test-build-asan test-build-win32 test-build-web install package screenshot bench pictures clean \
+.PHONY: all deps test-deps build run test run-browsers run-native run-wine run-sanitizers test-build test-build-asan test-build-win32 test-build-web install package screenshot bench pictures clean \
         win32 win64 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web audit-web
 
 all: build
@@ -100,14 +100,19 @@ RUN_WEB    := cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) POROMEA_SCENARI
 
 # Every test: builds everything first (the tests, again with AddressSanitizer,
 # UndefinedBehaviorSanitizer and leak detection, the Windows executable, the
-# page), then runs the four runners (tests/run_suites.sh), the longest first,
-# one more at a time than the machine has cores (most of their tests wait on a
-# window, a browser or a voice more than they compute), each one's output
-# printed whole as it ends, and last a line per runner and their sum,
-# "N passed, N failed". A build without a single test fails (a test package missing).
+# page), then runs the four runners side by side, the longest first, one more
+# at a time than the machine has cores (most of their tests wait on a window,
+# a browser or a voice more than they compute). make's own output sync prints
+# each runner's output whole as it ends, its own count last; -k lets every
+# runner finish. A build without a single test fails (a test package missing).
 test: test-build test-build-asan test-build-win32 test-build-web
-	@tests/run_suites.sh $(BUILD)/test-logs $$(($(JOBS) + 1)) "browsers=$(RUN_WEB)" "ctest native=$(RUN_NATIVE)" \
-	    "Wine=$(RUN_WIN32)" "ctest sanitizers=$(RUN_ASAN)"
+	@$(MAKE) --no-print-directory -k -O -j $$(($(JOBS) + 1)) run-browsers run-native run-wine run-sanitizers \
+	    && echo "make test: the four runners passed"
+
+run-browsers: ; @echo "== browsers"; $(RUN_WEB)
+run-native: ; @echo "== ctest native"; $(RUN_NATIVE)
+run-wine: ; @echo "== Wine"; $(RUN_WIN32)
+run-sanitizers: ; @echo "== ctest sanitizers"; $(RUN_ASAN)
 
 test-build: test-deps
 	$(call configure,$(BUILD))
