@@ -4,6 +4,7 @@
 // modality on a host that waits for the box and on one that cannot, and the one report of a failure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -381,6 +382,35 @@ TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
         EXPECT_TRUE(g.key(Key::Tab));
         EXPECT_EQ(g.d.focused[Window::Main], ControlId::Check) << "closed, the game takes the keys again";
     }
+}
+
+// The rules as every host reaches them: the check judges every place, the last one too, and only this game's
+// drops; it ends dragging, and a new deal allows none while it is face up. A seventh card is a fault, reported.
+TEST(Rules, EveryPlaceAndOnlyThisGamesDropsAreJudged) {
+    Game g;
+    g.playCorrectly();
+    const Row face{"part0", "part1", "part2", "part3", "part4", "part5"};
+    EXPECT_EQ(g.d.row(ImageArray::Slot), face);
+    g.c.cardPressed(0, left());
+    EXPECT_EQ(g.d.outline, "") << "the check ends dragging";
+    const Row faceUp = g.deal();  // two right eyes, the second on the left eye's place
+    for (int slot = 0; slot < kParts; ++slot) {
+        g.c.cardPressed(static_cast<int>(std::ranges::find(faceUp, face[std::min(slot, 4)]) - faceUp.begin()), left());
+        g.c.pointerReleased(0, kLeftButton, centreOfSlot(slot));
+    }
+    g.c.buttonClicked(Controller::Button::Check);
+    EXPECT_EQ(g.d.row(ImageArray::Slot), (Row{"part0", "part1", "part2", "part3", "part4", "part4"}));
+    EXPECT_EQ(g.d.boxes.size(), 1u);
+    g.c.buttonClicked(Controller::Button::Start);
+    g.c.cardPressed(0, left());
+    EXPECT_EQ(g.d.outline, "") << "no drag while the new deal is face up";
+    g.c.buttonClicked(Controller::Button::Check);
+    EXPECT_EQ(g.d.row(ImageArray::Slot), Row(kParts, "empty")) << "nothing placed in this game";
+    EXPECT_EQ(g.d.boxes.size(), 2u);
+    EXPECT_EQ(g.d.placed.size(), 1u) << "the congratulation window opened for the right answer alone";
+    g.c.timerElapsed();
+    g.c.cardPressed(kParts, left());
+    EXPECT_EQ(g.d.failures.size(), 1u);
 }
 
 // The generator the hosts hand the rules, re-seeded from the clock at every START: over many deals every one of

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ui/options.h"
@@ -16,20 +17,12 @@ using A = Options::Action;
 const std::string kBadValue = "--memorise には 5 から 600 までの秒数を指定してください。";
 
 TEST(Options, PlaysWithTheTimeAsked) {
-    const std::vector<std::pair<Args, int>> cases{
-        {{}, 5000},                                   // the game's own five seconds
-        {{"--memorise=20"}, 20000},
-        {{"--memorise", "20"}, 20000},
-        {{"--memorise=5"}, 5000},
-        {{"--memorise", "600"}, 600000},
-        {{"--memorise=30", "--memorise", "8"}, 8000},  // the last one asked
-    };
+    // The game's own five seconds; either form, at both ends; the last one asked.
+    const std::vector<std::pair<Args, int>> cases{{{}, 5000}, {{"--memorise=20"}, 20000}, {{"--memorise", "20"}, 20000},
+        {{"--memorise=5"}, 5000}, {{"--memorise", "600"}, 600000}, {{"--memorise=30", "--memorise", "8"}, 8000}};
     for (const auto& [args, ms] : cases) {
         const Options o = readOptions(args);
-        EXPECT_EQ(o.action, A::Play) << args.size();
-        EXPECT_EQ(o.memoriseMs, ms) << args.size();
-        EXPECT_EQ(o.status, 0);
-        EXPECT_EQ(o.text, "");
+        EXPECT_EQ(std::tuple(o.action, o.memoriseMs, o.status, o.text), std::tuple(A::Play, ms, 0, "")) << args.size();
     }
 }
 
@@ -55,33 +48,20 @@ TEST(Options, HelpAndVersionEndWithZero) {
 
 TEST(Options, ErrorsSayWhatIsWrongAndEndWithTwo) {
     const std::string missing = "--memorise の後に秒数がありません（例: --memorise=20）。";
-    const std::vector<std::pair<Args, std::string>> cases{
-        // Values not taken: shorter than the game's, longer than ten minutes, not whole seconds.
-        {{"--memorise=4"}, kBadValue},
-        {{"--memorise", "4"}, kBadValue},
-        {{"--memorise=0"}, kBadValue},
-        {{"--memorise=601"}, kBadValue},
-        {{"--memorise="}, kBadValue},
-        {{"--memorise=-5"}, kBadValue},
-        {{"--memorise", "5.5"}, kBadValue},
-        {{"--memorise=10s"}, kBadValue},
-        {{"--memorise=0x10"}, kBadValue},
-        {{"--memorise=1000000000000"}, kBadValue},
-        {{"--memorise", "--help"}, kBadValue},  // the word after it is its value
-        {{"--memorise"}, missing},
-        {{"--memorise=20", "--memorise"}, missing},
-        {{"--bogus"}, "知らないオプションです: --bogus（--help で使い方を表示します）"},
-        {{"-platform", "offscreen"}, "知らないオプションです: -platform（--help で使い方を表示します）"},
-        {{"--memorise20"}, "知らないオプションです: --memorise20（--help で使い方を表示します）"},
-        {{"--version=2"}, "知らないオプションです: --version=2（--help で使い方を表示します）"},
-        {{"20"}, "知らないオプションです: 20（--help で使い方を表示します）"},
-        {{"--bogus", "--help"}, "知らないオプションです: --bogus（--help で使い方を表示します）"},
-    };
+    const auto unknown = [](const std::string& what) { return "知らないオプションです: " + what + "（--help で使い方を表示します）"; };
+    // Values not taken: shorter than the game's, longer than ten minutes, not whole seconds; the word after it is its value.
+    std::vector<std::pair<Args, std::string>> cases;
+    for (const char* bad : {"--memorise=4", "--memorise=0", "--memorise=601", "--memorise=", "--memorise=-5", "--memorise=10s",
+                            "--memorise=0x10", "--memorise=1000000000000"}) {
+        cases.push_back({{bad}, kBadValue});
+    }
+    cases.insert(cases.end(), {{{"--memorise", "4"}, kBadValue}, {{"--memorise", "5.5"}, kBadValue}, {{"--memorise", "--help"}, kBadValue},
+        {{"--memorise"}, missing}, {{"--memorise=20", "--memorise"}, missing}, {{"--bogus"}, unknown("--bogus")},
+        {{"-platform", "offscreen"}, unknown("-platform")}, {{"--memorise20"}, unknown("--memorise20")},
+        {{"--version=2"}, unknown("--version=2")}, {{"20"}, unknown("20")}, {{"--bogus", "--help"}, unknown("--bogus")}});
     for (const auto& [args, text] : cases) {
         const Options o = readOptions(args);
-        EXPECT_EQ(o.action, A::Error) << args[0];
-        EXPECT_EQ(o.text, text) << args[0];
-        EXPECT_EQ(o.status, 2) << args[0];
+        EXPECT_EQ(std::tuple(o.action, o.text, o.status), std::tuple(A::Error, text, 2)) << args[0];
     }
 }
 
