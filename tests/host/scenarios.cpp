@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstdio>
 #include <map>
-#include <random>
 #include <ranges>
 
 #include "game/form1.h"
@@ -389,57 +388,6 @@ void picturesOnScreen(Driver& d) {
     check(crossings > 100 && between < 2 * crossings);
 }
 
-// Random real input: drags from the cards with any button to anywhere, the
-// game's keys, START and O  K, the memorise time, the congratulation window
-// moved and closed. After every event the windows still show a game, and
-// every check says right exactly when the face is whole.
-void monkey(Driver& d) {
-    std::mt19937 rng(7);
-    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
-    auto anywhere = [&] { return Point{pick(ui::pixels(ui::kForm1.clientWidth)), pick(ui::pixels(ui::kForm1.clientHeight))}; };
-    auto isDeal = [](Names row) { return std::is_permutation(row.begin(), row.end(), kParts_.begin()); };
-    Names faceUp;
-    int verdicts = 0, whole = 0;
-    const int steps = d.monkeySteps();
-    for (int step = 0; step < steps && d.failures().empty(); ++step) {
-        const int r = pick(100);
-        if (r < 35) {
-            drag(d, pick(kParts), pick(4) ? centreOf(Slot(pick(kParts))) : anywhere(), static_cast<Button>(pick(3)));
-        } else if (r < 55) {
-            d.key(static_cast<ui::Key>(pick(static_cast<int>(ui::Key::Escape) + 1)), pick(2));
-        } else if (r < 62) {
-            d.click("Command1");
-            faceUp = shownBy(d, ImageArray::Imgx);
-        } else if (r < 72) {
-            if (r < 66 && isDeal(faceUp)) placeAll(d, faceUp);  // a player who remembered well
-            d.takeMessageBoxes();
-            d.click("Command2");
-            const bool right = shownBy(d, ImageArray::Slot) == kParts_;
-            checkEq(d.takeMessageBoxes().size(), right ? 0u : 1u);
-            check(!right || windowsTitled(d, kForm2Title).size() == 1);
-            ++verdicts, whole += right;
-        } else if (r < 92) {
-            d.letTimerElapse();
-        } else if (!windowsTitled(d, kForm2Title).empty()) {
-            pick(2) ? d.closeWindow(kForm2Title) : d.moveWindow(kForm2Title, anywhere());
-        } else {
-            d.tab();
-        }
-        const Names cards = shownBy(d, ImageArray::Imgx);
-        check(cards == kCovers || isDeal(cards));
-        for (const std::string& s : shownBy(d, ImageArray::Slot)) {
-            check(s == "empty" || std::count(kCovers.begin(), kCovers.end(), s) || std::count(kParts_.begin(), kParts_.end(), s));
-        }
-        check(windowsTitled(d, kForm2Title).size() <= 1);
-        const std::optional<Rect> outline = d.outline();  // a card held by the keys, on a slot
-        check(!outline || std::ranges::any_of(std::views::iota(0, kParts), [&](int k) { return outline == rectOf(Slot(k)); }));
-        for (const MessageWindow& box : d.takeMessageBoxes()) checkEq(box.title, "まちがいです。");
-    }
-    check(d.failures().empty());
-    std::printf("monkey: %d checks, %d whole faces\n", verdicts, whole);
-    check(verdicts > steps / 30 && whole > steps / 300);  // the run reached both outcomes, or it proves little
-}
-
 }  // namespace
 
 const std::vector<Scenario>& all() {
@@ -451,7 +399,6 @@ const std::vector<Scenario>& all() {
         {"KeyboardGame", keyboardGame},
         {"NotTheGames", notTheGames},
         {"ButtonsAndMemorisingTime", buttonsAndMemorisingTime, {}, kMemoriseMs},
-        {"Monkey", monkey},
         {"PicturesOnScreen", picturesOnScreen},
     };
     return scenarios;

@@ -104,7 +104,6 @@ public:
     virtual void closeWindow(std::string_view title) = 0;
     virtual bool running() = 0;                         // the program has not ended
     virtual bool windowsClose() { return true; }        // false where the main window cannot be closed (a page)
-    virtual int monkeySteps() { return 1500; }          // fewer where every step is a round trip to a browser
     // How often the player looks while the cards are face up: every few milliseconds on the wall's clock; less
     // often where the clock stands still between the steps (a page's), since a look there costs no game time.
     virtual int lookEveryMs() { return 5; }

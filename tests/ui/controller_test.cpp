@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -411,6 +412,52 @@ TEST(Rules, EveryPlaceAndOnlyThisGamesDropsAreJudged) {
     g.c.timerElapsed();
     g.c.cardPressed(kParts, left());
     EXPECT_EQ(g.d.failures.size(), 1u);
+}
+
+// Random events as any host delivers them: any pointer and button pressed on any card and let go anywhere, any key in
+// either window, the buttons, Timer1's tick, the windows closed, activated and left, on a desk whose box waits or not.
+// After every event the desk shows a game (or what the host drew before START), a check says right exactly when the
+// face is whole, and nothing fails.
+TEST(Controller, RandomEventsLeaveAGame) {
+    std::mt19937 rng(7);
+    const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    const Row face{"part0", "part1", "part2", "part3", "part4", "part5"};
+    int verdicts = 0, whole = 0;
+    for (int game = 0; game < 40; ++game) {
+        Game g(pick(2));
+        Row faceUp;
+        for (int step = 0; step < 2000; ++step) {
+            const Point at = pick(3) ? centreOfSlot(pick(kParts)) : Point{pick(900) + 0.5, pick(500) + 0.5};
+            const Window window = pick(4) ? Window::Main : Window::Congratulation;
+            const std::size_t boxes = g.d.boxes.size();
+            const bool refused = g.d.boxOpen || g.c.holding();  // a button under the box, or with a card held
+            switch (pick(10)) {
+                case 0: case 1: g.c.cardPressed(pick(kParts), {pick(2), 1 << pick(4), 0, {5, 5}}); break;
+                case 2: g.c.pointerMoved(pick(2), at, pick(8)); break;
+                case 3: g.c.pointerReleased(pick(2), 1 << pick(4), at); break;
+                case 4: case 5: g.key(static_cast<Key>(pick(static_cast<int>(Key::Tab) + 1)), window); break;
+                case 6: g.c.buttonClicked(Controller::Button::Start), faceUp = g.d.row(ImageArray::Imgx); break;
+                case 7:
+                    for (int part = pick(2) ? 0 : kParts; part < kParts && !refused && std::ranges::count(faceUp, face[0]); ++part) {
+                        g.c.cardPressed(static_cast<int>(std::ranges::find(faceUp, face[part]) - faceUp.begin()), left());
+                        g.c.pointerReleased(0, kLeftButton, centreOfSlot(part));  // a player who remembered well
+                    }
+                    g.c.buttonClicked(Controller::Button::Check);
+                    if (refused) break;
+                    EXPECT_EQ(g.d.boxes.size() - boxes, g.d.row(ImageArray::Slot) == face ? 0u : 1u);
+                    ++verdicts, whole += g.d.row(ImageArray::Slot) == face;
+                    break;
+                case 8: g.c.timerElapsed(); break;
+                default: pick(2) ? g.c.closeRequested(window) : pick(2) ? g.c.windowActivated(window) : g.c.windowDeactivated(), g.d.boxOpen = false;
+            }
+            const Row cards = g.d.row(ImageArray::Imgx);
+            ASSERT_TRUE(cards == kCovers || cards == Row(kParts, "") || std::ranges::is_permutation(cards, face)) << step;
+            for (const std::string& slot : g.d.row(ImageArray::Slot)) ASSERT_TRUE(slot.empty() || slot == "empty" || std::ranges::count(kCovers, slot) || std::ranges::count(face, slot));
+        }
+        ASSERT_EQ(g.d.failures, std::vector<std::string>{});
+    }
+    std::printf("%d checks, %d whole faces\n", verdicts, whole);
+    EXPECT_TRUE(verdicts > 2000 && whole > 200);  // both verdicts, or it proves little
 }
 
 // The generator the hosts hand the rules, re-seeded from the clock at every START: over many deals every one of

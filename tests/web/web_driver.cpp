@@ -148,7 +148,6 @@ public:
     void closeWindow(std::string_view title) override { ask("close\t" + std::string(title)); }
     bool running() override { return true; }  // a page is closed by its browser, not by the game
     bool windowsClose() override { return false; }
-    int monkeySteps() override { return 300; }
     int lookEveryMs() override { return 50; }
     std::vector<std::string> failures() override { return split(ask("failures"), '|'); }
 

@@ -181,7 +181,6 @@ public:
     void closeWindow(std::string_view title) override { input(window(title), {{WM_CLOSE, 0, 0}}); }
     bool running() override { return quitStatus < 0; }
     std::vector<std::string> failures() override { return reports; }
-    int monkeySteps() override { return 500; }  // every step a round trip through Wine
 
     void pump() {  // the message loop, until a few quiet passes in a row show the input handled
         for (int quiet = 0; quiet++ < 3; Sleep(1)) {
