@@ -149,9 +149,8 @@ def main(game):
                                                "object:property-change:accessible-description")
         said(world, "the main window opens", None, "ポロメア frame.", "START push button.", "スタート.", seconds=60)
 
-        # The deal is told as START is pressed, card by card; it is random. Then the cards are covered (the
-        # memorising time is measured by the scenarios). Orca ends a sentence with a full stop unless it ends
-        # with a bracket.
+        # The deal is told as START is pressed, card by card; it is random. Then the cards are covered (the memorising
+        # time is measured by the scenarios). Orca ends a sentence with a full stop unless it ends with a bracket.
         world.key("space")
         heard = world.hear(20, lambda s: any(h.startswith("notification ") for h in s))
         deal = re.fullmatch(r"notification 1 (\S+) 2 (\S+) 3 (\S+) 4 (\S+) 5 (\S+) 6 (\S+?)\.?", heard[-1] if heard else "")

@@ -266,12 +266,10 @@ void keyboardGame(Driver& d) {
     checkEq(d.focus(), (Focused{"ポロメア", "Command2"}));
 }
 
-// When, after START, the player sees the cards covered, looking every few
-// milliseconds: the time of the first look that found them covered, and of
-// the last that still found them face up. Each look takes its time, and on a
-// loaded machine the two lie further apart; the covering fell between them.
-// The clock is read before the click: read after it, a slow round trip to the
-// window would be taken off the time measured.
+// When, after START, the player sees the cards covered, looking every few milliseconds: the time of the first look that
+// found them covered, and of the last that still found them face up. Each look takes its time, and on a loaded machine
+// the two lie further apart; the covering fell between them. The clock is read before the click: read after it, a slow
+// round trip to the window would be taken off the time measured.
 struct Covering {
     double seen = 0;      // first seen covered
     double faceUp = 0;    // last seen face up

@@ -1,6 +1,5 @@
-// What every host must do, written once and played through a small driver
-// per host: real input events on the real windows, and what they show read
-// back. A driver knows its window system; the scenarios know the game.
+// What every host must do, written once and played through a small driver per host: real input events on the real
+// windows, and what they show read back. A driver knows its window system; the scenarios know the game.
 #pragma once
 
 #include <cstdint>
@@ -68,9 +67,8 @@ class Driver {
 public:
     virtual ~Driver() = default;
 
-    // Input, each delivered as the window system's own events and handled
-    // before the call returns; a click focuses its button as a real one does.
-    // A message box that opens meanwhile is read and answered with its OK button.
+    // Input, each delivered as the window system's own events and handled before the call returns; a click focuses its
+    // button as a real one does. A message box that opens meanwhile is read and answered with its OK button.
     virtual void click(std::string_view button) = 0;  // "Command1", "Command2"
     virtual void press(int card, Button button) = 0;   // pressed inside Imgx(card), held
     virtual void releaseAt(Point p) = 0;               // moved to p with the button held, released there

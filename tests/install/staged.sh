@@ -1,8 +1,7 @@
 #!/bin/bash
-# The game installed with DESTDIR into a scratch folder, as `make install` would put it under /usr.
-# "files": exactly files.txt, each accepted by the tools a desktop reads it with.  "run": the staged
-# game shows its main window on a private X server while the build and source folders are hidden,
-# so nothing it needs is left behind in them.
+# The game installed with DESTDIR into a scratch folder, as `make install` would put it under /usr. "files": exactly
+# files.txt, each accepted by the tools a desktop reads it with.  "run": the staged game shows its main window on a
+# private X server while the build and source folders are hidden, so nothing it needs is left behind in them.
 set -euo pipefail
 build=$(realpath "$1") mode=$2 src=$(realpath "$3")
 stage=$(mktemp -d)

@@ -1,8 +1,6 @@
-// The host scenarios the desktop hosts play, by name, on the page: the
-// scenario player (web_scenarios, built with the game's tests) asks for each
-// step, and this driver carries it out in Chromium (in Firefox ESR through
-// firefox.mjs, for firefox.test.mjs) with the real mouse and keys, reading
-// back what the page shows.
+// The host scenarios the desktop hosts play, by name, on the page: the scenario player (web_scenarios, built with the
+// game's tests) asks for each step, and this driver carries it out in Chromium (in Firefox ESR through firefox.mjs, for
+// firefox.test.mjs) with the real mouse and keys, reading back what the page shows.
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
 import { createInterface } from 'node:readline';
@@ -185,7 +183,7 @@ const playScenario = ([name, missing, memoriseMs], title = `scenario ${name}`, o
     const steps = new Steps(game, Number(memoriseMs));
     for await (const line of createInterface({ input: child.stdio[3] })) {
       const answer = String(await steps.run(line) ?? '');
-      child.stdio[4].write(`${answer.replace(/\n/g, '\\n')}\n`);
+      child.stdio[4].write(`${answer.replace(/\n/g, '\x1e')}\n`);
       if (line === 'end') break;
     }
     assert.equal(await exited, 0, errors);

@@ -1,9 +1,8 @@
-// The page's folder served over HTTP on this machine, as a static web server
-// serves it: each file with its type and a validator (a request that has the
-// file answered 304), every request logged. The page's service worker, its
-// installability and Lighthouse want such a server: the tests' browser-served
-// origin is not a secure context. The folder is at `under` (a path ending
-// in /): a page copied anywhere on a site must work there. The files `without` are answered 404.
+// The page's folder served over HTTP on this machine, as a static web server serves it: each file with its type and a
+// validator (a request that has the file answered 304), every request logged. The page's service worker, its
+// installability and Lighthouse want such a server: the tests' browser-served origin is not a secure context. The
+// folder is at `under` (a path ending in /): a page copied anywhere on a site must work there. The files `without` are
+// answered 404.
 import { createServer } from 'node:http';
 import { readFile, stat } from 'node:fs/promises';
 

@@ -1,8 +1,7 @@
-// The host scenarios on the page: this program plays them, and a browser
-// driver (tests/web/scenarios.test.mjs) carries out each step in Chromium
-// with real input and reads back what the page shows. They talk in lines,
-// this program writing commands to descriptor 3 and reading each answer
-// from descriptor 4, so the scenarios stay as synchronous as on a desktop.
+// The host scenarios on the page: this program plays them, and a browser driver (tests/web/scenarios.test.mjs) carries
+// out each step in Chromium with real input and reads back what the page shows. They talk in lines, this program
+// writing commands to descriptor 3 and reading each answer from descriptor 4, so the scenarios stay as synchronous as
+// on a desktop.
 //
 //   web_scenarios --list    the scenarios' names, one a line
 //   web_scenarios NAME      plays one; exit status 0 when every check held
@@ -49,19 +48,9 @@ public:
         if (command.rfind("picture", 0) != 0) pictures_.clear();  // anything but a look may change them
         std::fprintf(out_, "%s\n", command.c_str());
         std::fflush(out_);
-        std::string answer;
-        for (int ch; (ch = std::fgetc(in_)) != EOF && ch != '\n';) answer += static_cast<char>(ch);
-        // Newlines inside an answer come escaped.
-        std::string text;
-        for (std::size_t i = 0; i < answer.size(); ++i) {
-            if (answer[i] == '\\' && i + 1 < answer.size() && answer[i + 1] == 'n') {
-                text += '\n';
-                ++i;
-            } else {
-                text += answer[i];
-            }
-        }
-        return text;
+        std::string answer;  // a newline inside it comes as the record separator
+        for (int ch; (ch = std::fgetc(in_)) != EOF && ch != '\n';) answer += ch == '\x1e' ? '\n' : static_cast<char>(ch);
+        return answer;
     }
 
     void click(std::string_view button) override {

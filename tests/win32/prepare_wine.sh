@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# make test-build-win32: what the Windows tests need before they run, made once for a build folder, so
-# that each run of the tests only copies it: a Wine prefix set up (BUILD_DIR/wine-prefix), and which
-# build's tests run here (BUILD_DIR/wine-arch: "32" or "64", then why). Where Wine starts a 32-bit
-# Windows program the tests run on the 32-bit build, as shipped; where it does not (a kernel without
-# 32-bit code, whose qemu-i386 cannot carry Wine's loader), the same tests are built 64-bit (make win64,
-# into BUILD64_DIR) and run under wine64. POROMEA_WINE_ARCH=64 takes the 64-bit way anywhere,
-# POROMEA_WINE_ARCH=32 the 32-bit way without asking.
+# make test-build-win32: what the Windows tests need before they run, made once for a build folder, so that each run of
+# the tests only copies it: a Wine prefix set up (BUILD_DIR/wine-prefix), and which build's tests run here
+# (BUILD_DIR/wine-arch: "32" or "64", then why). Where Wine starts a 32-bit Windows program the tests run on the 32-bit
+# build, as shipped; where it does not (a kernel without 32-bit code, whose qemu-i386 cannot carry Wine's loader), the
+# same tests are built 64-bit (make win64, into BUILD64_DIR) and run under wine64. POROMEA_WINE_ARCH=64 takes the 64-bit
+# way anywhere, POROMEA_WINE_ARCH=32 the 32-bit way without asking.
 #
 #   tests/win32/prepare_wine.sh BUILD_DIR BUILD64_DIR
 set -uo pipefail
