@@ -1,10 +1,10 @@
-// The page in headless Chromium (POROMEA_BROWSER=firefox: in Firefox ESR, through firefox.mjs) as the tests open
+// The page in headless Chromium (`firefox`: in Firefox ESR, through firefox.mjs) as the tests open
 // it: served by the browser context itself or, given `server`, by server.mjs; on a fake clock; every console
 // error, page error and request beyond the page's origin a problem. `init` runs before the page's scripts,
 // `routes` adds routes taken before the page's, `started: false` does not wait for the game, a `profile` folder
 // is a player's browser of its own, `screen` a phone's viewport and density, whose pictures `density` awaits.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { after, test } from 'node:test';
 import { chromium } from 'playwright-core';
 
 export const root = process.env.POROMEA_WEB ?? new URL('../../build-web', import.meta.url).pathname;
@@ -21,22 +21,20 @@ export async function until(what, check) {
   throw new Error(`never: ${what}`);
 }
 
-const firefox = process.env.POROMEA_BROWSER === 'firefox';
-let browser;
+let browser;  // Chromium, once a test asks for it
 const launch = { executablePath: '/usr/bin/chromium', args: ['--disable-gpu'] };
-before(async () => { if (!firefox) browser = await chromium.launch(launch); });
-after(() => browser?.close());
+after(() => browser?.then((b) => b.close()));
 
 export const play = (name, options, body) => test(name, { timeout: options.timeout ?? 120_000 }, async (t) => body(await Game.open(options, t)));
 
 export class Game {
-  static async open({ phone = false, query = '', server, init, routes, profile, started = true, screen, density } = {}, t) {
-    const game = Object.assign(new Game(), { phone, density, origin: server?.origin ?? origin, problems: [], failures: [] });
+  static async open({ firefox, phone = false, query = '', server, init, routes, profile, started = true, screen, density } = {}, t) {
+    const game = Object.assign(new Game(), { firefox, phone, density, origin: server?.origin ?? origin, problems: [], failures: [] });
     if (firefox) {
       Object.assign(game, await (await import('./firefox.mjs')).openFirefox(root));
     } else {
       const device = { viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone, ...screen };
-      const context = game.context = await (profile ? chromium.launchPersistentContext(profile, { ...launch, ...device }) : browser.newContext(device));
+      const context = game.context = await (profile ? chromium.launchPersistentContext(profile, { ...launch, ...device }) : (await (browser ??= chromium.launch(launch))).newContext(device));
       if (init) await context.addInitScript(init);
       if (!server) await context.route(`${origin}/**`, (route) => route.fulfill({ path: root + new URL(route.request().url()).pathname.replace(/\/$/, '/index.html') }));
       await routes?.(context);
@@ -55,7 +53,7 @@ export class Game {
   }
 
   // The game has started: it takes the player's input.
-  ready() { return firefox ? this.page.ready() : this.page.waitForSelector('html[data-ready-ms]', { state: 'attached' }); }
+  ready() { return this.firefox ? this.page.ready() : this.page.waitForSelector('html[data-ready-ms]', { state: 'attached' }); }
 
   // Only the failure reports the test expects, no console error, no request beyond the page's origin.
   async close() {
