@@ -11,8 +11,7 @@
 
 namespace {
 
-constexpr QRgb kSkin = 0xffccff99, kLavender = 0xff9999cc, kNavy = 0xff1a1a77, kRed = 0xffff0000,
-               kBlack = 0xff000000, kEmpty = 0xffd0ffa0, kPink = 0xffffb3b3;
+constexpr QRgb kBlack = 0xff000000;
 
 QImage load(const QString& name) { return QImage(":/pictures/" + name).convertToFormat(QImage::Format_ARGB32); }
 
@@ -50,14 +49,7 @@ TEST(Pictures, EachIsThereAtItsSizeAndFormatAndUnlikeTheOthers) {
     }
 }
 
-TEST(Pictures, ColoursWhereAPlayerLooksAndMirrors) {
-    const std::vector<std::tuple<QString, QPoint, QRgb>> cases{
-        {"part0.gif", {0, 0}, kSkin},     {"part4.gif", {49, 49}, kSkin},  {"part2.gif", {0, 49}, kLavender},
-        {"empty.gif", {49, 0}, kEmpty},   {"title.gif", {533, 0}, kPink},  {"face.gif", {0, 299}, kLavender},
-        {"face.gif", {148, 160}, kSkin},  {"face.gif", {63, 160}, kNavy},  {"face.gif", {200, 40}, kBlack},
-        {"cover3.gif", {0, 0}, kRed},     {"part5.gif", {3, 25}, kSkin}};
-    for (const auto& [name, at, colour] : cases)
-        EXPECT_EQ(load(name).pixel(at), colour) << name.toStdString() << " " << at.x() << "," << at.y();
+TEST(Pictures, DigitsBannerMirrorsAndTheMole) {
     for (int d = 1; d <= 6; ++d) {  // one white digit, centred
         const QRect digit = boxOf(load(QString("cover%1.gif").arg(d)), [](QRgb c, QPoint) { return qGreen(c) > 128; });
         EXPECT_NEAR(digit.height(), 38, 3) << d;

@@ -2,6 +2,6 @@
 // rest of the page is its own code and Chromium's tests'), played through firefox.mjs.
 import { playScenario } from './scenarios.mjs';
 
-for (const name of ['CorrectGames', 'KeyboardGame', 'NotTheGames', 'ButtonsAndMemorisingTime']) {
+for (const name of ['WholeGames', 'KeyboardGame', 'NotTheGames', 'ButtonsAndMemorisingTime']) {
   playScenario(name, `in Firefox ESR: scenario ${name}`, { firefox: true, timeout: 300_000 });
 }

@@ -81,20 +81,11 @@ class Steps {
       case 'holdboxes': this.holdBoxes = true; break;
       case 'answerboxes': this.holdBoxes = false; break;
       case 'clickwindow': {
-        // A point of its client area no other window hides, as a player clicks it.
-        const client = args[0] === await query(() => document.querySelector('#Form1').getAttribute('aria-label'))
-          ? '#Form1' : '#Form2:not([hidden]) .client';
-        const box = await page.locator(client).boundingBox();
-        const at = await query(([c, x, y, w, h]) => {
-          for (let fy = 0.1; fy < 1; fy += 0.2) for (let fx = 0.05; fx < 1; fx += 0.1) {
-            const p = { x: x + w * fx, y: y + h * fy };
-            if (document.elementFromPoint(p.x, p.y)?.closest(c.split(' ')[0])) return p;
-          }
-          return null;
-        }, client, box.x, box.y, box.width, box.height);
-        if (!at && !this.holdBoxes) throw new Error(`${args[0]}: hidden everywhere`);
-        // Under a modal box, where the window is: the box's backdrop takes the click.
-        await mouse.click(at?.x ?? box.x + box.width / 2, at?.y ?? box.y + box.height / 2);
+        // Inside its client area where the other window, at its place, does not hide it: the main window's bottom right
+        // corner, the congratulation window's top left. Under a modal box, the box's backdrop takes the click.
+        const main = args[0] === await query(() => document.querySelector('#Form1').getAttribute('aria-label'));
+        const box = await page.locator(main ? '#Form1' : '#Form2:not([hidden]) .client').boundingBox();
+        await mouse.click(main ? box.x + box.width - 3 : box.x + 2, main ? box.y + box.height - 3 : box.y + 2);
         break;
       }
       case 'timer': await page.clock.runFor(this.memoriseMs); break;
@@ -133,25 +124,17 @@ class Steps {
         const { width: w, height: h, rgb } = pixelsOf(await page.screenshot({ clip }));
         return `${w} ${h} ${rgb.toString('hex')}`;
       }
-      case 'move': {
-        // The congratulation window by its title bar; the main window fills the page and stays.
-        if (!(await page.locator('#Form2:not([hidden])').count()) || args[0] !== await page.locator('#Form2-title').textContent()) break;
+      case 'move': {  // the congratulation window (the main window fills the page), by its title bar
         const client = await page.locator('#Form2 .client').boundingBox(), bar = await page.locator('#Form2 .titlebar').boundingBox();
         const from = { x: bar.x + bar.width / 3, y: bar.y + bar.height / 2 };
-        // A title bar the main window hides cannot be taken.
-        if (!(await query(([x, y]) => !!document.elementFromPoint(x, y)?.closest('#Form2'), from.x, from.y))) break;
         await mouse.move(from.x, from.y);
         await mouse.down();
         await mouse.move(from.x + Number(args[1]) - client.x, from.y + Number(args[2]) - client.y, { steps: 4 });
         await mouse.up();
         break;
       }
-      case 'close':
-        if (await page.locator('#Form2:not([hidden])').count() && args[0] === await page.locator('#Form2-title').textContent()) {
-          // As a desktop's window manager closes it, in front or not.
-          await this.game.control('close', 'Form2').dispatchEvent('click');
-        }
-        break;
+      // The congratulation window (the main window is the page's), as a desktop's window manager closes it, in front or not.
+      case 'close': await this.game.control('close', 'Form2').dispatchEvent('click'); break;
       case 'failures': return (await page.locator('.failure[role=alert]').allTextContents()).join('|');
       case 'end': return 'ok';
       default: throw new Error(`no such step: ${line}`);
