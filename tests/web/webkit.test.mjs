@@ -2,34 +2,26 @@
 // the test's own), served over HTTP by server.mjs: the program (poromea.js and poromea.wasm) downloaded once, a deal.
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
+import { mkdtemp, rm } from 'node:fs/promises';
 import { createServer } from 'node:net';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { test } from 'node:test';
 import { COVERS, PARTS, root, until } from './game.mjs';
 import { serve } from './server.mjs';
-
-// Something started in its own process group, ended with all it started.
-function started(command, args, options) {
-  const child = spawn(command, args, { detached: true, ...options });
-  const exited = new Promise((resolve) => child.on('exit', resolve));
-  return { child, end: async () => { if (child.exitCode === null) { try { process.kill(-child.pid); } catch { /* gone */ } } await exited; } };
-}
 
 test('in WebKit: the program downloaded once, and START deals the six parts', { timeout: 120_000 }, async (t) => {
   // Without its service worker, whose own fetches of the page's files may come before or after the page's.
   const server = await serve(root, { without: ['sw.js'] });
   t.after(server.close);
-  // A number of its own, claimed by the server's lock file: Xvfb left to choose races another server choosing at once.
-  let display;
-  for (let tries = 0; !display && tries < 50; ++tries) {
-    const number = 200 + Math.floor(Math.random() * 800);
-    const xvfb = started('Xvfb', [`:${number}`, '-displayfd', '3', '-screen', '0', '1280x800x24', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
-    t.after(xvfb.end);
-    display = await new Promise((resolve) => { xvfb.child.stdio[3].once('data', () => resolve(`:${number}`)); xvfb.child.once('exit', () => resolve()); });
-  }
-  if (!display) throw new Error('no free X display');
+  // On an X display of its own (tests/private_display.sh), in a process group of its own, ended whole.
   const port = await new Promise((resolve) => { const s = createServer().listen(0, '127.0.0.1', () => { const { port: p } = s.address(); s.close(() => resolve(p)); }); });
-  const driver = started('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore', env: { ...process.env, DISPLAY: display } });
-  t.after(driver.end);
+  const dir = await mkdtemp(join(tmpdir(), 'poromea-webkit-'));
+  t.after(() => rm(dir, { recursive: true, force: true }));
+  const driver = spawn('bash', ['-c', '. "$0" && private_display "$1" && exec WebKitWebDriver --port="$2"',
+    new URL('../private_display.sh', import.meta.url).pathname, dir, String(port)], { stdio: 'ignore', detached: true });
+  const exited = new Promise((resolve) => driver.on('exit', resolve));
+  t.after(async () => { if (driver.exitCode === null) { try { process.kill(-driver.pid); } catch { /* gone */ } } await exited; });
 
   const call = async (method, path, body) => {
     const response = await fetch(`http://127.0.0.1:${port}${path}`, { method, headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body) });
