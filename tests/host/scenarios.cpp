@@ -210,17 +210,6 @@ void notTheGames(Driver& d) {
 
 // --- the keyboard ---
 
-// Holds card `card` by key and walks the outline to `slot` by the shorter way round.
-void carry(Driver& d, int card, int slot) {
-    d.key(digit(card), slot % 2);  // the main row's digits and the keypad's
-    checkEq(d.outline(), rectOf(Slot(ui::kFirstKeyboardSlot)));
-    const bool forward = slot <= kParts / 2;
-    for (int k = ui::kFirstKeyboardSlot; k != slot; k = (k + (forward ? 1 : kParts - 1)) % kParts) {
-        d.key(forward ? (k % 2 ? ui::Key::Down : ui::Key::Right) : (k % 2 ? ui::Key::Up : ui::Key::Left));
-    }
-    checkEq(d.outline(), rectOf(Slot(slot)));
-}
-
 void keyboardGame(Driver& d) {
     checkEq(d.focus(), (Focused{"ポロメア", "Command1"}));
     d.key(ui::Key::Space);
@@ -230,9 +219,16 @@ void keyboardGame(Driver& d) {
     d.letTimerElapse();
     checkEq(shownBy(d, ImageArray::Imgx), kCovers);
 
+    // Each part's card by its digit (the main row's and the keypad's in turn), taken onto the mouth's place, carried to
+    // its own by the arrows, each of the four, either way round, and dropped by Return or Space.
+    using K = ui::Key;
+    const std::vector<std::vector<K>> ways{{}, {K::Right}, {K::Down, K::Right}, {K::Right, K::Down, K::Right}, {K::Left, K::Up}, {K::Up}};
     for (int part = 0; part < kParts; ++part) {
-        carry(d, cardOf(faceUp, part), part);
-        d.key(part % 2 ? ui::Key::Space : ui::Key::Return);
+        d.key(digit(cardOf(faceUp, part)), part % 2);
+        checkEq(d.outline(), rectOf(Slot(0)));
+        for (const K key : ways[static_cast<std::size_t>(part)]) d.key(key);
+        checkEq(d.outline(), rectOf(Slot(part)));
+        d.key(part % 2 ? K::Space : K::Return);
         check(!d.outline());
         checkEq(d.picture(Slot(part)), kCovers[static_cast<std::size_t>(cardOf(faceUp, part))]);
     }
@@ -321,6 +317,7 @@ constexpr Sample kCover1[] = {
     {33, 46, {0xFF, 0xFF, 0xFF}, "the 1's foot"},
     {40, 30, {0xFF, 0x00, 0x00}, "red right of the stem"},
     {25, 5, {0xFF, 0x00, 0x00}, "red above the 1"},
+    {0, 25, {0xFF, 0x00, 0x00}, "red at its left edge, drawn from its control's corner"},
 };
 
 // Scaling blends neighbouring pixels a little; every sample lies amid its colour.

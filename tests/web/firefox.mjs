@@ -51,7 +51,6 @@ export async function openFirefox(root) {
       click: () => box().then((b) => page.mouse.click(b.x + b.width / 2, b.y + b.height / 2)),
       // The event alone, as Playwright sends it, with no pointer.
       dispatchEvent: (type) => page.$eval(selector, (e, t) => e.dispatchEvent(new MouseEvent(t, { bubbles: true, cancelable: true, composed: true })), type),
-      count: () => page.$$eval(selector, (all) => all.length),
       textContent: () => page.$eval(selector, (e) => e.textContent),
       allTextContents: () => page.$$eval(selector, (all) => all.map((e) => e.textContent)) };
   };

@@ -47,7 +47,6 @@ public:
         pump();
     }
     ~Win32Driver() override { KillTimer(nullptr, answerTimer_); }
-    win32::PictureLibrary& pictures() { return pictures_; }  // the host's, each picture read once
     // The windows the player does not click, found as the system lists them: the drag's outline by
     // its class, the live region the game's words are read from as the one control taking no room.
     HWND dragOutline() const { return FindWindowExW(host.form1(), nullptr, L"PoromeaDragOutline", nullptr); }
@@ -125,19 +124,11 @@ public:
         for (const DWORD start = GetTickCount(); !painted() && GetTickCount() - start < 5000;) pump();
         check(painted());
         Seen out{area.width, area.height, {}};
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), area.width, -area.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HDC window = GetDC(host.form1()), memory = CreateCompatibleDC(window);
-        HBITMAP copy = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, copy);
-        check(BitBlt(memory, 0, 0, area.width, area.height, window, area.left, area.top, SRCCOPY));
-        GdiFlush();
-        const auto* bgrx = static_cast<const std::uint8_t*>(bits);
-        for (int i = 0; i < area.width * area.height; ++i, bgrx += 4) out.pixels.push_back({bgrx[2], bgrx[1], bgrx[0]});
-        SelectObject(memory, old);
-        DeleteObject(copy);
-        DeleteDC(memory);
+        HDC window = GetDC(host.form1());
+        for (int i = 0; i < area.width * area.height; ++i) {
+            const COLORREF c = GetPixel(window, area.left + i % area.width, area.top + i / area.width);
+            out.pixels.push_back({GetRValue(c), GetGValue(c), GetBValue(c)});
+        }
         ReleaseDC(host.form1(), window);
         return out;
     }

@@ -19,7 +19,7 @@ std::vector<std::string> said;               // the live region's words, as they
 
 // Screen readers hear of a card held by the keys moving, as a live region's words, and of a picture's change (the
 // buttons' names through the system's annotations Wine lacks: there they are their captions, the scenarios'); labels
-// get Japanese fonts; cards and slots show their pictures as laid out, pixel for pixel; the outline, on top, follows.
+// get Japanese fonts; the outline, on top, follows the pointer.
 void windowsOnScreen() {
     Win32Driver d;
     d.click("Command1");
@@ -38,25 +38,13 @@ void windowsOnScreen() {
     // The same words as on every host, read out as a live region's.
     checkEq(said, (std::vector<std::string>{"カード 4を とりました。くち あき", "ひだりめ あき",
                                             "みぎめ あき", "カード 4を みぎめに おきました"}));
-    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HDC memory = CreateCompatibleDC(nullptr);
     for (const ui::Control& c : ui::kForm1.controls) {
-        if (c.kind == ui::Kind::Label) {
-            SelectObject(memory, reinterpret_cast<HFONT>(SendMessageW(d.host.control(c.name), WM_GETFONT, 0, 0)));
-            checkEq(GetTextCharset(memory), SHIFTJIS_CHARSET);
-        }
-        const auto image = c.reached;
-        if (!image) continue;
-        const auto& p = win32::win32Picture(d.pictures().get(d.picture(*image)));
-        POINT shown{ui::pixels(c.left), ui::pixels(c.top)};
-        ClientToScreen(d.host.form1(), &shown);
-        SelectObject(memory, p.bitmap);
-        const int w = std::min(ui::pixels(c.width), p.width), h = std::min(ui::pixels(c.height), p.height);
-        int n = 0;  // the pixels alike, row by row
-        while (n < w * h && GetPixel(screen, shown.x + n % w, shown.y + n / w) == GetPixel(memory, n % w, n / w)) ++n;
-        if (n < w * h) fail(__FILE__, __LINE__, d.spoken(*image) + ": the screen shows something else");
+        if (c.kind != ui::Kind::Label) continue;
+        SelectObject(memory, reinterpret_cast<HFONT>(SendMessageW(d.host.control(c.name), WM_GETFONT, 0, 0)));
+        checkEq(GetTextCharset(memory), SHIFTJIS_CHARSET);
     }
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
 
     const ui::Control& card = ui::controlFor(Imgx(0));
     const Point p{ui::pixels(card.left) + 100, ui::pixels(card.top) - 50};  // anywhere
