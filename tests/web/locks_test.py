@@ -7,35 +7,23 @@ import os
 import re
 import sys
 
-# A version, a range, or a URL, path or alias has a digit, an operator or a colon; a tag is a bare word.
-TAG = re.compile(r"^[A-Za-z][A-Za-z0-9._-]*$")
+TAG = re.compile(r"^[A-Za-z][A-Za-z0-9._-]*$")  # a version, range, URL, path or alias has a digit, an operator or a colon
 
-
-def loose(folder):
-    lock = json.load(open(os.path.join(folder, "package-lock.json")))
-    overrides = json.load(open(os.path.join(folder, "package.json"))).get("overrides", {})
-    for where, entry in lock.get("packages", {}).items():
-        nested = overrides.get(where.rpartition("node_modules/")[2])
-        for kind in ("dependencies", "optionalDependencies", "peerDependencies"):
-            for name, declared in (entry.get(kind) or {}).items():
-                if TAG.match(declared) and name not in overrides and not (isinstance(nested, dict) and name in nested):
-                    yield f"{where or '(root)'} -> {name}@{declared}"
-
-
-def locks(root):
+failed = found = 0
+for root in sys.argv[1:]:
     for top, dirs, files in os.walk(root):
         dirs[:] = [d for d in dirs if d != "node_modules" and not d.startswith((".", "build"))]
-        if "package-lock.json" in files:
-            yield top
-
-
-folders = sorted(top for root in sys.argv[1:] for top in locks(root))
-if not folders:
-    sys.exit("no package-lock.json below " + " ".join(sys.argv[1:]))
-failed = 0
-for folder in folders:
-    found = list(loose(folder))
-    print(f"{folder}: {len(found)} dependencies by a moving tag without an override", *found, sep="\n    ")
-    failed += bool(found)
-print(f"locks: {len(folders) - failed} passed, {failed} failed")
-sys.exit(failed > 0)
+        if "package-lock.json" not in files:
+            continue
+        found += 1
+        lock, package = (json.load(open(os.path.join(top, f))) for f in ("package-lock.json", "package.json"))
+        overrides = package.get("overrides", {})
+        loose = [f"{where or '(root)'} -> {name}@{declared}" for where, entry in lock.get("packages", {}).items()
+                 for kind in ("dependencies", "optionalDependencies", "peerDependencies")
+                 for name, declared in (entry.get(kind) or {}).items()
+                 if TAG.match(declared) and name not in overrides
+                 and not (isinstance(nested := overrides.get(where.rpartition("node_modules/")[2]), dict) and name in nested)]
+        print(f"{top}: {len(loose)} dependencies by a moving tag without an override", *loose, sep="\n    ")
+        failed += bool(loose)
+print(f"locks: {found - failed} passed, {failed} failed")
+sys.exit(failed > 0 or not found)
