@@ -261,7 +261,7 @@ def suite(kind, tree, log):
     if kind == "native":
         if run(["cmake", "--build", "build", "-j", jobs], tree, log):
             return "not built"
-        slow = "Orca|ScreenReader|Install|Memcheck"
+        slow = "Orca|ScreenReader|Install"
         return "pass" if all(run(["ctest", "-j", jobs, "--timeout", "300", "--stop-on-failure", which, slow],
                                  os.path.join(tree, "build"), log) == 0 for which in ("-E", "-R")) else "fail"
     if kind == "web":

@@ -109,14 +109,15 @@ const std::vector<Shown> kShown = [] {
     return all;
 }();
 
-// Every announcement of every kind of step, with what it may say of each card, slot and of what they show.
+// Every announcement of every kind of step, with what it may say of each card, slot and of what they show; a few deals
+// stand for all.
 std::map<Told::Kind, std::set<std::string>> everyAnnouncement(const std::vector<Shown>& shownOnSlots) {
     using K = Told::Kind;
     std::map<K, std::set<std::string>> out;
     std::array<int, 6> parts{0, 1, 2, 3, 4, 5};
-    do {
-        out[K::Dealt].insert(words({K::Dealt, -1, -1, {}, parts}));
-    } while (std::next_permutation(parts.begin(), parts.end()));
+    for (int n = 0; n < 720; ++n, std::next_permutation(parts.begin(), parts.end())) {
+        if (n % 97 == 0) out[K::Dealt].insert(words({K::Dealt, -1, -1, {}, parts}));  // deals differ only in their order
+    }
     out[K::Covered].insert(words({K::Covered}));
     for (int card = 0; card < 6; ++card) {
         out[K::PickedUp].insert(words({K::PickedUp, card}));
@@ -154,13 +155,7 @@ TEST(Heard, EveryWordIsReadByDebiansVoice) {
         EXPECT_EQ(unread(hear(text)), std::string_view(text).size() == 3) << text << ": " << hear(text).phonemes;
     }
     std::set<std::string> all = everyDescription();
-    for (const auto& [kind, texts] : everyAnnouncement(kShown)) {
-        // The deals differ only in their order: a few of them stand for all.
-        std::size_t n = 0;
-        for (const std::string& t : texts) {
-            if (kind != Told::Kind::Dealt || n++ % 97 == 0) all.insert(t);
-        }
-    }
+    for (const auto& [kind, texts] : everyAnnouncement(kShown)) all.insert(texts.begin(), texts.end());
     ASSERT_GT(all.size(), 250U);
     for (const std::string& text : all) {
         const Heard h = hear(text);
@@ -179,9 +174,7 @@ TEST(Heard, EachStepKeepsPaceWithTheKeys) {
     for (const auto& [kind, texts] : everyAnnouncement(kUnderAHeldCard)) {
         std::string longest;
         double seconds = 0;
-        std::size_t n = 0;
         for (const std::string& t : texts) {
-            if (kind == K::Dealt && n++ % 97 != 0) continue;
             if (const double s = hear(t).seconds; s > seconds) seconds = s, longest = t;
         }
         const auto& [what, most] = limit.at(kind);
