@@ -1,22 +1,12 @@
 #!/bin/bash
-# The game installed with DESTDIR into a scratch folder, as `make install` would put it under /usr. "files": exactly
-# files.txt, each accepted by the tools a desktop reads it with.  "run": the staged game shows its main window on a
-# private X server while the build and source folders are hidden, so nothing it needs is left behind in them.
+# The game installed with DESTDIR into a scratch folder, as `make install` would put it under /usr, shows its main
+# window on a private X server while the build and source folders are hidden: nothing it needs is left behind in them.
 set -euo pipefail
-build=$(realpath "$1") mode=$2 src=$(realpath "$3")
+build=$(realpath "$1") src=$(realpath "$2")
 stage=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$stage"' EXIT
 DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 usr=$stage/usr
-
-if [ "$mode" = files ]; then
-    diff -u "$src/tests/install/files.txt" <(cd "$usr" && find . ! -type d | cut -c3- | LC_ALL=C sort)
-    # desktop-file-validate fails on errors only: a warning it prints fails here too.
-    desktop-file-validate "$usr"/share/applications/*.desktop | { ! grep .; }
-    appstreamcli validate-tree --no-net --strict "$stage"
-    (cd "$usr"/share/icons/hicolor && file */apps/*.png) | { ! grep -v -E '^([0-9]+)x\1/.*: +PNG image data, \1 x \1,'; }
-    exit 0
-fi
 
 . "$src/tests/private_display.sh"
 private_display "$stage"
