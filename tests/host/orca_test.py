@@ -7,7 +7,6 @@ import contextlib
 import ctypes
 import fcntl
 import os
-import random
 import re
 import shutil
 import signal
@@ -57,7 +56,12 @@ class World:
         try:
             # The daemons that leave their parents (speech-dispatcher) become this script's children, so that it reaps them.
             ctypes.CDLL(None, use_errno=True).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER
-            self.env["DISPLAY"] = self.display()
+            # An X display of its own (tests/private_display.sh), its server waited for by the shell that started it.
+            shell = self.start(["bash", "-c", '. "$0" && private_display "$1" && echo "$DISPLAY" && wait', os.path.join(
+                os.path.dirname(os.path.abspath(__file__)), "..", "private_display.sh"), self.tmp], stdout=subprocess.PIPE)
+            self.env["DISPLAY"] = shell.stdout.readline().decode().strip()
+            if not self.env["DISPLAY"].startswith(":"):
+                raise RuntimeError(self.env["DISPLAY"] or "no X display")
             bus = self.start(["dbus-daemon", "--session", "--nofork", "--print-address"], stdout=subprocess.PIPE)
             self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
             subprocess.run(["gsettings", "set", "org.gnome.desktop.interface", "toolkit-accessibility", "true"],
@@ -75,20 +79,6 @@ class World:
         except BaseException:
             self.__exit__()
             raise
-
-    def display(self):
-        """An X display of its own, on a number claimed by the server's lock file: Xvfb -displayfd left to choose
-        races another server choosing at once."""
-        for number in random.sample(range(200, 1000), 50):
-            read, write = os.pipe()
-            xvfb = self.start(["Xvfb", f":{number}", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten",
-                               "tcp", "-noreset"], pass_fds=[write], stderr=subprocess.DEVNULL)
-            os.close(write)
-            with os.fdopen(read) as ready:
-                if ready.readline().strip():
-                    return f":{number}"
-            xvfb.wait()  # taken
-        raise RuntimeError("no free X display")
 
     def start(self, args, **kw):
         return subprocess.Popen(args, env=self.env, stdin=subprocess.DEVNULL, start_new_session=True, **kw)

@@ -12,16 +12,6 @@ const { PNG } = pngjs;
 const player = process.env.POROMEA_SCENARIOS ?? new URL('../../build/tests/web/web_scenarios', import.meta.url).pathname;
 export const scenarios = execFileSync(player, ['--list']).toString().trim().split('\n').map((line) => line.split('\t'));
 
-// A screenshot's pixels as RGB bytes, row by row.
-function pixelsOf(png) {
-  const { width, height, data } = PNG.sync.read(Buffer.from(png));
-  const rgb = Buffer.alloc(width * height * 3);
-  for (let i = 0; i < width * height; ++i) data.copy(rgb, i * 3, i * 4, i * 4 + 3);
-  return { width, height, rgb };
-}
-
-const BUTTONS = { left: 'left', right: 'right', middle: 'middle', back: 'back' };
-
 // The driver's side of one scenario.
 class Steps {
   constructor(game, memoriseMs) { Object.assign(this, { game, page: game.page, memoriseMs, boxes: [], button: 'left' }); }
@@ -51,7 +41,7 @@ class Steps {
       case 'click': await this.game.control(args[0]).click({ force: true }); break;
       case 'press': {
         const card = await this.game.control(`Imgx(${args[0]})`).boundingBox();
-        this.button = BUTTONS[args[1]];
+        this.button = args[1];  // left, right, middle or back
         if (this.button === 'back') {  // pressed and let go there (the release step only moves), as Playwright cannot
           await query(() => history.pushState(null, ''));  // the browser's Back goes back: here, within the page
           const at = { x: card.x + 12, y: card.y + 30, button: 'back', clickCount: 1 }, { cdp } = this.game;
@@ -121,8 +111,8 @@ class Steps {
         if (this.game.density) await page.waitForSelector(dense, { state: 'attached', timeout: 10_000 }).catch(() => {});
         const [x, y, width, height] = args.map(Number), f = await this.form1(), k = f.width / await query(() => document.getElementById('Form1').offsetWidth);
         const clip = { x: f.x + x * k, y: f.y + y * k, width: width * k, height: height * k };
-        const { width: w, height: h, rgb } = pixelsOf(await page.screenshot({ clip }));
-        return `${w} ${h} ${rgb.toString('hex')}`;
+        const { width: w, height: h, data } = PNG.sync.read(await page.screenshot({ clip }));  // RGBA, row by row
+        return `${w} ${h} ${data.filter((_, i) => i % 4 !== 3).join(' ')}`;
       }
       case 'move': {  // the congratulation window (the main window fills the page), by its title bar
         const client = await page.locator('#Form2 .client').boundingBox(), bar = await page.locator('#Form2 .titlebar').boundingBox();

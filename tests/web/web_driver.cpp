@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <sstream>
 #include <utility>
 #include <string>
 #include <string_view>
@@ -117,17 +118,13 @@ public:
         return {fields.size() > 0 ? fields[0] : "", fields.size() > 1 ? fields[1] : ""};
     }
     std::string caption(std::string_view button) override { return ask("caption\t" + std::string(button)); }
-    // A screenshot of the area, as the browser painted it: "WIDTH HEIGHT RRGGBB..." row by row.
+    // A screenshot of the area, as the browser painted it: its width and height, then each pixel's red, green and blue.
     Seen seen(Rect area) override {
-        const std::string answer = ask("seen\t" + std::to_string(area.left) + "\t" + std::to_string(area.top) + "\t" +
-                                       std::to_string(area.width) + "\t" + std::to_string(area.height));
+        std::istringstream answer(ask("seen\t" + std::to_string(area.left) + "\t" + std::to_string(area.top) + "\t" +
+                                      std::to_string(area.width) + "\t" + std::to_string(area.height)));
         Seen out;
-        int skip = 0;
-        std::sscanf(answer.c_str(), "%d %d %n", &out.width, &out.height, &skip);
-        for (std::size_t i = static_cast<std::size_t>(skip); i + 6 <= answer.size(); i += 6) {
-            const auto channel = [&](std::size_t at) { return static_cast<int>(std::strtol(answer.substr(at, 2).c_str(), nullptr, 16)); };
-            out.pixels.push_back({channel(i), channel(i + 2), channel(i + 4)});
-        }
+        answer >> out.width >> out.height;
+        for (int r, g, b; answer >> r >> g >> b;) out.pixels.push_back({r, g, b});
         if (out.pixels.size() != static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height)) out = {};
         return out;
     }
