@@ -1,7 +1,6 @@
-// Linked into test builds of the game only, so that the real start-up, options and all, runs unattended and is
-// measured from outside. Every message box is answered as it shows, what it said printed on standard error. Once the
-// main window shows, START is pressed as a player would, and how long the cards stayed face up is printed; then the
-// program ends.
+// Linked into test builds of the game only, so that the real start-up, options and all, runs unattended and is measured
+// from outside. Every message box is answered as it shows, what it said printed on standard error. Once the main window
+// shows, START is pressed as a player would, and how long the cards stayed face up is printed; then the program ends.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
