@@ -13,6 +13,7 @@
 namespace {
 
 struct Answerer : QObject {
+    using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* box = qobject_cast<QMessageBox*>(watched);
         if (box && event->type() == QEvent::Show) {
@@ -35,7 +36,7 @@ bool shows(const char* prefix) {
 }
 
 void watch() {
-    qApp->installEventFilter(new Answerer);
+    qApp->installEventFilter(new Answerer(qApp));
     auto* poll = new QTimer(qApp);
     static QElapsedTimer clock;  // started as START is pressed
     QObject::connect(poll, &QTimer::timeout, [poll] {
