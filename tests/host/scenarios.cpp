@@ -213,12 +213,14 @@ void keyboardGame(Driver& d) {
     d.letTimerElapse();
     checkEq(shownBy(d, ImageArray::Imgx), kCovers);
 
-    // Each part's card by its digit (the main row's and the keypad's in turn), taken onto the mouth's place, carried to
-    // its own by the arrows, each of the four, either way round, and dropped by Return or Space.
+    // Each part's card by its digit (the keypad's for cards 1, 3 and 5, whatever the deal; the main row's for the others),
+    // taken onto the mouth's place, carried to its own by the arrows, each of the four, either way round, and dropped by
+    // Return or Space.
     using K = ui::Key;
     const std::vector<std::vector<K>> ways{{}, {K::Right}, {K::Down, K::Right}, {K::Right, K::Down, K::Right}, {K::Left, K::Up}, {K::Up}};
     for (int part = 0; part < kParts; ++part) {
-        d.key(digit(cardOf(faceUp, part)), part % 2);
+        const int card = cardOf(faceUp, part);
+        d.key(digit(card), card % 2 == 0);
         checkEq(d.outline(), rectOf(Slot(0)));
         for (const K key : ways[static_cast<std::size_t>(part)]) d.key(key);
         checkEq(d.outline(), rectOf(Slot(part)));
