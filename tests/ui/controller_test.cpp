@@ -298,7 +298,9 @@ TEST(Controller, AFailureEndsTheGameOnceWithOneReport) {
     g.c.buttonClicked(Controller::Button::Start);
     EXPECT_EQ(g.d.row(ImageArray::Imgx), kCovers);
     EXPECT_FALSE(g.key(Key::Digit1));
-    g.c.run("ウィンドウ", [] { throw 1; });
+    bool ran = false;
+    g.c.run("ウィンドウ", [&] { ran = true; throw 1; });
+    EXPECT_FALSE(ran) << "a handler run after the end";
     EXPECT_EQ(g.d.failures.size(), 1u);
 
     // Whatever is thrown is caught and told the same way.
