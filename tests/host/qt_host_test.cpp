@@ -5,7 +5,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
@@ -16,6 +15,7 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <chrono>
 #include <memory>
 
 #include "host/qt/picture_library.h"
@@ -97,7 +97,8 @@ public:
     }
 
     void wait(int milliseconds) override { QTest::qWait(milliseconds); }
-    double now() override { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
+    // The monotonic clock Qt's timers run on.
+    double now() override { return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
     std::string caption(std::string_view button) override {
         return static_cast<QPushButton*>(control(button))->text().toStdString();
     }
@@ -194,7 +195,6 @@ private:
         return host_->form1()->windowTitle().toStdString() == title ? host_->form1() : host_->form2();
     }
 
-    QElapsedTimer clock_ = [] { QElapsedTimer t; t.start(); return t; }();
     QTemporaryDir dir_;
     std::unique_ptr<qt::PictureLibrary> pictures_;
     std::unique_ptr<qt::QtHost> host_;

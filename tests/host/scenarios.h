@@ -83,7 +83,7 @@ public:
     virtual void underNextBox(std::function<void()> steps) = 0;
     // Lets Timer1 elapse once if it runs (the memorise time, shortened).
     virtual void letTimerElapse() = 0;
-    // Lets `milliseconds` pass, as the player waits, and the time now in milliseconds.
+    // Lets `milliseconds` pass, as the player waits, and the time now in milliseconds, on the clock the host's timers run on.
     virtual void wait(int milliseconds) = 0;
     virtual double now() = 0;
 
