@@ -19,6 +19,12 @@ namespace {
 
 using Row = std::vector<std::string>;
 const Row kCovers{"cover1", "cover2", "cover3", "cover4", "cover5", "cover6"};
+const Row kFace{"part0", "part1", "part2", "part3", "part4", "part5"};
+
+// The card a deal put part `part` on.
+int cardOf(const Row& faceUp, int part) {
+    return static_cast<int>(std::ranges::find(faceUp, kFace[static_cast<std::size_t>(part)]) - faceUp.begin());
+}
 
 struct Named : Picture {
     explicit Named(std::string n) : name(std::move(n)) {}
@@ -384,13 +390,12 @@ TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
 TEST(Rules, EveryPlaceAndOnlyThisGamesDropsAreJudged) {
     Game g;
     g.playCorrectly();
-    const Row face{"part0", "part1", "part2", "part3", "part4", "part5"};
-    EXPECT_EQ(g.d.row(ImageArray::Slot), face);
+    EXPECT_EQ(g.d.row(ImageArray::Slot), kFace);
     g.c.cardPressed(0, left());
     EXPECT_EQ(g.d.outline, "") << "the check ends dragging";
     const Row faceUp = g.deal();  // two right eyes, the second on the left eye's place
     for (int slot = 0; slot < kParts; ++slot) {
-        g.c.cardPressed(static_cast<int>(std::ranges::find(faceUp, face[std::min(slot, 4)]) - faceUp.begin()), left());
+        g.c.cardPressed(cardOf(faceUp, std::min(slot, 4)), left());
         g.c.pointerReleased(0, kLeftButton, centreOfSlot(slot));
     }
     g.c.buttonClicked(Controller::Button::Check);
@@ -415,7 +420,6 @@ TEST(Rules, EveryPlaceAndOnlyThisGamesDropsAreJudged) {
 TEST(Controller, RandomEventsLeaveAGame) {
     std::mt19937 rng(7);
     const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
-    const Row face{"part0", "part1", "part2", "part3", "part4", "part5"};
     int verdicts = 0, whole = 0;
     for (int game = 0; game < 40; ++game) {
         Game g(pick(2));
@@ -432,21 +436,21 @@ TEST(Controller, RandomEventsLeaveAGame) {
                 case 4: case 5: g.key(static_cast<Key>(pick(static_cast<int>(Key::Tab) + 1)), window); break;
                 case 6: g.c.buttonClicked(Controller::Button::Start), faceUp = g.d.row(ImageArray::Imgx); break;
                 case 7:
-                    for (int part = pick(2) ? 0 : kParts; part < kParts && !refused && std::ranges::count(faceUp, face[0]); ++part) {
-                        g.c.cardPressed(static_cast<int>(std::ranges::find(faceUp, face[part]) - faceUp.begin()), left());
+                    for (int part = pick(2) ? 0 : kParts; part < kParts && !refused && std::ranges::count(faceUp, kFace[0]); ++part) {
+                        g.c.cardPressed(cardOf(faceUp, part), left());
                         g.c.pointerReleased(0, kLeftButton, centreOfSlot(part));  // a player who remembered well
                     }
                     g.c.buttonClicked(Controller::Button::Check);
                     if (refused) break;
-                    EXPECT_EQ(g.d.boxes.size() - boxes, g.d.row(ImageArray::Slot) == face ? 0u : 1u);
-                    ++verdicts, whole += g.d.row(ImageArray::Slot) == face;
+                    EXPECT_EQ(g.d.boxes.size() - boxes, g.d.row(ImageArray::Slot) == kFace ? 0u : 1u);
+                    ++verdicts, whole += g.d.row(ImageArray::Slot) == kFace;
                     break;
                 case 8: g.c.timerElapsed(); break;
                 default: pick(2) ? g.c.closeRequested(window) : pick(2) ? g.c.windowActivated(window) : g.c.windowDeactivated(), g.d.boxOpen = false;
             }
             const Row cards = g.d.row(ImageArray::Imgx);
-            ASSERT_TRUE(cards == kCovers || cards == Row(kParts, "") || std::ranges::is_permutation(cards, face)) << step;
-            for (const std::string& slot : g.d.row(ImageArray::Slot)) ASSERT_TRUE(slot.empty() || slot == "empty" || std::ranges::count(kCovers, slot) || std::ranges::count(face, slot));
+            ASSERT_TRUE(cards == kCovers || cards == Row(kParts, "") || std::ranges::is_permutation(cards, kFace)) << step;
+            for (const std::string& slot : g.d.row(ImageArray::Slot)) ASSERT_TRUE(slot.empty() || slot == "empty" || std::ranges::count(kCovers, slot) || std::ranges::count(kFace, slot));
         }
         ASSERT_EQ(g.d.failures, std::vector<std::string>{});
     }
