@@ -34,10 +34,9 @@ WIN32_PACKAGES := cmake make g++-mingw-w64-i686
 # The same sources built 64-bit (make win64), for the tests where 32-bit
 # Windows programs cannot run.
 WIN64_PACKAGES := cmake make g++-mingw-w64-x86-64
-# Its tests: Wine (32-bit for the game, 64-bit for the prefix's own services),
-# a display, the fonts that stand in for the labels' MS fonts, and pefile.
-WIN32_TEST_PACKAGES := wine wine32:i386 wine64 fonts-wine xvfb xauth \
-            fonts-ipafont-mincho fonts-ipafont-gothic python3-pefile
+# Its tests' packages are installed by tools/wine_packages.sh: Wine, with its
+# 32-bit half (wine32:i386) only where this kernel runs 32-bit programs and the
+# i386 packages can be installed today.
 # The page on WebAssembly (make web): Debian's Emscripten and its optimiser.
 WEB_PACKAGES := emscripten binaryen cmake make python3
 # Its tests drive the page in Chromium, its main game and the host scenarios
@@ -53,15 +52,10 @@ BENCH_PACKAGES := libbenchmark-dev hyperfine time jq xvfb binutils coreutils
 # Extra packages for redrawing the pictures (developers only).
 PICTURE_PACKAGES := python3 python3-pil fonts-ipafont-mincho fonts-ipafont-gothic fonts-noto-cjk
 
-# $(call ensure,packages): install whichever of the packages are missing.
+# $(call ensure,packages): install whichever of the packages are missing
+# (tools/ensure_packages.sh: retried downloads, and a failure names the packages and apt's reason).
 define ensure
-	@missing=$$(for p in $(1); do \
-	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
-	if [ -n "$$missing" ]; then \
-	    echo "Installing:" $$missing; \
-	    $(SUDO) apt-get -o DPkg::Lock::Timeout=900 update -qq && \
-	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends $$missing; \
-	fi
+	@SUDO="$(SUDO)" tools/ensure_packages.sh $(1)
 endef
 
 # $(call configure,FOLDER,OPTIONS): a new build folder, or the folder configured
@@ -153,12 +147,10 @@ win64:
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
 	cmake --build $(WIN64_BUILD) -j $(JOBS)
 
-# wine32 needs Debian's i386 architecture; the ensure step then updates the lists.
+# Wine, and which build its tests run on ($(WIN32_BUILD)/wine-way): the 32-bit
+# one where wine32 can be installed and run, else the 64-bit one.
 win32-test-deps:
-	@dpkg --print-foreign-architectures | grep -qx i386 || { \
-	    echo "Adding the i386 architecture"; $(SUDO) dpkg --add-architecture i386; }
-	$(call ensure,$(WIN32_TEST_PACKAGES))
-	@SUDO="$(SUDO)" tools/enable_i386.sh
+	@SUDO="$(SUDO)" tools/wine_packages.sh $(WIN32_BUILD)/wine-way
 
 # The Windows executable's tests: its resources, then the real windows under
 # Wine, in a copy of a prefix made once for the build (tests/win32/prepare_wine.sh);

@@ -2,9 +2,9 @@
 # make test-build-win32: what the Windows tests need before they run, made once for a build folder, so that each run of
 # the tests only copies it: a Wine prefix set up (BUILD_DIR/wine-prefix), and which build's tests run here
 # (BUILD_DIR/wine-arch: "32" or "64", then why). Where Wine starts a 32-bit Windows program the tests run on the 32-bit
-# build, as shipped; where it does not (a kernel without 32-bit code, whose qemu-i386 cannot carry Wine's loader), the
-# same tests are built 64-bit (make win64, into BUILD64_DIR) and run under wine64. POROMEA_WINE_ARCH=64 takes the 64-bit
-# way anywhere, POROMEA_WINE_ARCH=32 the 32-bit way without asking.
+# build, as shipped; where it does not, or where tools/wine_packages.sh found wine32 of no use or not to be installed
+# (BUILD_DIR/wine-way), the same tests are built 64-bit (make win64, into BUILD64_DIR) and run under wine64.
+# POROMEA_WINE_ARCH=64 takes the 64-bit way anywhere, POROMEA_WINE_ARCH=32 the 32-bit way without asking.
 #
 #   tests/win32/prepare_wine.sh BUILD_DIR BUILD64_DIR
 set -uo pipefail
@@ -14,8 +14,9 @@ build=$(cd "$1" && pwd) || exit 1
 build64=$(realpath -m "$2")
 arch=${POROMEA_WINE_ARCH:-}
 case $arch in ""|32|64) ;; *) echo "POROMEA_WINE_ARCH must be 32 or 64, not \"$arch\""; exit 1 ;; esac
-# Made again when asked for another width than last time, or when Wine changed.
-stamp="${arch:-probe} $(dpkg-query -W -f='${Version}' wine 2>/dev/null)"
+packages_way=$(head -n 1 "$build/wine-way" 2>/dev/null)
+# Made again when asked for another width than last time, when the packages allow another, or when Wine changed.
+stamp="${arch:-probe} ${packages_way:-?} $(dpkg-query -W -f='${Version}' wine 2>/dev/null)"
 if [ -d "$build/wine-prefix" ] && [ "$(sed -n 3p "$build/wine-arch" 2>/dev/null)" = "$stamp" ]; then
     [ "$(head -n 1 "$build/wine-arch")" = 32 ] || "${MAKE:-make}" -C "$root" --no-print-directory win64 WIN64_BUILD="$build64"
     exit
@@ -38,6 +39,8 @@ probe() {  # LOADER EXE BITS
 
 if [ -n "$arch" ]; then
     why="POROMEA_WINE_ARCH=$arch"
+elif [ "$packages_way" = 64 ]; then
+    arch=64 why=$(sed -n 2p "$build/wine-way")
 elif probe "$wine32" "$build/wine_probe.exe" 32; then
     arch=32 why="this machine runs 32-bit Windows programs"
 else
