@@ -20,12 +20,13 @@ PACKAGE_PACKAGES := lintian dpkg-dev desktop-file-utils appstream file
 # the accessibility bus a screen reader listens on, synthetic input,
 # xwininfo to find the window, Orca with a window manager, speech and
 # gsettings to hear the game as a player does, espeak-ng's library to hear
-# every word in one process, and the packaging tools, with which the install
-# tests check the desktop files and the package.
+# every word in one process, the packaging tools, with which the install
+# tests check the desktop files and the package, and diffoscope, which says
+# how two builds of one commit differ where they do.
 TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth \
             dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils \
             orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng libespeak-ng-dev \
-            libglib2.0-bin dconf-gsettings-backend \
+            libglib2.0-bin dconf-gsettings-backend diffoscope \
             $(PACKAGE_PACKAGES)
 # Taking the README's screenshot (make screenshot).
 SCREENSHOT_PACKAGES := xvfb xauth xdotool imagemagick
@@ -66,7 +67,7 @@ define configure
 	else cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(2); fi
 endef
 
-.PHONY: all deps test-deps build run test run-browsers run-native run-wine run-sanitizers test-build test-build-asan test-build-win32 test-build-web install package screenshot bench pictures clean \
+.PHONY: all deps test-deps build run test run-browsers run-native run-wine run-sanitizers run-reproducible test-build test-build-asan test-build-win32 test-build-web install package reproducible screenshot bench pictures clean \
         win32 win64 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web audit-web
 
 all: build
@@ -94,19 +95,26 @@ RUN_WEB    := cd tests/web && POROMEA_WEB=$(CURDIR)/$(WEB_BUILD) POROMEA_SCENARI
 
 # Every test: builds everything first (the tests, again with AddressSanitizer,
 # UndefinedBehaviorSanitizer and leak detection, the Windows executable, the
-# page), then runs the four runners side by side, the longest first, one more
-# at a time than the machine has cores (most of their tests wait on a window,
-# a browser or a voice more than they compute). make's own output sync prints
-# each runner's output whole as it ends, its own count last; -k lets every
-# runner finish. A build without a single test fails (a test package missing).
+# page), and builds the package and the executable again elsewhere to compare
+# (make reproducible: building, it would slow the timed tests beside it). Then
+# it runs the four runners side by side, the longest first, one more at a time
+# than the machine has cores (most of their tests wait on a window, a browser
+# or a voice more than they compute). make's own output sync prints each
+# runner's output whole as it ends, its own count last; -k lets every runner
+# finish. A build without a single test fails (a test package missing).
 test: test-build test-build-asan test-build-win32 test-build-web
-	@$(MAKE) --no-print-directory -k -O -j $$(($(JOBS) + 1)) run-browsers run-native run-wine run-sanitizers \
-	    && echo "make test: the four runners passed"
+	@$(MAKE) --no-print-directory run-reproducible; status=$$?; \
+	$(MAKE) --no-print-directory -k -O -j $$(($(JOBS) + 1)) run-browsers run-native run-wine run-sanitizers || status=1; \
+	[ $$status = 0 ] && echo "make test: the five runners passed"
 
 run-browsers: ; @echo "== browsers"; $(RUN_WEB)
 run-native: ; @echo "== ctest native"; $(RUN_NATIVE)
 run-wine: ; @echo "== Wine"; $(RUN_WIN32)
 run-sanitizers: ; @echo "== ctest sanitizers"; $(RUN_ASAN)
+run-reproducible:
+	@echo "== reproducible"; $(MAKE) --no-print-directory package win32 >$(BUILD)/package.log 2>&1 \
+	    || { tail -n 40 $(BUILD)/package.log; echo "reproducible: 0 passed, 1 failed"; exit 1; }
+	@tests/install/reproducible.sh . $(BUILD) $(WIN32_BUILD)
 
 test-build: test-deps
 	$(call configure,$(BUILD))
@@ -122,10 +130,18 @@ install: build
 	$(SUDO) cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The Debian package, $(BUILD)/poromea_<version>_<arch>.deb, for /usr,
-# checked by lintian.
+# checked by lintian. Packed under umask 022, as dpkg-buildpackage packs, since
+# cpack writes the files it makes with the umask's modes into the archive.
 package: build
 	$(call ensure,$(PACKAGE_PACKAGES))
-	cd $(BUILD) && cpack && lintian --fail-on error poromea_*.deb
+	cd $(BUILD) && umask 022 && cpack && lintian --fail-on error poromea_*.deb
+
+# The package and the Windows executable built again from a copy of the
+# sources elsewhere, and compared byte for byte (tests/install/reproducible.sh).
+# diffoscope says what differs where they do.
+reproducible: package win32
+	$(call ensure,diffoscope)
+	tests/install/reproducible.sh . $(BUILD) $(WIN32_BUILD)
 
 # The README's picture of the game in play, docs/screenshot.png.
 screenshot: build

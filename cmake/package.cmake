@@ -24,6 +24,9 @@ set(CPACK_STRIP_FILES ON)
 # Debian's permissions whatever the builder's umask: 0755 folders, 0644
 # control files.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/package_folders.cmake)
+# Every date in the package from SOURCE_DATE_EPOCH (cmake/package_date.cmake.in).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/package_date.cmake.in package_date.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/package_date.cmake)
 include(CPack)
