@@ -46,6 +46,7 @@ void Form1::Command1_Click() {
         host_.setPicture(Slot(k), host_.picture(Imgc()));
         state_.placed[k] = kNothing;
         state_.cardOn[k] = kNothing;
+        state_.uncovered[k] = false;
     }
     state_.checked = Outcome::None;
 
@@ -67,6 +68,7 @@ void Form1::Command1_Click() {
     for (int i = 0; i < kParts; ++i) {
         host_.setPicture(Imgx(i), host_.picture(Imga(toInt16(state_.order[i]))));
     }
+    state_.cards = State::Cards::FaceUp;
     host_.setTimerInterval(memoriseMs_);
 }
 
@@ -76,6 +78,7 @@ void Form1::Timer1_Timer() {
     for (int i = 0; i < kParts; ++i) {
         host_.setPicture(Imgx(i), host_.picture(Imgb(kCoverOfCard[i])));
     }
+    state_.cards = State::Cards::Covered;
 }
 
 void Form1::Imgx_MouseDown(std::int16_t index, std::int16_t /*button*/, std::int16_t /*shift*/,
@@ -91,6 +94,7 @@ void Form1::dropOnSlot(int slot) {
     host_.setPicture(Slot(slot), host_.picture(Imgx(state_.dragIndex)));
     state_.placed[slot] = state_.dragPart;
     state_.cardOn[slot] = state_.dragIndex;
+    state_.uncovered[static_cast<std::size_t>(slot)] = false;
 }
 
 void Form1::Command2_Click() {
@@ -98,6 +102,7 @@ void Form1::Command2_Click() {
     for (int k = 0; k < kParts; ++k) {
         const std::int16_t part = state_.placed[k];
         host_.setPicture(Slot(k), host_.picture(part == kNothing ? Imgc() : Imga(part)));
+        state_.uncovered[k] = true;
     }
     bool correct = true;
     for (int k = 0; k < kParts; ++k) {
@@ -115,11 +120,9 @@ void Form1::ShowSuccess() { host_.showWindow(WindowName::Form2); }
 
 Shown Form1::shown(ImageControl control) const { return poromea::shown(state_, control); }
 
-// Dealt and not yet covered, the cards show their parts; before the first
-// deal, and from the memorising time's end on, their covers.
-bool covered(const Form1::State& state) {
-    return state.filled != kParts || state.canDrag == 1 || state.checked != Outcome::None;
-}
+bool covered(const Form1::State& state) { return state.cards == Form1::State::Cards::Covered; }
+
+bool inProgress(const Form1::State& state) { return state.cards == Form1::State::Cards::FaceUp || state.canDrag == 1; }
 
 Shown shown(const Form1::State& state, ImageControl control) {
     using K = Shown::Kind;
@@ -131,7 +134,7 @@ Shown shown(const Form1::State& state, ImageControl control) {
     case ImageArray::Slot: {
         const std::int16_t part = state.placed[static_cast<std::size_t>(i)];
         if (part == kNothing) return {};
-        if (state.checked != Outcome::None) return {K::Part, part};
+        if (state.uncovered[static_cast<std::size_t>(i)]) return {K::Part, part};
         return {K::Back, state.cardOn[static_cast<std::size_t>(i)]};
     }
     case ImageArray::Imga:

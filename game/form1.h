@@ -72,6 +72,14 @@ public:
         std::array<std::int16_t, kParts> cardOn{kNothing, kNothing, kNothing,
                                                 kNothing, kNothing, kNothing};
         Outcome checked = Outcome::None;
+        // What the bottom row shows, as the handlers that turn the cards set it:
+        // covers before the first deal and from the memorising time's end on,
+        // the parts from START.
+        enum class Cards : std::uint8_t { Covered, FaceUp };
+        Cards cards = Cards::Covered;
+        // uncovered[k]: slot k shows the part dropped on it, as O K uncovered it,
+        // and not a card's cover: no card has been dropped on it since.
+        std::array<bool, kParts> uncovered{};
     };
 
     // `memoriseMs`: how long the cards stay face up; a player may ask for longer.
@@ -108,10 +116,13 @@ private:
 };
 
 // What `control` shows in `state`: a card face up or covered (as it is
-// before the first deal), a slot empty, with a card's cover or, after the
-// check, its part; a store what it holds.
+// before the first deal), a slot empty, with a card's cover or, uncovered by
+// the check, its part; a store what it holds.
 Shown shown(const Form1::State& state, ImageControl control);
 bool covered(const Form1::State& state);
+// A game is being played: dealt, and neither checked nor over. Before the
+// first START and once O K has judged the cards, none is.
+bool inProgress(const Form1::State& state);
 
 // The drop handlers of the slots, by slot index: kSlotDrops[k] is Image1k_DragDrop.
 using DropHandler = void (Form1::*)();

@@ -1,5 +1,6 @@
 #include "ui/controller.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -16,13 +17,11 @@ Controller::Controller(Primitives& host, std::int32_t memoriseMs)
         if (!picture) throw std::runtime_error("画像 " + std::string(name) + " がありません。");
         return picture;
     };
-    for (const Store& s : kForm1.stores) {
-        pictures_[s.control] = read(s.picture);
-        shows_[pictures_[s.control].get()] = game_.shown(s.control);
-    }
+    for (const Store& s : kForm1.stores) pictures_[s.control] = read(s.picture);
     for (const Control& c : kForm1.controls) {
         if (c.reached) pictures_[*c.reached] = read(c.picture);
     }
+    hand_.onSettled([this] { showChanged(); });
 }
 
 // --- the rules' Host ---
@@ -37,11 +36,23 @@ void Controller::setPicture(ImageControl control, PictureRef picture) {
     if (control.array != ImageArray::Imgx && control.array != ImageArray::Slot) {
         throw std::out_of_range("the rules may only change shown image controls");
     }
-    // What it shows is what the store it came from holds, told as it is shown.
-    const auto shows = picture ? shows_.find(picture.get()) : shows_.end();
-    if (shows == shows_.end()) throw std::invalid_argument("a control shows one of the game's pictures");
-    host_.showPicture(control, picture, description(shows->second));
+    const auto isStored = [&](const Store& s) { return pictures_[s.control] == picture; };
+    if (!picture || std::none_of(kForm1.stores.begin(), kForm1.stores.end(), isStored)) {
+        throw std::invalid_argument("a control shows one of the game's pictures");
+    }
     pictures_[control] = std::move(picture);
+    changed_.insert(control);
+}
+
+// The pictures the rules set, each shown with what the rules' state says it shows: the one source of
+// what a control shows and of what a player is told of it. Shown as a handler ends, before anything is
+// told, and before a window opens over them, when the rules have set their state to match.
+void Controller::showChanged() {
+    while (!changed_.empty()) {
+        const ImageControl control = *changed_.begin();
+        changed_.erase(changed_.begin());
+        host_.showPicture(control, pictures_[control], description(game_.shown(control)));
+    }
 }
 
 // Timer1: 0 stops it, any other interval starts the countdown anew from now.
@@ -66,6 +77,7 @@ void Controller::timerElapsed() {
 void Controller::messageBox(Message message) {
     if (boxOpen()) throw std::logic_error("a message box is already open");
     const MessageText text = textOf(message);
+    showChanged();
     boxWaiting_ = true;
     try {
         host_.runMessageBox(text.prompt, text.title, spokenMessage(message));
@@ -90,6 +102,7 @@ bool Controller::boxOpen() {
 void Controller::showWindow(WindowName window) {
     if (window != WindowName::Form2) throw std::invalid_argument("unknown window");
     if (host_.windowShown(Window::Congratulation)) return;
+    showChanged();
     host_.showWindow(Window::Congratulation, pixels(*kForm2.left), pixels(*kForm2.top));
     host_.focus(focusAsOpened(Window::Congratulation));
 }
@@ -140,14 +153,15 @@ void Controller::closeRequested(Window window) {
         if (window == Window::Main) {
             hand_.windowDeactivated();
             host_.hideWindow(Window::Main);
+            if (!host_.windowShown(Window::Congratulation)) host_.endProgram(0);
         } else {
             closeCongratulation();
         }
-        if (!host_.windowShown(Window::Main) && !host_.windowShown(Window::Congratulation)) host_.endProgram(0);
     });
 }
 
-// The keys go back to the main window, where they were, if the closing window had them.
+// The keys go back to the main window, where they were, if the closing window had them. The program
+// ends with its last window, whichever way that closes (its close button, Escape).
 void Controller::closeCongratulation() {
     if (!host_.windowShown(Window::Congratulation)) return;
     const bool hadKeys = host_.activeWindow() == Window::Congratulation;
@@ -155,6 +169,7 @@ void Controller::closeCongratulation() {
     if (hadKeys && host_.windowShown(Window::Main)) {
         host_.focus(focusAsClosed(host_.focusedControl(Window::Main)));
     }
+    if (!host_.windowShown(Window::Main)) host_.endProgram(0);
 }
 
 }  // namespace poromea::ui

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 
 #include "game/form1.h"
@@ -87,10 +88,11 @@ private:
     void moveFocus(Window window, bool backwards);
     bool boxOpen();
     void closeCongratulation();
+    void showChanged();
 
     Primitives& host_;
     std::map<ImageControl, PictureRef> pictures_;  // every control's and store's picture
-    std::map<const Picture*, Shown> shows_;        // what each picture of a store shows
+    std::set<ImageControl> changed_;               // set by the rules, not yet shown
     ClockSeededRandom random_;
     bool timerRunning_ = false;
     bool boxWaiting_ = false;  // runMessageBox has not returned yet

@@ -33,6 +33,7 @@ void Interaction::run(std::string_view what, const std::function<void()>& handle
     if (probe_) probe_->began(what);
     try {
         handler();
+        if (settled_) settled_();
     } catch (const std::exception& e) {
         fail(what, e.what());
     } catch (...) {
@@ -227,6 +228,9 @@ Interaction::Held Interaction::letGo() {
     return held;
 }
 
-void Interaction::tell(const Told& told) { host_.announce(words(told)); }
+void Interaction::tell(const Told& told) {
+    if (settled_) settled_();
+    host_.announce(words(told));
+}
 
 }  // namespace poromea::ui

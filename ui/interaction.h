@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <string>
 #include <string_view>
 
@@ -81,6 +82,9 @@ public:
     // What is being handled now, empty between events.
     std::string_view handling() const { return handling_; }
     void setProbe(Probe* probe) { probe_ = probe; }
+    // Called as each handler ends, and before anything is told: the controls the rules changed are then
+    // shown with what the rules' state says of them.
+    void onSettled(std::function<void()> settled) { settled_ = std::move(settled); }
 
 private:
     struct Held {
@@ -103,6 +107,7 @@ private:
     Form1& game_;
     Primitives& host_;
     Probe* probe_ = nullptr;
+    std::function<void()> settled_;
     Held held_;
     Held pressing_;  // the press the rules are handling, until they begin a drag or not
     bool failed_ = false;

@@ -1,6 +1,7 @@
 #include "ui/options.h"
 
 #include <optional>
+#include <vector>
 
 #include "game/form1.h"
 
@@ -58,6 +59,15 @@ Options readOptions(std::span<const std::string> arguments) {
         ms = *taken;
     }
     return {Options::Action::Play, ms, {}, 0};
+}
+
+AddressOptions readAddress(std::span<const std::pair<std::string, std::string>> parameters) {
+    std::vector<std::string> words;
+    // ?help, ?memorise: a parameter without a value is the option alone.
+    for (const auto& [name, value] : parameters) words.push_back("--" + name + (value.empty() ? "" : "=" + value));
+    Options read = readOptions(words);
+    if (read.action == Options::Action::Play) return {read.memoriseMs, {}};
+    return {kMemoriseMs, std::move(read.text)};
 }
 
 }  // namespace poromea::ui

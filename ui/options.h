@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace poromea::ui {
 
@@ -29,5 +30,15 @@ struct Options {
 // right: the first help, version or error decides; otherwise the last
 // --memorise counts. Hosts leave out their toolkit's own words first.
 Options readOptions(std::span<const std::string> arguments);
+
+// The page's address: each parameter, in order, read as the command line's
+// --name=value (--name where it has no value) by the same rules. A page cannot end as a program does: where
+// the command line would end, with help or an error, the game plays with its
+// own five seconds, and `notice` says in the same words why.
+struct AddressOptions {
+    std::int32_t memoriseMs = 0;
+    std::string notice;  // empty when every parameter was taken
+};
+AddressOptions readAddress(std::span<const std::pair<std::string, std::string>> parameters);
 
 }  // namespace poromea::ui

@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/web/picture_library.h"
@@ -55,24 +56,21 @@ EMSCRIPTEN_BINDINGS(poromea) {
 
 int main() {
     try {
-        // ?memorise=SECONDS is read as the command line's --memorise=SECONDS, by the same rules.
-        const val query = val::global("URLSearchParams").new_(val::global("location")["search"]);
-        std::vector<std::string> arguments;
-        if (query.call<bool>("has", val("memorise"))) {
-            arguments.push_back("--memorise=" + query.call<val>("get", val("memorise")).as<std::string>());
+        // The address's parameters, in order, read as the command line's options.
+        const val entries = val::global("Array").call<val>("from", val::global("URLSearchParams").new_(val::global("location")["search"]));
+        std::vector<std::pair<std::string, std::string>> parameters;
+        for (int i = 0, n = entries["length"].as<int>(); i < n; ++i) {
+            parameters.emplace_back(entries[i][0].as<std::string>(), entries[i][1].as<std::string>());
         }
-        const poromea::ui::Options options = poromea::ui::readOptions(arguments);
-        // A value not taken still leaves a game to play: a link with a typo should not leave
-        // the player with nothing. The game keeps its five seconds, and says why, in a line
-        // that is seen and heard and lets every pointer through to the game.
-        const bool refused = options.action != poromea::ui::Options::Action::Play;
-        static poromea::web::WebHost instance(pictures, refused ? poromea::kMemoriseMs : options.memoriseMs);
-        if (refused) {
+        const poromea::ui::AddressOptions options = poromea::ui::readAddress(parameters);
+        static poromea::web::WebHost instance(pictures, options.memoriseMs);
+        // What the game did not take, in a line that is seen and heard and lets every pointer through to the game.
+        if (!options.notice.empty()) {
             val notice = val::global("document").call<val>("createElement", val("p"));
             notice.set("className", val("notice"));
             notice.call<void>("setAttribute", val("role"), val("status"));
             val::global("document")["body"].call<void>("append", notice);
-            notice.set("textContent", val(options.text));
+            notice.set("textContent", val(options.notice));
         }
         host = &instance;
         instance.setProbe(&probes);

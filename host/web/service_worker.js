@@ -8,20 +8,30 @@ const FILES = [@FILES@];
 // The pictures for dense screens: only those of the density a page takes (it says which).
 const DENSE = [@DENSE@];
 
+const SCOPE = new URL(self.registration.scope);
+const PAGE = new URL('./', SCOPE).href;
+// The addresses this worker answers: the page's own files, and nothing else of the site.
+const OWN = new Set([...FILES, ...DENSE].map((file) => new URL(file, SCOPE).href));
+
+// A new build installs in the background and then waits: it takes over only when the page lets it (the
+// 'take over' message below), so that no game in progress is ever reloaded under a player.
 self.addEventListener('install', (event) => {
   // Revalidated, not taken from the browser's cache: a new build's files, never a mix with the old.
   event.waitUntil(caches.open(CACHE)
-    .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'no-cache' }))))
-    .then(() => self.skipWaiting()));
+    .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'no-cache' })))));
 });
 
-// A page on a dense screen says which density it takes: those pictures are kept with the rest.
 self.addEventListener('message', (event) => {
+  if (event.data === 'take over') {
+    event.waitUntil(self.skipWaiting());
+    return;
+  }
+  // A page on a dense screen says which density it takes: those pictures are kept with the rest.
   const files = DENSE.filter((file) => file.endsWith(`@${event.data}x.png`));
   event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(files)));
 });
 
-// A new build takes over at once and the old builds' caches of this copy go.
+// The old builds' caches of this copy go as a new build takes over.
 self.addEventListener('activate', (event) => {
   event.waitUntil(caches.keys()
     .then((names) => Promise.all(names.filter((name) => name.startsWith(MINE) && name !== CACHE).map((name) => caches.delete(name))))
@@ -31,9 +41,13 @@ self.addEventListener('activate', (event) => {
 self.addEventListener('fetch', (event) => {
   const { request } = event;
   if (request.method !== 'GET') return;
-  // Every address of the page, ?memorise=8 too, is its one page.
+  const url = new URL(request.url);
+  url.search = '';
+  // The page itself, at the folder's address or as index.html, with any query; every other page of the
+  // site, and a mistyped address under this folder, goes to the network untouched.
   const page = request.mode === 'navigate';
+  if (page ? url.href !== PAGE && url.href !== `${PAGE}index.html` : !OWN.has(request.url)) return;
   event.respondWith(caches.open(CACHE)
-    .then((cache) => cache.match(page ? new URL('./', self.registration.scope).href : request, { ignoreSearch: page }))
+    .then((cache) => cache.match(page ? PAGE : request, { ignoreSearch: page }))
     .then((cached) => cached ?? fetch(request)));
 });

@@ -353,13 +353,18 @@ TEST(Controller, TheCongratulationWindowOpensOnceAtItsPlaceAndGivesTheKeysBack) 
     EXPECT_EQ(g.d.active, Window::Main);
     EXPECT_EQ(g.d.focused[Window::Main], ControlId::Check) << "back on O  K, which had the keys";
 
-    // Closed, a new correct answer opens it again at its place. The program lasts while either window is open.
-    g.playCorrectly();
-    EXPECT_EQ(g.d.placed, (std::vector<std::string>{"228,129", "228,129"}));
-    g.c.closeRequested(Window::Main);
-    EXPECT_TRUE(g.d.ended.empty());
-    g.c.closeRequested(Window::Congratulation);
-    EXPECT_EQ(g.d.ended, std::vector<int>{0});
+    // Closed, a new correct answer opens it again at its place. The program lasts while either window is open,
+    // and ends with the last, closed by its button or by Escape.
+    for (const bool byEscape : {false, true}) {
+        g.d.open[Window::Main] = true;
+        g.d.ended.clear();
+        g.playCorrectly();
+        EXPECT_EQ(g.d.placed.back(), "228,129");
+        g.c.closeRequested(Window::Main);
+        EXPECT_TRUE(g.d.ended.empty());
+        byEscape ? (void)g.key(Key::Escape, Window::Congratulation) : g.c.closeRequested(Window::Congratulation);
+        EXPECT_EQ(g.d.ended, std::vector<int>{0}) << byEscape;
+    }
 }
 
 TEST(Controller, NoWindowTakesInputWhileTheMessageBoxIsOpen) {
@@ -413,10 +418,21 @@ TEST(Rules, EveryPlaceAndOnlyThisGamesDropsAreJudged) {
     EXPECT_EQ(g.d.failures.size(), 1u);
 }
 
+// What a screen reader is told of a control that shows each picture, as a player hears it; and of a slot passed over.
+std::string describedAs(const std::string& picture) {
+    const Row parts{"くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ（ほくろ）", "ひだりめ"};
+    if (picture.empty()) return "";  // what the host drew before the game
+    if (picture == "empty") return "あき";
+    if (picture.starts_with("cover")) return "カード " + picture.substr(5) + " の うら";
+    return parts.at(static_cast<std::size_t>(picture.back() - '0'));
+}
+const Row kSlotNames{"くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"};
+
 // Random events as any host delivers them: any pointer and button pressed on any card and let go anywhere, any key in
 // either window, the buttons, Timer1's tick, the windows closed, activated and left, on a desk whose box waits or not.
 // After every event the desk shows a game (or what the host drew before START), a check says right exactly when the
-// face is whole, and nothing fails.
+// face is whole, and nothing fails; every card and slot is described as what it shows, a slot a held card is over is
+// told as what it shows, a slot shows a part only once a check has uncovered it, and no card is held face up.
 TEST(Controller, RandomEventsLeaveAGame) {
     std::mt19937 rng(7);
     const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
@@ -425,6 +441,10 @@ TEST(Controller, RandomEventsLeaveAGame) {
         Game g(pick(2));
         Row faceUp;
         for (int step = 0; step < 2000; ++step) {
+            const std::size_t told = g.d.said.size();
+            const bool wasFaceUp = std::ranges::is_permutation(g.d.row(ImageArray::Imgx), kFace);
+            const Row slotsWere = g.d.row(ImageArray::Slot);
+            bool checking = g.d.focused[Window::Main] == ControlId::Check;  // a key may press O  K
             const Point at = pick(3) ? centreOfSlot(pick(kParts)) : Point{pick(900) + 0.5, pick(500) + 0.5};
             const Window window = pick(4) ? Window::Main : Window::Congratulation;
             const std::size_t boxes = g.d.boxes.size();
@@ -441,6 +461,7 @@ TEST(Controller, RandomEventsLeaveAGame) {
                         g.c.pointerReleased(0, kLeftButton, centreOfSlot(part));  // a player who remembered well
                     }
                     g.c.buttonClicked(Controller::Button::Check);
+                    checking = !refused;
                     if (refused) break;
                     EXPECT_EQ(g.d.boxes.size() - boxes, g.d.row(ImageArray::Slot) == kFace ? 0u : 1u);
                     ++verdicts, whole += g.d.row(ImageArray::Slot) == kFace;
@@ -450,7 +471,30 @@ TEST(Controller, RandomEventsLeaveAGame) {
             }
             const Row cards = g.d.row(ImageArray::Imgx);
             ASSERT_TRUE(cards == kCovers || cards == Row(kParts, "") || std::ranges::is_permutation(cards, kFace)) << step;
-            for (const std::string& slot : g.d.row(ImageArray::Slot)) ASSERT_TRUE(slot.empty() || slot == "empty" || std::ranges::count(kCovers, slot) || std::ranges::count(kFace, slot));
+            const Row slots = g.d.row(ImageArray::Slot);
+            for (int k = 0; k < kParts; ++k) {  // a part only as O  K uncovers it
+                const std::string& slot = slots[static_cast<std::size_t>(k)];
+                ASSERT_TRUE(slot.empty() || slot == "empty" || std::ranges::count(kCovers, slot) ||
+                            (std::ranges::count(kFace, slot) && (checking || slot == slotsWere[static_cast<std::size_t>(k)]))) << step;
+            }
+            ASSERT_FALSE(g.c.holding() && std::ranges::is_permutation(cards, kFace)) << step;
+            if (wasFaceUp && cards == kCovers) {  // the covering told, whatever came before it
+                ASSERT_EQ(std::count(g.d.said.begin() + static_cast<long>(told), g.d.said.end(), "カードを ふせました。すうじキーで とれます"), 1) << step;
+            }
+            for (const auto& [control, picture] : g.d.shown) ASSERT_EQ(g.d.described[control], describedAs(picture)) << step;
+            for (std::size_t n = told; n < g.d.said.size(); ++n) {
+                // A pick-up over a slot ("カード 2を とりました。くち カード 1"), or a move ("くち カード 1"): the slot
+                // and what it shows. The deal, the covering, a drop and a putting back name no slot's content.
+                const std::string& words = g.d.said[n];
+                const std::string picked = "を とりました。";
+                const std::size_t at = words.find(picked);
+                if (words.starts_with("1 ") || (at == std::string::npos && words.find("を ") != std::string::npos)) continue;
+                const std::string over = at == std::string::npos ? words : words.substr(at + picked.size());
+                const auto k = std::ranges::find_if(kSlotNames, [&](const std::string& name) { return over.starts_with(name + " "); }) - kSlotNames.begin();
+                ASSERT_LT(k, kParts) << words;
+                const std::string& slot = g.d.shown[Slot(static_cast<int>(k))];
+                ASSERT_EQ(over, kSlotNames[static_cast<std::size_t>(k)] + " " + (slot.starts_with("cover") ? "カード " + slot.substr(5) : describedAs(slot))) << step;
+            }
         }
         ASSERT_EQ(g.d.failures, std::vector<std::string>{});
     }

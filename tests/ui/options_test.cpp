@@ -65,5 +65,19 @@ TEST(Options, ErrorsSayWhatIsWrongAndEndWithTwo) {
     }
 }
 
+// The page's address: its parameters in order, as the command line's words; what would end a program is told, and the
+// game plays with its five seconds.
+TEST(Options, TheAddressReadsAsTheCommandLine) {
+    using Query = std::vector<std::pair<std::string, std::string>>;
+    const std::vector<std::tuple<Query, int, std::string>> cases{{{}, 5000, ""}, {{{"memorise", "30"}, {"memorise", "8"}}, 8000, ""},
+        {{{"memorise", "20"}, {"lang", "en"}}, 5000, "知らないオプションです: --lang=en（--help で使い方を表示します）"},
+        {{{"memorise", "4"}}, 5000, kBadValue}, {{{"memorise", ""}}, 5000, "--memorise の後に秒数がありません（例: --memorise=20）。"},
+        {{{"version", ""}}, 5000, "poromea 1.0.0"}};
+    for (const auto& [query, ms, notice] : cases) {
+        const AddressOptions o = readAddress(query);
+        EXPECT_EQ(std::tuple(o.memoriseMs, o.notice), std::tuple(ms, notice)) << query.size();
+    }
+}
+
 }  // namespace
 }  // namespace poromea::ui
