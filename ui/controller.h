@@ -70,6 +70,8 @@ public:
     bool failed() const { return hand_.failed(); }
     // A card is held, by a pointer or the keys: every key is the game's.
     bool holding() const { return hand_.holding(); }
+    // A game is being played (dealt, not yet judged): what a host must not interrupt, with a new build say.
+    bool gameInProgress() const { return !hand_.failed() && inProgress(game_.state()); }
     // What is being handled now, empty between events.
     std::string_view handling() const { return hand_.handling(); }
     void setProbe(Probe* probe) { hand_.setProbe(probe); }

@@ -34,6 +34,8 @@ void preventDefault(val e) { e.call<void>("preventDefault"); }
 void keepFocus(val e) {
     if (e["target"].call<val>("closest", val("button")).isNull()) e.call<void>("preventDefault");
 }
+// Whether a new build may take over the page now (index.html): not while a game is being played.
+bool gameInProgress() { return host && host->gameInProgress(); }
 // For measuring: how long the handlers took.
 val handlerTimes() { return probes.handlerTimes(); }
 
@@ -52,6 +54,7 @@ EMSCRIPTEN_BINDINGS(poromea) {
     emscripten::function("preventDefault", &preventDefault);
     emscripten::function("keepFocus", &keepFocus);
     emscripten::function("handlerTimes", &handlerTimes);
+    emscripten::function("gameInProgress", &gameInProgress);
 }
 
 int main() {

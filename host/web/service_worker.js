@@ -13,25 +13,20 @@ const PAGE = new URL('./', SCOPE).href;
 // The addresses this worker answers: the page's own files, and nothing else of the site.
 const OWN = new Set([...FILES, ...DENSE].map((file) => new URL(file, SCOPE).href));
 
-// A new build installs in the background and then waits: it takes over only when the page lets it (the
-// 'take over' message below), so that no game in progress is ever reloaded under a player.
 self.addEventListener('install', (event) => {
   // Revalidated, not taken from the browser's cache: a new build's files, never a mix with the old.
   event.waitUntil(caches.open(CACHE)
-    .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'no-cache' })))));
+    .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'no-cache' }))))
+    .then(() => self.skipWaiting()));
 });
 
+// A page on a dense screen says which density it takes: those pictures are kept with the rest.
 self.addEventListener('message', (event) => {
-  if (event.data === 'take over') {
-    event.waitUntil(self.skipWaiting());
-    return;
-  }
-  // A page on a dense screen says which density it takes: those pictures are kept with the rest.
   const files = DENSE.filter((file) => file.endsWith(`@${event.data}x.png`));
   event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(files)));
 });
 
-// The old builds' caches of this copy go as a new build takes over.
+// A new build takes over at once, serving the page's next start, and the old builds' caches of this copy go.
 self.addEventListener('activate', (event) => {
   event.waitUntil(caches.keys()
     .then((names) => Promise.all(names.filter((name) => name.startsWith(MINE) && name !== CACHE).map((name) => caches.delete(name))))

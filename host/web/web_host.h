@@ -42,6 +42,7 @@ public:
     bool keyDown(const EmscriptenKeyboardEvent& event);
     void pageError(val event);
     void timerElapsed() { game_.timerElapsed(); }
+    bool gameInProgress() const { return game_.gameInProgress(); }
     void layOut() { desk_.layOut(); }
 
 private:

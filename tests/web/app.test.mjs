@@ -28,8 +28,9 @@ const spyCompile = () => ['instantiate', 'instantiateStreaming', 'compile', 'com
 });
 
 // In a player's browser, from a folder of a site that holds another copy too: installable, the wasm downloaded
-// once; a new build replaces the old one on the next visit, and the old one's cache goes, not the other copy's;
-// with no network, the new build starts from what its service worker keeps, compiled as it streams.
+// once; a new build found while a game is being played takes over, and the game goes on; it is the page's next
+// start, and the old one's cache goes, not the other copy's; with no network, the new build starts from
+// what its service worker keeps, compiled as it streams.
 test('installable from any folder of a site, replaced by a new build, played offline', async (t) => {
   const [folder, profile] = await Promise.all(['build', 'profile'].map((what) => mkdtemp(join(tmpdir(), `poromea-${what}-`))));
   await cp(root, folder, { recursive: true });
@@ -52,6 +53,14 @@ test('installable from any folder of a site, replaced by a new build, played off
   const page = await readFile(join(folder, 'index.html'), 'utf8');
   await writeFile(join(folder, 'index.html'), page.replace('<title>ポロメア</title>', '<title>ポロメア</title><meta name="build" content="二番目">'));
   await promisify(execFile)('cmake', [`-DDIR=${folder}`, `-DTEMPLATE=${source}service_worker.js`, '-P', `${source}service_worker.cmake`]);
+  await game.press('Command1');
+  await game.page.evaluate(() => {
+    window.thisGame = true;
+    navigator.serviceWorker.addEventListener('controllerchange', () => { window.tookOver = true; });
+    return navigator.serviceWorker.getRegistration().then((r) => r.update());
+  });
+  await until('the new build took over', () => game.page.evaluate(() => window.tookOver));
+  assert.deepEqual(await game.page.evaluate(() => [window.thisGame, document.querySelector('meta[name=build]')]), [true, null], 'the game in progress was reloaded');
   await game.page.reload();
   await until('the new build shown', () => game.page.evaluate(() => document.querySelector('meta[name=build]')?.content === '二番目'));
   await game.ready();
@@ -77,4 +86,29 @@ test('a program that cannot be downloaded is reported on the page, over the wind
     assert.ok(game.problems.length > 0 && game.problems.every((p) => p.startsWith('Failed to load resource')), game.problems.join('\n'));
     game.problems.length = 0;
   }
+});
+
+// The service worker of a copy at a site's root, and of one at /game/, answers only its own page: another page of
+// the site shows itself, and a mistyped address under /game/ gets the server's own answer, not a broken game.
+test('a copy answers for its own page only, at the root of a site or in a folder', async (t) => {
+  const folder = await mkdtemp(join(tmpdir(), 'poromea-site-'));
+  t.after(() => rm(folder, { recursive: true, force: true }));
+  await cp(root, folder, { recursive: true });
+  await cp(root, join(folder, 'game'), { recursive: true });
+  await writeFile(join(folder, 'other.html'), '<!doctype html><title>ほかのページ</title><p>ほかのページ</p>');
+  const server = await serve(folder);
+  t.after(server.close);
+  const game = await Game.open({ server }, t);
+  await controlled(game);
+  await game.page.goto(`${server.origin}/game/?memorise=8`).then(() => controlled(game));
+  const visit = async (path) => {
+    const response = await game.page.goto(server.origin + path);
+    return [path, response.status(), response.fromServiceWorker(), await game.page.title()];
+  };
+  const visited = [];
+  for (const path of ['/other.html', '/game/foo/', '/game/index.html?memorise=9']) visited.push(await visit(path));
+  assert.deepEqual(visited, [
+    ['/other.html', 200, false, 'ほかのページ'], ['/game/foo/', 404, false, ''], ['/game/index.html?memorise=9', 200, true, 'ポロメア']]);
+  await game.ready();
+  game.problems.splice(0, game.problems.length, ...game.problems.filter((p) => !p.startsWith('Failed to load resource')));  // the 404 asked for
 });

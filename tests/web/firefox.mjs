@@ -37,12 +37,13 @@ function standingClock() {
 // The keys whose names puppeteer lacks or reads otherwise: its Enter is the keypad's.
 const KEYS = { Space: ' ', Enter: '\uE006', NumpadEnter: '\uE007' };
 
-export async function openFirefox(root) {
+export async function openFirefox(root, init) {
   const server = await serve(root), { origin } = server;
   const browser = await puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true });
   const page = await browser.newPage();
   await page.setViewport({ width: 1280, height: 800 });
   await page.evaluateOnNewDocument(standingClock);
+  await page.evaluateOnNewDocument(init);
   // What Game and Steps read of an element: the first the selector finds, or all of them.
   const locator = (selector) => {
     const box = () => page.$eval(selector, (e) => e.getBoundingClientRect().toJSON());

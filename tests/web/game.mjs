@@ -27,14 +27,20 @@ after(() => browser?.then((b) => b.close()));
 
 export const play = (name, options, body) => test(name, { timeout: options.timeout ?? 120_000 }, async (t) => body(await Game.open(options, t)));
 
+// Whatever the page's content security policy refuses, reported as a console error, in every browser: Firefox
+// tells its own refusals to no console a test reads.
+const reportViolations = () => document.addEventListener('securitypolicyviolation',
+  (e) => console.error(`refused by the content security policy: ${e.violatedDirective} ${e.blockedURI}`));
+
 export class Game {
   static async open({ firefox, phone = false, query = '', server, init, routes, profile, started = true, screen, density } = {}, t) {
     const game = Object.assign(new Game(), { firefox, phone, density, origin: server?.origin ?? origin, problems: [], failures: [] });
     if (firefox) {
-      Object.assign(game, await (await import('./firefox.mjs')).openFirefox(root));
+      Object.assign(game, await (await import('./firefox.mjs')).openFirefox(root, reportViolations));
     } else {
       const device = { viewport: { width: phone ? 390 : 1280, height: phone ? 844 : 800 }, hasTouch: phone, isMobile: phone, ...screen };
       const context = game.context = await (profile ? chromium.launchPersistentContext(profile, { ...launch, ...device }) : (await (browser ??= chromium.launch(launch))).newContext(device));
+      await context.addInitScript(reportViolations);
       if (init) await context.addInitScript(init);
       if (!server) await context.route(`${origin}/**`, (route) => route.fulfill({ path: root + new URL(route.request().url()).pathname.replace(/\/$/, '/index.html') }));
       await routes?.(context);

@@ -19,8 +19,9 @@ export async function serve(root, { under = '/', without = [] } = {}) {
     const tag = info && `"${info.size}-${info.mtimeMs}"`;
     const status = !body ? 404 : request.headers['if-none-match'] === tag ? 304 : 200;
     log.push([request.method, path, status]);
+    // A missing file's answer says so, as a web server's does.
     response.writeHead(status, body ? { 'Content-Type': types[path.split('.').pop()] ?? 'application/octet-stream', ETag: tag,
-      'Cache-Control': 'no-cache' } : {}).end(status === 200 ? body : undefined);
+      'Cache-Control': 'no-cache' } : { 'Content-Type': 'text/plain' }).end(status === 200 ? body : status === 404 ? 'Not Found' : undefined);
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   const origin = `http://127.0.0.1:${server.address().port}`;
