@@ -42,6 +42,12 @@ FAULTS = [
     ("rule: last slot not judged", [("game/form1.cpp", "for (int k = 0; k < kParts; ++k) {\n        correct",
                                                "for (int k = 0; k < kParts - 1; ++k) {\n        correct")]),
     ("rule: START keeps the old slots", [("game/form1.cpp", "host_.setPicture(Slot(k), host_.picture(Imgc()));\n", "")]),
+    ("rule: a slot's part told while it shows a cover", [("game/form1.cpp", "if (state.uncovered[static_cast<std::size_t>(i)]) return {K::Part, part};",
+                                                           "if (state.checked != Outcome::None) return {K::Part, part};")]),
+    ("controller: Escape closes the last window and the program goes on", [
+        ("ui/controller.cpp", "    if (!host_.windowShown(Window::Main)) host_.endProgram(0);\n}", "}")]),
+    ("options: the address's first memorising time counts", [
+        ("ui/options.cpp", "    for (const auto& [name, value] : parameters)", "    for (const auto& [name, value] : std::vector(parameters.rbegin(), parameters.rend()))")]),
     ("rule: covers in the wrong order", [("game/form1.cpp", "{0, 2, 4, 1, 3, 5}", "{0, 1, 2, 3, 4, 5}")]),
     ("rule: shuffle never deals part 5 first", [("game/form1.cpp", "drawn = std::floor(r * 6.0f);",
                                                             "drawn = std::floor(r * 6.0f);\n        if (state_.filled == 0 && drawn == 5.0f) drawn = 4.0f;")]),
@@ -93,8 +99,8 @@ FAULTS = [
         ("host/web/*.cpp", 'if (described) element.call<void>("setAttribute", val("aria-description"), val(std::string(description)));', "")]),
     ("web: a failure of the page is swallowed", [("host/web/*.cpp", 'listen(val::global("window"), "error", "onPageError");', "")]),
     ("options: --memorise N taken as nothing", [("ui/options.cpp", "            value = arguments[++i];", "            ++i;\n            continue;")]),
-    ("web: the address's memorising time not taken", [("host/web/main.cpp", "refused ? poromea::kMemoriseMs : options.memoriseMs", "poromea::kMemoriseMs")]),
-    ("web: a ?memorise= not taken is not said", [("host/web/main.cpp", '            notice.set("textContent", val(options.text));\n', "")]),
+    ("web: the address's memorising time not taken", [("host/web/main.cpp", "instance(pictures, options.memoriseMs)", "instance(pictures, poromea::kMemoriseMs)")]),
+    ("web: a ?memorise= not taken is not said", [("host/web/main.cpp", '            notice.set("textContent", val(options.notice));\n', "")]),
     # The shared interaction.
     ("interaction: drop lands on the next slot", [("ui/interaction.cpp", "kSlotDrops.at(static_cast<std::size_t>(slot))",
                                                          "kSlotDrops.at(static_cast<std::size_t>((slot + 1) % kParts))")]),
@@ -117,8 +123,8 @@ FAULTS = [
     ("qt: a window closed is not told to the game", [
         ("host/qt/qt_host.cpp", "window && widget->isWindow()) game_.closeRequested(*window);", "window && widget->isWindow()) (void)window;")]),
     ("controller: the program ends as soon as the main window closes", [
-        ("ui/controller.cpp", "if (!host_.windowShown(Window::Main) && !host_.windowShown(Window::Congratulation))",
-         "if (!host_.windowShown(Window::Main))")]),
+        ("ui/controller.cpp", "            if (!host_.windowShown(Window::Congratulation)) host_.endProgram(0);",
+         "            host_.endProgram(0);")]),
     ("interaction: a failed game ends with status 0", [("ui/interaction.cpp", "    host_.endProgram(1);", "    host_.endProgram(0);")]),
     ("win32: the congratulation window takes clicks under the message box", [
         ("host/win32/win32_host.cpp", "const bool disabled = form2() && !EnableWindow(form2(), FALSE);", "const bool disabled = false;")]),
@@ -190,6 +196,12 @@ FAULTS = [
          '<link rel="preload" href="poromea.js" as="script">\n<link rel="preload" href="poromea.wasm" as="fetch" crossorigin>')]),
     ("web: every build cached under one name, so a new one is never shown", [
         ("host/web/service_worker.cmake", "string(SUBSTRING ${build} 0 16 build)", "set(build 1)")]),
+    ("web: the service worker answers every address of its folder with the page", [
+        ("host/web/service_worker.js", "  if (page ? url.href !== PAGE && url.href !== `${PAGE}index.html` : !OWN.has(request.url)) return;\n", "")]),
+    ("web: a new build reloads a game in progress", [
+        ("host/web/index.html", "old && !Module.gameInProgress?.() && location.reload()", "old && location.reload()")]),
+    ("web: the content security policy refuses the program's WebAssembly", [
+        ("host/web/prerender.cmake", "script-src 'self' 'wasm-unsafe-eval' ", "script-src 'self' ")]),
     ("web: zooming forbidden", [
         ("host/web/index.html", 'content="width=device-width, initial-scale=1"', 'content="width=device-width, initial-scale=1, maximum-scale=1, user-scalable=no"')]),
 
