@@ -104,28 +104,29 @@ FAULTS = [
     # The shared interaction.
     ("interaction: drop lands on the next slot", [("ui/interaction.cpp", "kSlotDrops.at(static_cast<std::size_t>(slot))",
                                                          "kSlotDrops.at(static_cast<std::size_t>((slot + 1) % kParts))")]),
-    ("interaction: a held card survives Escape", [("ui/interaction.cpp", '    case A::PutBack:\n        run("キー", [this] { putBack(); });',
+    ("interaction: a held card survives Escape", [("ui/interaction.cpp", '    case A::PutBack:\n        rule_.run("キー", [this] { putBack(); });',
                                                           "    case A::PutBack:")]),
     ("interaction: the pointer's release drops a card the keys hold", [
         ("ui/interaction.cpp", "if (!holding() || held_.byKeys || held_.pointer != pointer || held_.button != button) return;",
          "if (!holding() || (!held_.byKeys && (held_.pointer != pointer || held_.button != button))) return;\n    if (held_.byKeys) held_.button = button;")]),
-    ("interaction: a pointer press leaves a key carry on", [("ui/interaction.cpp", '    if (heldByKeys()) run("マウス", [this] { putBack(); });', "")]),
+    ("interaction: a pointer press leaves a key carry on", [("ui/interaction.cpp", '    if (heldByKeys()) rule_.run("マウス", [this] { putBack(); });', "")]),
     ("interaction: a button works while a card is held", [
         ("ui/interaction.cpp", "    if (holding()) return;\n    if (button == Button::Start) {", "    if (button == Button::Start) {")]),
     ("interaction: the window system failing as Return presses a button crashes the game", [
-        ("ui/interaction.cpp", '    run("キー", [&] {\n        if (host_.activeWindow() == Window::Main) focused = host_.focusedControl(Window::Main);\n    });',
+        ("ui/interaction.cpp", '    rule_.run("キー", [&] {\n        if (host_.activeWindow() == Window::Main) focused = host_.focusedControl(Window::Main);\n    });',
          "    if (host_.activeWindow() == Window::Main) focused = host_.focusedControl(Window::Main);")]),
     ("controller: the window system failing as it is asked about the box crashes the game", [
-        ("ui/controller.cpp", '    hand_.run("ウィンドウ", [&] { open = host_.messageBoxOpen(); });', "    open = host_.messageBoxOpen();")]),
+        ("ui/controller.cpp", '    rule_.run("ウィンドウ", [&] { open = host_.messageBoxOpen(); });', "    open = host_.messageBoxOpen();")]),
     ("qt: a failure before the event loop leaves a dead game running", [
         ("host/qt/qt_host.cpp", "QMetaObject::invokeMethod(qApp, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);",
          "QCoreApplication::exit(status);")]),
     ("qt: a window closed is not told to the game", [
-        ("host/qt/qt_host.cpp", "window && widget->isWindow()) game_.closeRequested(*window);", "window && widget->isWindow()) (void)window;")]),
+        ("host/qt/qt_host.cpp", "window && widget->isWindow() && !game_.closeRequested(*window)) {", "window && widget->isWindow() && false) {")]),
+    ("qt: a refused close closes the window all the same", [("host/qt/qt_host.cpp", "            event->ignore();\n            return true;", "            return false;")]),
     ("controller: the program ends as soon as the main window closes", [
         ("ui/controller.cpp", "            if (!host_.windowShown(Window::Congratulation)) host_.endProgram(0);",
          "            host_.endProgram(0);")]),
-    ("interaction: a failed game ends with status 0", [("ui/interaction.cpp", "    host_.endProgram(1);", "    host_.endProgram(0);")]),
+    ("failure rule: a failed game ends with status 0", [("ui/failure_rule.cpp", "    host_.endProgram(1);", "    host_.endProgram(0);")]),
     ("win32: the congratulation window takes clicks under the message box", [
         ("host/win32/win32_host.cpp", "const bool disabled = form2() && !EnableWindow(form2(), FALSE);", "const bool disabled = false;")]),
     ("win32: the game, destroyed, still takes its windows' last messages", [
@@ -139,20 +140,19 @@ FAULTS = [
     ("interaction: the Back button takes a card", [
         ("ui/interaction.cpp", "    if (p.button != kLeftButton && p.button != kRightButton && p.button != kMiddleButton) return;\n", "")]),
     ("controller: the congratulation window closes under the message box", [
-        ("ui/controller.cpp", "    if (boxOpen()) return;\n    hand_.run(\"ウィンドウ\", [&] {\n        if (window == Window::Main)",
-         "    hand_.run(\"ウィンドウ\", [&] {\n        if (window == Window::Main)")]),
+        ("ui/controller.cpp", "    if (messageBoxOpen()) return false;\n    bool closed", "    bool closed")]),
     ("web: a copy of the page deletes another copy's offline files", [
         ("host/web/service_worker.js", "name.startsWith(MINE) && name", "name.startsWith('poromea') && name")]),
-    ("interaction: the game goes on after a failure", [("ui/interaction.cpp", "    if (failed_) return;  // the game has ended", "    // the game has ended")]),
+    ("failure rule: the game goes on after a failure", [("ui/failure_rule.cpp", "    if (failed_) return;  // the game has ended", "    // the game has ended")]),
     ("interaction: Return drops and presses the focused button", [
-        ("ui/interaction.cpp", '        run("ドロップ", [&] { drop(command.target); });\n        return true;',
-         '        run("ドロップ", [&] { drop(command.target); });\n        return pressFocusedButton();')]),
+        ("ui/interaction.cpp", '        rule_.run("ドロップ", [&] { drop(command.target); });\n        return true;',
+         '        rule_.run("ドロップ", [&] { drop(command.target); });\n        return pressFocusedButton();')]),
     ("interaction: a card taken by the keys starts on the nose's place", [
         ("ui/interaction.cpp", "held_.slot = kFirstKeyboardSlot;", "held_.slot = kFirstKeyboardSlot + 1;")]),
     ("interaction: the outline stays behind the pointer", [
-        ("ui/interaction.cpp", '    run("ドラッグ", [&] { host_.showOutline({at.x - held_.inCard.x, at.y - held_.inCard.y}); });', "")]),
+        ("ui/interaction.cpp", '    rule_.run("ドラッグ", [&] { host_.showOutline({at.x - held_.inCard.x, at.y - held_.inCard.y}); });', "")]),
     ("interaction: a digit's card not told", [
-        ("ui/interaction.cpp", "        tell(told(Told::Kind::PickedUp, card, held_.slot, game_.shown(Slot(held_.slot))));", "")]),
+        ("ui/interaction.cpp", "        tell(announcement(Announcement::Kind::PickedUp, card, held_.slot, game_.shown(Slot(held_.slot))));", "")]),
     ("rule: the memorising time half a second short", [("game/form1.h", "kMemoriseMs = 5000;", "kMemoriseMs = 4500;")]),
     ("text: a button's caption", [("ui/forms.cpp", '1335,  735, "START"', '1335,  735, "Start"')]),
     # Each host's binding.
@@ -173,7 +173,7 @@ FAULTS = [
     ("win32: the pointer not captured by a held card", [
         ("host/win32/win32_host.cpp", "void Win32Host::capturePointer(int card, int) { SetCapture(box(Imgx(card)).window()); }",
          "void Win32Host::capturePointer(int, int) {}")]),
-    ("web: a failure is swallowed", [("host/web/web_host.h", "{ desk_.showFailure(message); }", "{ (void)message; }")]),
+    ("web: a failure is swallowed", [("host/web/web_host.h", "{ windows_.showFailure(message); }", "{ (void)message; }")]),
     ("web: a second START keeps the first countdown", [
         ("host/web/web_host.cpp", "if (Module.timer1 !== undefined) clearInterval(Module.timer1);",
          "if (Module.timer1 !== undefined && milliseconds > 0) return; if (Module.timer1 !== undefined) clearInterval(Module.timer1);")]),
@@ -181,13 +181,17 @@ FAULTS = [
     ("windows: the game's keys reach it from the congratulation window", [
         ("ui/windows.cpp", "        return KeyRoute::Nothing;", "        return KeyRoute::Game;")]),
     ("controller: the keys stay with the closed congratulation window", [
-        ("ui/controller.cpp", "        host_.focus(focusAsClosed(host_.focusedControl(Window::Main)));\n", "")]),
+        ("ui/controller.cpp", "        host_.focus(focusAsClosed(mainFocus_));\n", "")]),
+    ("controller: the main window's focus forgotten as another window takes the keys", [
+        ("ui/controller.cpp", "    if (const ControlId now = host_.focusedControl(Window::Main); now != ControlId::None) mainFocus_ = now;", "")]),
+    ("controller: key releases during a carry reach the window", [
+        ("ui/controller.h", "bool keyReleased() const { return interaction_.holding(); }", "bool keyReleased() const { return false; }")]),
     ("qt: the keys stay with the closed congratulation window", [
         ("host/qt/qt_host.cpp", "    if (!window->isActiveWindow()) window->activateWindow();\n", "")]),
     ("win32: the congratulation window opens with the focus on nothing", [
         ("host/win32/win32_host.cpp", "    SetFocus(control);\n", "    SetFocus(where.window == ui::Window::Main ? control : window);\n")]),
     ("web: digits typed in the congratulation window reach the game", [
-        ("host/web/web_host.cpp", "game_.keyPressed(desk_.activeWindow(),", "game_.keyPressed(ui::Window::Main,")]),
+        ("host/web/web_host.cpp", "game_.keyPressed(windows_.activeWindow(),", "game_.keyPressed(ui::Window::Main,")]),
     ("web: the congratulation window opens with its close button focused", [
         ("host/web/windows.cpp", "    control.set(\"tabIndex\", val(-1));\n    control.call<void>(\"focus\");",
          "    form2_.call<val>(\"querySelector\", val(\".close\")).call<void>(\"focus\");")]),

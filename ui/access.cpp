@@ -83,8 +83,8 @@ std::string slotAndContent(int slot, Shown shown) {
 
 }  // namespace
 
-std::string words(const Told& told) {
-    using K = Told::Kind;
+std::string words(const Announcement& told) {
+    using K = Announcement::Kind;
     switch (told.kind) {
     case K::Dealt: {
         // The card numbers and the parts' names without the mole: all six
@@ -121,6 +121,12 @@ std::string_view spokenMessage(Message message) {
     }
     return {};
 }
+
+std::string failureMessage(std::string_view what, std::string_view why) {
+    return "「" + std::string(what) + "」の処理でエラーが発生しました。\n" + std::string(why) + "\nゲームを終了します。";
+}
+
+std::string startFailureMessage(std::string_view why) { return "ゲームを開始できません。\n" + std::string(why); }
 
 std::string spokenText(std::string_view name, std::string_view description) {
     return description.empty() ? std::string(name) : std::string(name) + " " + std::string(description);

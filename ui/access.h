@@ -68,7 +68,7 @@ std::string description(Shown shown);
 std::string openingDescription(ImageControl control);
 
 // What the player is told as it happens, whatever the screen reader.
-struct Told {
+struct Announcement {
     enum class Kind : std::uint8_t {
         Dealt,      // the cards are face up: `parts` says which part each card shows ("1 くち 2 はな ...")
         Covered,    // the cards are covered and can be taken
@@ -86,7 +86,7 @@ struct Told {
 
 // The words for it, in kana, short enough to keep pace with the keys: a move
 // over a slot says only the place and what it holds ("ひだりみみ カード 3").
-std::string words(const Told& told);
+std::string words(const Announcement& told);
 
 // The name of a window's own close button, where the window draws one.
 inline constexpr std::string_view kCloseName = "とじる";
@@ -94,6 +94,11 @@ inline constexpr std::string_view kCloseName = "とじる";
 // A message box's text as a screen reader is given it: the box shows the
 // designer's text, with kanji, and a voice reads this instead.
 std::string_view spokenMessage(Message message);
+
+// The failure reports, each shown in a box titled as the main window: a
+// handler's (named as `what`), and the game's that could not start.
+std::string failureMessage(std::string_view what, std::string_view why);
+std::string startFailureMessage(std::string_view why);
 
 // One line for hosts whose screen readers read a control's text only:
 // the control's name and what it shows ("くち あき").

@@ -10,7 +10,10 @@
 namespace poromea::ui {
 
 Controller::Controller(Primitives& host, std::int32_t memoriseMs)
-    : host_(host), game_(*this, memoriseMs), hand_(game_, host) {
+    : host_(host),
+      rule_(host, [this] { showChanged(); }, [this] { interaction_.abandon(); }),
+      game_(*this, memoriseMs),
+      interaction_(game_, host, rule_, [this] { showChanged(); }) {
     // Read once: a picture given from one control to another stays the same object.
     const auto read = [this](std::string_view name) {
         PictureRef picture = host_.loadPicture(name);
@@ -19,9 +22,8 @@ Controller::Controller(Primitives& host, std::int32_t memoriseMs)
     };
     for (const Store& s : kForm1.stores) pictures_[s.control] = read(s.picture);
     for (const Control& c : kForm1.controls) {
-        if (c.reached) pictures_[*c.reached] = read(c.picture);
+        if (c.image) pictures_[*c.image] = read(c.picture);
     }
-    hand_.onSettled([this] { showChanged(); });
 }
 
 // --- the rules' Host ---
@@ -68,33 +70,34 @@ void Controller::setTimerInterval(std::int32_t milliseconds) {
 
 void Controller::timerElapsed() {
     // A tick queued before the timer was stopped is not the rules' to see.
-    if (timerRunning_) hand_.timerElapsed();
+    if (timerRunning_) interaction_.timerElapsed();
 }
 
 // Modal: while it is open no window of the game takes input. A page cannot
 // wait for the player inside a handler, so its box may return at once; the
 // rules end with this call, so nothing they do waits on it being closed.
 void Controller::messageBox(Message message) {
-    if (boxOpen()) throw std::logic_error("a message box is already open");
+    if (messageBoxOpen()) throw std::logic_error("a message box is already open");
     const MessageText text = textOf(message);
     showChanged();
-    boxWaiting_ = true;
+    rememberMainFocus();
+    runningMessageBox_ = true;
     try {
         host_.runMessageBox(text.prompt, text.title, spokenMessage(message));
     } catch (...) {
-        boxWaiting_ = false;
+        runningMessageBox_ = false;
         throw;
     }
-    boxWaiting_ = false;
+    runningMessageBox_ = false;
 }
 
 // Asked before an input is taken, so under the failure rule too; a game that has ended takes none.
-bool Controller::boxOpen() {
-    if (boxWaiting_) return true;
-    if (!hand_.handling().empty()) return host_.messageBoxOpen();  // under that handler's rule already
+bool Controller::messageBoxOpen() {
+    if (runningMessageBox_) return true;
+    if (!rule_.handling().empty()) return host_.messageBoxOpen();  // under that handler's rule already
     bool open = false;
-    hand_.run("ウィンドウ", [&] { open = host_.messageBoxOpen(); });
-    return open || hand_.failed();
+    rule_.run("ウィンドウ", [&] { open = host_.messageBoxOpen(); });
+    return open || rule_.failed();
 }
 
 // Made once, shown again at its designed place unless it is open, in front,
@@ -103,30 +106,31 @@ void Controller::showWindow(WindowName window) {
     if (window != WindowName::Form2) throw std::invalid_argument("unknown window");
     if (host_.windowShown(Window::Congratulation)) return;
     showChanged();
+    rememberMainFocus();  // before the window system moves the keys to the new window
     host_.showWindow(Window::Congratulation, pixels(*kForm2.left), pixels(*kForm2.top));
-    host_.focus(focusAsOpened(Window::Congratulation));
+    focusElsewhere(focusAsOpened(Window::Congratulation));
 }
 
 // --- the windows' events ---
 
 void Controller::mainWindowShown() {
-    hand_.run("ウィンドウ", [this] { host_.focus(focusAsOpened(Window::Main)); });
+    rule_.run("ウィンドウ", [this] { host_.focus(focusAsOpened(Window::Main)); });
 }
 
 bool Controller::keyPressed(std::optional<Window> window, Key key, bool shift, bool shortcut) {
-    if (boxOpen()) return false;  // the box's own keys, or the report's
+    if (messageBoxOpen()) return false;  // the box's own keys, or the report's
     if (shortcut) key = Key::Other;  // the window system's or the browser's (a held card still owns it)
-    if (!window && !hand_.holding()) return false;
+    if (!window && !interaction_.holding()) return false;
     const Window in = window.value_or(Window::Main);
-    switch (routeKey(in, key, shift, hand_.holding())) {
+    switch (routeKey(in, key, shift, interaction_.holding())) {
     case KeyRoute::Game:
-        return hand_.keyPressed(key);
+        return interaction_.keyPressed(key);
     case KeyRoute::Close:
-        hand_.run("ウィンドウ", [this] { closeCongratulation(); });
+        rule_.run("ウィンドウ", [this] { closeCongratulation(); });
         return true;
     case KeyRoute::Next:
     case KeyRoute::Previous:
-        hand_.run("キー", [&] { moveFocus(in, shift); });
+        rule_.run("キー", [&] { moveFocus(in, shift); });
         return true;
     case KeyRoute::Nothing:
         return true;
@@ -140,24 +144,49 @@ void Controller::moveFocus(Window window, bool backwards) {
     host_.focus({window, nextInTabOrder(window, host_.focusedControl(window), backwards)});
 }
 
+// The focus the main window takes back: the control the window system just gave it (a click on a button),
+// else the one that had it when the main window lost the keys.
 void Controller::windowActivated(Window window) {
-    hand_.run("ウィンドウ", [&] {
-        host_.focus(window == Window::Main ? focusAsClosed(host_.focusedControl(Window::Main))
-                                           : focusAsOpened(Window::Congratulation));
+    rule_.run("ウィンドウ", [&] {
+        if (window == Window::Main) {
+            const ControlId now = host_.focusedControl(Window::Main);
+            host_.focus(focusAsClosed(now != ControlId::None ? now : mainFocus_));
+        } else {
+            focusElsewhere(focusAsOpened(Window::Congratulation));
+        }
     });
 }
 
-void Controller::closeRequested(Window window) {
-    if (boxOpen()) return;
-    hand_.run("ウィンドウ", [&] {
+void Controller::windowDeactivated() {
+    rule_.run("ウィンドウ", [this] { rememberMainFocus(); });
+    interaction_.windowDeactivated();
+}
+
+// Kept here, once for every host: a window system forgets it as another window takes the keys, or keeps it
+// in its own way.
+void Controller::rememberMainFocus() {
+    if (const ControlId now = host_.focusedControl(Window::Main); now != ControlId::None) mainFocus_ = now;
+}
+
+void Controller::focusElsewhere(const Focus& where) {
+    rememberMainFocus();
+    host_.focus(where);
+}
+
+bool Controller::closeRequested(Window window) {
+    if (messageBoxOpen()) return false;
+    bool closed = false;
+    rule_.run("ウィンドウ", [&] {
         if (window == Window::Main) {
-            hand_.windowDeactivated();
+            interaction_.windowDeactivated();
             host_.hideWindow(Window::Main);
             if (!host_.windowShown(Window::Congratulation)) host_.endProgram(0);
         } else {
             closeCongratulation();
         }
+        closed = true;
     });
+    return closed;
 }
 
 // The keys go back to the main window, where they were, if the closing window had them. The program
@@ -167,7 +196,7 @@ void Controller::closeCongratulation() {
     const bool hadKeys = host_.activeWindow() == Window::Congratulation;
     host_.hideWindow(Window::Congratulation);
     if (hadKeys && host_.windowShown(Window::Main)) {
-        host_.focus(focusAsClosed(host_.focusedControl(Window::Main)));
+        host_.focus(focusAsClosed(mainFocus_));
     }
     if (!host_.windowShown(Window::Main)) host_.endProgram(0);
 }

@@ -78,7 +78,7 @@ std::string controlKey(std::string_view name, int index) {
 
 const Control& controlFor(ImageControl control) {
     for (const Control& c : kForm1.controls) {
-        if (c.reached == control) return c;
+        if (c.image == control) return c;
     }
     throw std::out_of_range("no image control for that array and index");
 }

@@ -1,8 +1,8 @@
 // How the player handles the main window, decided once for every host: who
 // holds a card (a pointer with one of its buttons, or the keys), how a press
 // becomes the rules' mouse-down and their beginDrag, how a held card moves,
-// drops and is put back, what the keys do, what a screen reader is told at
-// each step, and how a failure ends the game.
+// drops and is put back, what the keys do, and what a screen reader is told
+// at each step. Every handler runs under the failure rule (ui/failure_rule.h).
 //
 // The controller (ui/controller.h) hands it the windows' events; it asks the
 // host's primitives (ui/primitives.h) for the rest.
@@ -17,6 +17,7 @@
 #include "game/form1.h"
 #include "game/host.h"
 #include "ui/access.h"
+#include "ui/failure_rule.h"
 #include "ui/layout.h"
 #include "ui/primitives.h"
 
@@ -25,14 +26,6 @@ namespace poromea::ui {
 // Mouse buttons as the rules receive them; they are also bits of a mask of
 // the buttons held.
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
-
-// Measures the handling of events, for the benchmarks.
-class Probe {
-public:
-    virtual ~Probe() = default;
-    virtual void began(std::string_view what) = 0;
-    virtual void ended(std::string_view what) = 0;
-};
 
 // A press of a pointer on a card.
 struct Press {
@@ -46,7 +39,9 @@ class Interaction {
 public:
     using Button = ControlId;  // Start (Command1) and Check (Command2)
 
-    Interaction(Form1& game, Primitives& host) : game_(game), host_(host) {}
+    // `showChanged` shows the pictures the rules set; it is called before anything is told.
+    Interaction(Form1& game, Primitives& host, FailureRule& rule, std::function<void()> showChanged)
+        : game_(game), host_(host), rule_(rule), showChanged_(std::move(showChanged)) {}
     Interaction(const Interaction&) = delete;
     Interaction& operator=(const Interaction&) = delete;
 
@@ -71,23 +66,14 @@ public:
     // Host::beginDrag, called by the rules during a press.
     void beginDrag(int card);
 
-    // Runs a host's own handling under the same failure rule as the game's.
-    void run(std::string_view what, const std::function<void()>& handler);
-    // A failure met outside `run` (the page's own errors).
-    void fail(std::string_view what, std::string_view why);
+    // Lets go of a held card without a word: the game has failed.
+    void abandon() { letGo(); }
 
-    bool failed() const { return failed_; }
     bool holding() const { return held_.card >= 0; }
     bool heldByKeys() const { return held_.card >= 0 && held_.byKeys; }
-    // What is being handled now, empty between events.
-    std::string_view handling() const { return handling_; }
-    void setProbe(Probe* probe) { probe_ = probe; }
-    // Called as each handler ends, and before anything is told: the controls the rules changed are then
-    // shown with what the rules' state says of them.
-    void onSettled(std::function<void()> settled) { settled_ = std::move(settled); }
 
 private:
-    struct Held {
+    struct HeldCard {
         int card = -1;
         bool byKeys = false;
         int pointer = -1;
@@ -96,27 +82,20 @@ private:
         int slot = -1;  // held by the keys: the slot under it
     };
 
-    void press(const Held& how, int button, int shift);
+    void press(const HeldCard& how, int button, int shift);
     void holdOver(int slot);
     void drop(int slot);
     void putBack();
-    Held letGo();
+    HeldCard letGo();
     bool pressFocusedButton();
-    void tell(const Told& told);
+    void tell(const Announcement& told);
 
     Form1& game_;
     Primitives& host_;
-    Probe* probe_ = nullptr;
-    std::function<void()> settled_;
-    Held held_;
-    Held pressing_;  // the press the rules are handling, until they begin a drag or not
-    bool failed_ = false;
-    std::string_view handling_;
+    FailureRule& rule_;
+    std::function<void()> showChanged_;
+    HeldCard held_;
+    HeldCard pressing_;  // the press the rules are handling, until they begin a drag or not
 };
-
-// The failure reports, the same on every host, each shown in a box titled as
-// the main window: a handler's, and the game's that could not start.
-std::string failureMessage(std::string_view what, std::string_view why);
-std::string startFailureMessage(std::string_view why);
 
 }  // namespace poromea::ui

@@ -57,7 +57,7 @@ struct Control {
     const Font* font = nullptr;    // labels only; buttons use the system's
     std::string_view accessibleName = {};
     std::string_view description = {};  // told to a screen reader after the name
-    std::optional<ImageControl> reached = {};  // the image control the rules know it as
+    std::optional<ImageControl> image = {};    // the image control the rules know it as
     ControlId id = ControlId::None;
 
     // One name for the control on every host: "Command1", "Imgx(3)".

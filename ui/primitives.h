@@ -43,7 +43,7 @@ public:
     virtual std::optional<Window> activeWindow() = 0;
     // Gives a control the keyboard focus, its window becoming the active one.
     virtual void focus(const Focus& where) = 0;
-    // The control of `window` that has the focus, or had it when the window was last active; None if none.
+    // The control of `window` that has the keyboard focus now; None while the window does not have it.
     virtual ControlId focusedControl(Window window) = 0;
     // Shows a modal box over the main window: the texts, one OK button, no icon; a screen reader is told
     // `heard` instead of `prompt`. Returns once the player has closed it, or at once where the window

@@ -69,7 +69,7 @@ QtHost::QtHost(PictureLibrary& pictures, std::int32_t memoriseMs)
     form1_->setWindowIcon(icon);
     form1Controls_ = buildForm(ui::kForm1, form1_.get(), pictures_);
     for (const ui::Control& c : ui::kForm1.controls) {
-        if (c.reached) boxes_[*c.reached] = static_cast<PictureBox*>(form1Controls_.control(c.name, c.index));
+        if (c.image) boxes_[*c.image] = static_cast<PictureBox*>(form1Controls_.control(c.name, c.index));
     }
 
     for (int i = 0; i < kParts; ++i) {
@@ -180,7 +180,8 @@ void QtHost::focus(const ui::Focus& where) {
 
 ui::ControlId QtHost::focusedControl(ui::Window window) {
     const QWidget* w = windowOf(window);
-    const QWidget* f = w ? w->focusWidget() : nullptr;  // the one it had when it was last active
+    const QWidget* f = QApplication::focusWidget();
+    if (!w || !f || f->window() != w) return ui::ControlId::None;
     return (window == ui::Window::Main ? form1Controls_ : form2Controls_).idOf(f);
 }
 
@@ -242,7 +243,7 @@ bool QtHost::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
-        return game_.holding();
+        return game_.keyReleased();
     case QEvent::MouseButtonPress:
         if (windowOf(widget) == ui::Window::Main) game_.pointerDown();
         return false;
@@ -253,7 +254,11 @@ bool QtHost::eventFilter(QObject* watched, QEvent* event) {
         if (watched == form1_.get()) game_.windowDeactivated();
         return false;
     case QEvent::Close:
-        if (const auto window = windowOf(widget); window && widget->isWindow()) game_.closeRequested(*window);
+        // Refused, the window stays; accepted, the controller has hidden it already.
+        if (const auto window = windowOf(widget); window && widget->isWindow() && !game_.closeRequested(*window)) {
+            event->ignore();
+            return true;
+        }
         return false;
     default:
         return false;

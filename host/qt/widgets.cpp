@@ -157,7 +157,7 @@ BuiltForm buildForm(const ui::Form& form, QWidget* window, PictureLibrary& pictu
         switch (c.kind) {
         case ui::Kind::Image: {
             auto* box = new PictureBox(window, c.stretch);
-            box->setPicture(pictures.get(toQString(c.picture)), c.reached ? toQString(ui::openingDescription(*c.reached)) : QString());
+            box->setPicture(pictures.get(toQString(c.picture)), c.image ? toQString(ui::openingDescription(*c.image)) : QString());
             widget = box;
             break;
         }

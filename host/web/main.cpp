@@ -1,5 +1,6 @@
 // Start-up in the page: the main window, then the page's events until it is closed.
 #include <emscripten/bind.h>
+#include <emscripten/emscripten.h>
 #include <emscripten/val.h>
 
 #include <exception>
@@ -8,7 +9,6 @@
 #include <vector>
 
 #include "host/web/picture_library.h"
-#include "host/web/probes.h"
 #include "host/web/web_host.h"
 #include "ui/options.h"
 
@@ -18,7 +18,6 @@ namespace {
 
 poromea::web::PictureLibrary pictures;
 poromea::web::WebHost* host = nullptr;
-poromea::web::Probes probes;
 
 // The page's listeners: each hands its event to the one host.
 void onCardPointerDown(val e) { host->cardPointerDown(std::move(e)); }
@@ -36,8 +35,6 @@ void keepFocus(val e) {
 }
 // Whether a new build may take over the page now (index.html): not while a game is being played.
 bool gameInProgress() { return host && host->gameInProgress(); }
-// For measuring: how long the handlers took.
-val handlerTimes() { return probes.handlerTimes(); }
 
 }  // namespace
 
@@ -53,7 +50,6 @@ EMSCRIPTEN_BINDINGS(poromea) {
     emscripten::function("onTimer1", &onTimer1);
     emscripten::function("preventDefault", &preventDefault);
     emscripten::function("keepFocus", &keepFocus);
-    emscripten::function("handlerTimes", &handlerTimes);
     emscripten::function("gameInProgress", &gameInProgress);
 }
 
@@ -76,9 +72,10 @@ int main() {
             notice.set("textContent", val(options.notice));
         }
         host = &instance;
-        instance.setProbe(&probes);
         instance.start();
-        probes.gameStarted();
+        // The moment, in milliseconds from navigation, the game began to take the player's input.
+        val::global("document")["documentElement"].call<void>("setAttribute", val("data-ready-ms"),
+                                                             val(emscripten_get_now()));
     } catch (const std::exception& e) {
         val::module_property("failedToStart")(val(std::string(e.what())));
     }

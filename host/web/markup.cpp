@@ -70,11 +70,11 @@ std::string controlsMarkup(const ui::Form& form) {
             html += c.stretch ? "<div class=\"image stretch\"" : "<div class=\"image\"";
             // The browser reports when each picture is first painted (host/web/probes.h).
             attributes += " elementtiming=\"picture\" data-picture=\"" + escape(c.picture) + "\"";
-            if (c.reached && (c.reached->array == ImageArray::Imgx || c.reached->array == ImageArray::Slot)) {
-                const bool card = c.reached->array == ImageArray::Imgx;
+            if (c.image && (c.image->array == ImageArray::Imgx || c.image->array == ImageArray::Slot)) {
+                const bool card = c.image->array == ImageArray::Imgx;
                 attributes += std::string(card ? " data-card=\"" : " data-slot=\"") +
-                              std::to_string(c.reached->index) + "\" aria-description=\"" +
-                              escape(ui::openingDescription(*c.reached)) + "\"";
+                              std::to_string(c.image->index) + "\" aria-description=\"" +
+                              escape(ui::openingDescription(*c.image)) + "\"";
             }
             if (!c.accessibleName.empty()) attributes += " role=\"img\"";
             break;

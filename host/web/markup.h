@@ -21,7 +21,7 @@ std::string controlsMarkup(const ui::Form& form);
 std::string deskMarkup();
 // Where the desk and the main window stand before the module has measured
 // the page, in CSS: the main window centred and scaled down to fit, as the
-// module places it (Desk::layOut), so the page does not move when it starts.
+// module places it (PageWindows::layOut), so the page does not move when it starts.
 std::string deskStyle();
 
 }  // namespace poromea::web

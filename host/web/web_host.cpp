@@ -54,7 +54,7 @@ ui::Key keyOf(const EmscriptenKeyboardEvent& e) {
 
 WebHost::WebHost(PictureLibrary& pictures, std::int32_t memoriseMs)
     : pictures_(pictures),
-      desk_(pictures),
+      windows_(pictures),
       outline_(element("div", "outline")),
       announcer_(element("div", "announcer")),
       game_(*this, memoriseMs) {
@@ -62,13 +62,13 @@ WebHost::WebHost(PictureLibrary& pictures, std::int32_t memoriseMs)
     const ui::PixelRect card = ui::controlFor(Imgx(0)).pixelRect();
     outline_["style"].set("width", val(px(card.width)));
     outline_["style"].set("height", val(px(card.height)));
-    desk_.form1().call<void>("appendChild", outline_);
+    windows_.form1().call<void>("appendChild", outline_);
     announcer_.call<void>("setAttribute", val("aria-live"), val("assertive"));
     val::global("document")["body"].call<void>("appendChild", announcer_);
 }
 
 void WebHost::start() {
-    val form1 = desk_.form1();
+    val form1 = windows_.form1();
     listen(form1, "pointerdown", "onCardPointerDown");
     listen(form1, "pointermove", "onPointerMove");
     listen(form1, "pointerup", "onPointerUp");
@@ -80,19 +80,23 @@ void WebHost::start() {
         [](int, const EmscriptenKeyboardEvent* e, void* host) -> EM_BOOL {
             return static_cast<WebHost*>(host)->keyDown(*e);
         });
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, true,
+                                  [](int, const EmscriptenKeyboardEvent*, void* host) -> EM_BOOL {
+                                      return static_cast<WebHost*>(host)->keyUp();
+                                  });
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, false,
                                    [](int, const EmscriptenUiEvent*, void* host) -> EM_BOOL {
                                        static_cast<WebHost*>(host)->layOut();
                                        return false;
                                    });
-    desk_.layOut();
+    windows_.layOut();
     game_.mainWindowShown();
 }
 
 // --- the page's events ---
 
 ui::Point WebHost::inForm1(const val& event) const {
-    return desk_.inForm1(event["clientX"].as<double>(), event["clientY"].as<double>());
+    return windows_.inForm1(event["clientX"].as<double>(), event["clientY"].as<double>());
 }
 
 void WebHost::cardPointerDown(val event) {
@@ -108,18 +112,18 @@ void WebHost::cardPointerDown(val event) {
 }
 
 void WebHost::pointerMove(val event) {
-    if (desk_.titlePointerMove(event)) return;
+    if (windows_.titlePointerMove(event)) return;
     // PointerEvent.buttons has the rules' bits: 1 left, 2 right, 4 middle.
     game_.pointerMoved(event["pointerId"].as<int>(), inForm1(event), event["buttons"].as<int>() & 7);
 }
 
 void WebHost::pointerUp(val event) {
-    if (desk_.titlePointerEnd(event)) return;
+    if (windows_.titlePointerEnd(event)) return;
     game_.pointerReleased(event["pointerId"].as<int>(), buttonCode(event["button"].as<int>()), inForm1(event));
 }
 
 void WebHost::pointerCancel(val event) {
-    if (desk_.titlePointerEnd(event)) return;
+    if (windows_.titlePointerEnd(event)) return;
     // The page took the pointer away (a gesture, a lost capture): no drop.
     game_.pointerLost(event["pointerId"].as<int>());
 }
@@ -128,24 +132,25 @@ void WebHost::windowPointerDown(val event) {
     game_.pointerDown();
     // The desk brings the window pressed to the front; one that did not have the keys takes them.
     std::optional<ui::Window> activated;
-    game_.run("マウス", [&] { activated = desk_.pressed(event); });
+    game_.run("マウス", [&] { activated = windows_.pressed(event); });
     if (activated) game_.windowActivated(*activated);
 }
 
 void WebHost::titlePointerDown(val event) {
-    game_.run("ウィンドウ", [&] { desk_.titlePointerDown(event); });
+    game_.run("ウィンドウ", [&] { windows_.titlePointerDown(event); });
 }
 
 void WebHost::buttonClick(val event) {
     const val button = event["currentTarget"];
-    for (const auto& [id, control] : desk_.form1Controls().controls) {
+    for (const auto& [id, control] : windows_.form1Controls().controls) {
         if (control.strictlyEquals(button)) return game_.buttonClicked(id);
     }
-    game_.closeRequested(ui::Window::Congratulation);  // the only other button: its close button
+    // The only other button: its close button. The page closes nothing itself; refused, the window stays.
+    static_cast<void>(game_.closeRequested(ui::Window::Congratulation));
 }
 
 bool WebHost::keyDown(const EmscriptenKeyboardEvent& event) {
-    return game_.keyPressed(desk_.activeWindow(), keyOf(event), event.shiftKey, event.ctrlKey || event.altKey || event.metaKey);
+    return game_.keyPressed(windows_.activeWindow(), keyOf(event), event.shiftKey, event.ctrlKey || event.altKey || event.metaKey);
 }
 
 // An exception of the page's own (a DOM call that failed) passes through the
@@ -162,7 +167,7 @@ void WebHost::pageError(val event) {
 // --- primitives ---
 
 ImageBox& WebHost::box(ImageControl control) {
-    auto& images = desk_.form1Controls().images;
+    auto& images = windows_.form1Controls().images;
     auto it = images.find(control);
     if (it == images.end()) throw std::out_of_range("no shown image control there");
     return it->second;
@@ -173,11 +178,11 @@ void WebHost::startTimer(int milliseconds) { setTimer1(milliseconds); }
 void WebHost::stopTimer() { setTimer1(0); }
 
 void WebHost::showWindow(ui::Window window, int x, int y) {
-    if (window == ui::Window::Congratulation) desk_.showForm2(pictures_, x, y);
+    if (window == ui::Window::Congratulation) windows_.showForm2(pictures_, x, y);
 }
 
 void WebHost::hideWindow(ui::Window window) {
-    if (window == ui::Window::Congratulation) desk_.hideForm2();
+    if (window == ui::Window::Congratulation) windows_.hideForm2();
 }
 
 // --- the held card, and what is said ---
@@ -206,12 +211,12 @@ int WebHost::slotAt(ui::Point at) {
     // The topmost thing there, found from the layouts the windows were built
     // from: a slot hidden by the other window takes no drop. (The message
     // box is modal: no card is held while it is open.)
-    if (desk_.form2Covers(at)) return -1;
+    if (windows_.form2Covers(at)) return -1;
     const auto& controls = ui::kForm1.controls;
     for (auto c = controls.rbegin(); c != controls.rend(); ++c) {
         const ui::PixelRect r = c->pixelRect();
         if (at.x >= r.left && at.x < r.left + r.width && at.y >= r.top && at.y < r.top + r.height) {
-            return c->reached && c->reached->array == ImageArray::Slot ? c->reached->index : -1;
+            return c->image && c->image->array == ImageArray::Slot ? c->image->index : -1;
         }
     }
     return -1;

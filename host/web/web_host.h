@@ -29,7 +29,6 @@ public:
 
     // Listens to the page and shows the main window, START holding the focus.
     void start();
-    void setProbe(ui::Probe* probe) { game_.setProbe(probe); }
 
     // The page's events, from the listeners that main.cpp binds.
     void cardPointerDown(val event);
@@ -40,10 +39,11 @@ public:
     void titlePointerDown(val event);
     void windowPointerDown(val event);
     bool keyDown(const EmscriptenKeyboardEvent& event);
+    bool keyUp() const { return game_.keyReleased(); }
     void pageError(val event);
     void timerElapsed() { game_.timerElapsed(); }
     bool gameInProgress() const { return game_.gameInProgress(); }
-    void layOut() { desk_.layOut(); }
+    void layOut() { windows_.layOut(); }
 
 private:
     // ui::Primitives
@@ -55,28 +55,28 @@ private:
     void stopTimer() override;
     void showWindow(ui::Window window, int x, int y) override;
     void hideWindow(ui::Window window) override;
-    bool windowShown(ui::Window window) override { return desk_.shown(window); }
-    std::optional<ui::Window> activeWindow() override { return desk_.activeWindow(); }
-    void focus(const ui::Focus& where) override { desk_.focus(where); }
-    ui::ControlId focusedControl(ui::Window window) override { return desk_.focusedControl(window); }
+    bool windowShown(ui::Window window) override { return windows_.shown(window); }
+    std::optional<ui::Window> activeWindow() override { return windows_.activeWindow(); }
+    void focus(const ui::Focus& where) override { windows_.focus(where); }
+    ui::ControlId focusedControl(ui::Window window) override { return windows_.focusedControl(window); }
     void runMessageBox(std::u16string_view prompt, std::u16string_view title, std::string_view heard) override {
-        desk_.showMessage(prompt, title, heard);
+        windows_.showMessage(prompt, title, heard);
     }
-    bool messageBoxOpen() override { return desk_.messageOpen(); }
+    bool messageBoxOpen() override { return windows_.messageOpen(); }
     void showOutline(ui::Point topLeft) override;
     void hideOutline() override;
     void capturePointer(int card, int pointer) override;
     void releasePointer(int card, int pointer) override;
     int slotAt(ui::Point at) override;
     void announce(std::string_view words) override;
-    void showFailure(std::string_view message) override { desk_.showFailure(message); }
+    void showFailure(std::string_view message) override { windows_.showFailure(message); }
     void endProgram(int) override {}  // a page goes on until its browser closes it
 
     ImageBox& box(ImageControl control);
     ui::Point inForm1(const val& event) const;
 
     PictureLibrary& pictures_;
-    Desk desk_;
+    PageWindows windows_;
     val outline_;
     val announcer_;
     ui::Controller game_;

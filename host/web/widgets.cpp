@@ -44,9 +44,9 @@ BuiltForm adoptForm(const ui::Form& form, val client, PictureLibrary& pictures) 
         val e = children[at++];
         if (c.kind == ui::Kind::Image) {
             const PictureRef picture = pictures.get(c.picture);
-            if (c.reached) {
-                const bool described = c.reached->array == ImageArray::Imgx || c.reached->array == ImageArray::Slot;
-                built.images[*c.reached] = ImageBox{e, picture, described};
+            if (c.image) {
+                const bool described = c.image->array == ImageArray::Imgx || c.image->array == ImageArray::Slot;
+                built.images[*c.image] = ImageBox{e, picture, described};
             }
         } else if (c.kind == ui::Kind::Button) {
             listen(e, "click", "onButtonClick");

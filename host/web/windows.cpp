@@ -19,7 +19,7 @@ constexpr int kTitleBar = 23;
 // The page's build writes the main window into it (host/web/markup.h), so it
 // is drawn before the module has loaded; the module takes it as it is. A page
 // without it gets the same markup now.
-val Desk::adoptDesk() {
+val PageWindows::adoptDesk() {
     val document = val::global("document");
     val desk = document.call<val>("getElementById", val("desk"));
     if (!desk.isNull()) return desk;
@@ -27,7 +27,7 @@ val Desk::adoptDesk() {
     return document.call<val>("getElementById", val("desk"));
 }
 
-Desk::Desk(PictureLibrary& pictures) : desk_(adoptDesk()), form1_(desk_.call<val>("querySelector", val("#Form1"))) {
+PageWindows::PageWindows(PictureLibrary& pictures) : desk_(adoptDesk()), form1_(desk_.call<val>("querySelector", val("#Form1"))) {
     val::global("document").set("title", val(std::string(ui::kForm1.caption)));
     form1Controls_ = adoptForm(ui::kForm1, form1_, pictures);
     // A press anywhere reaches the host before what is under it.
@@ -39,7 +39,7 @@ Desk::Desk(PictureLibrary& pictures) : desk_(adoptDesk()), form1_(desk_.call<val
     listen(desk_, "mousedown", "keepFocus");
 }
 
-void Desk::layOut() {
+void PageWindows::layOut() {
     // Scaled down, proportions kept, where the page is smaller than the main
     // window; never up. Both windows stand on the desk and scale with it.
     const double width = val::global("innerWidth").as<double>();
@@ -76,18 +76,18 @@ void Desk::layOut() {
     val::module_property("dense")(density, files);
 }
 
-ui::Point Desk::inForm1(double clientX, double clientY) const {
+ui::Point PageWindows::inForm1(double clientX, double clientY) const {
     return {clientX / scale_ - form1Left_, clientY / scale_ - form1Top_};
 }
 
-bool Desk::form2Covers(ui::Point p) const {
+bool PageWindows::form2Covers(ui::Point p) const {
     if (form2_.isNull() || form2_["hidden"].as<bool>() || form2Z_ < form1Z_) return false;
     const double x = p.x + form1Left_, y = p.y + form1Top_;  // on the desk
     return x >= form2Left_ - kBorder && x < form2Left_ + ui::pixels(ui::kForm2.clientWidth) + kBorder &&
            y >= form2Top_ - kBorder - kTitleBar && y < form2Top_ + ui::pixels(ui::kForm2.clientHeight) + kBorder;
 }
 
-void Desk::showForm2(PictureLibrary& pictures, double left, double top) {
+void PageWindows::showForm2(PictureLibrary& pictures, double left, double top) {
     const ui::Form& f = ui::kForm2;
     if (form2_.isNull()) {
         val frame = element("section", "window frame");
@@ -124,22 +124,20 @@ void Desk::showForm2(PictureLibrary& pictures, double left, double top) {
     raise(form2_);
 }
 
-void Desk::hideForm2() {
+void PageWindows::hideForm2() {
     if (!form2_.isNull()) form2_.set("hidden", val(true));
 }
 
-bool Desk::shown(ui::Window window) const {
+bool PageWindows::shown(ui::Window window) const {
     return window == ui::Window::Main || (!form2_.isNull() && !form2_["hidden"].as<bool>());
 }
 
-std::optional<ui::Window> Desk::activeWindow() const {
+std::optional<ui::Window> PageWindows::activeWindow() const {
     if (messageOpen()) return std::nullopt;
     return form2HasFocus() ? ui::Window::Congratulation : ui::Window::Main;
 }
 
-void Desk::focus(const ui::Focus& where) {
-    // The main window's control that had the keys, for when they come back to it.
-    if (const ui::ControlId mainFocus = form1Controls_.focused(); mainFocus != ui::ControlId::None) mainFocus_ = mainFocus;
+void PageWindows::focus(const ui::Focus& where) {
     if (where.window == ui::Window::Main) {
         form1Controls_.controls.at(where.control).call<void>("focus");
         return;
@@ -150,20 +148,18 @@ void Desk::focus(const ui::Focus& where) {
     control.call<void>("focus");
 }
 
-ui::ControlId Desk::focusedControl(ui::Window window) const {
-    if (window == ui::Window::Congratulation) return form2Controls_.focused();
-    const ui::ControlId focused = form1Controls_.focused();
-    return focused == ui::ControlId::None ? mainFocus_ : focused;
+ui::ControlId PageWindows::focusedControl(ui::Window window) const {
+    return window == ui::Window::Congratulation ? form2Controls_.focused() : form1Controls_.focused();
 }
 
-bool Desk::form2HasFocus() const {
+bool PageWindows::form2HasFocus() const {
     return !form2_.isNull() && !form2_["hidden"].as<bool>() &&
            form2_.call<bool>("contains", val::global("document")["activeElement"]);
 }
 
 // Puts Form2's client area at (left, top) of the desk, keeping its whole frame
 // on the desk, so its title bar and close button can always be reached.
-void Desk::placeForm2(double left, double top) {
+void PageWindows::placeForm2(double left, double top) {
     const double frameWidth = ui::pixels(ui::kForm2.clientWidth) + 2 * kBorder;
     const double frameHeight = ui::pixels(ui::kForm2.clientHeight) + kTitleBar + 2 * kBorder;
     form2Left_ = std::clamp(left, double{kBorder}, std::max(double{kBorder}, deskWidth_ - frameWidth + kBorder));
@@ -175,7 +171,7 @@ void Desk::placeForm2(double left, double top) {
 }
 
 // showModal makes the rest of the page inert, and the keys go to the box.
-void Desk::showMessage(std::u16string_view prompt, std::u16string_view title, std::string_view heard) {
+void PageWindows::showMessage(std::u16string_view prompt, std::u16string_view title, std::string_view heard) {
     if (messageBox_.isNull()) {
         messageBox_ = element("dialog", "message");
         messageBox_.call<void>("setAttribute", val("role"), val("alertdialog"));
@@ -194,9 +190,9 @@ void Desk::showMessage(std::u16string_view prompt, std::u16string_view title, st
     messageBox_.call<void>("showModal");
 }
 
-bool Desk::messageOpen() const { return !messageBox_.isNull() && messageBox_["open"].as<bool>(); }
+bool PageWindows::messageOpen() const { return !messageBox_.isNull() && messageBox_["open"].as<bool>(); }
 
-std::optional<ui::Window> Desk::pressed(val event) {
+std::optional<ui::Window> PageWindows::pressed(val event) {
     val window = event["target"].call<val>("closest", val(".window"));
     if (window.isNull()) return std::nullopt;
     raise(window);
@@ -206,13 +202,13 @@ std::optional<ui::Window> Desk::pressed(val event) {
     return onForm2 ? ui::Window::Congratulation : ui::Window::Main;
 }
 
-void Desk::raise(val window) {
+void PageWindows::raise(val window) {
     // The window last pressed stands in front, as on a desktop.
     (window.strictlyEquals(form1_) ? form1Z_ : form2Z_) = ++front_;
     window["style"].set("zIndex", val(front_));
 }
 
-void Desk::titlePointerDown(val event) {
+void PageWindows::titlePointerDown(val event) {
     if (!event["target"].call<val>("closest", val("button")).isNull()) return;  // the close button
     event.call<void>("preventDefault");
     movingPointer_ = event["pointerId"].as<int>();
@@ -221,19 +217,19 @@ void Desk::titlePointerDown(val event) {
     event["currentTarget"].call<void>("setPointerCapture", val(movingPointer_));
 }
 
-bool Desk::titlePointerMove(val event) {
+bool PageWindows::titlePointerMove(val event) {
     if (movingPointer_ < 0 || event["pointerId"].as<int>() != movingPointer_) return false;
     placeForm2(event["clientX"].as<double>() / scale_ - grabX_, event["clientY"].as<double>() / scale_ - grabY_);
     return true;
 }
 
-bool Desk::titlePointerEnd(val event) {
+bool PageWindows::titlePointerEnd(val event) {
     if (movingPointer_ < 0 || event["pointerId"].as<int>() != movingPointer_) return false;
     movingPointer_ = -1;
     return true;
 }
 
-void Desk::showFailure(std::string_view message) {
+void PageWindows::showFailure(std::string_view message) {
     desk_.set("inert", val(true));
     val::module_property("report")(val(std::string(message)));
 }

@@ -16,10 +16,10 @@
 
 namespace poromea::web {
 
-class Desk {
+class PageWindows {
 public:
     // Builds the main window into the page.
-    explicit Desk(PictureLibrary& pictures);
+    explicit PageWindows(PictureLibrary& pictures);
 
     val form1() const { return form1_; }
     BuiltForm& form1Controls() { return form1Controls_; }
@@ -40,7 +40,7 @@ public:
     // The window with the keys: the congratulation window's when the focus is in it; none while the box is open.
     std::optional<ui::Window> activeWindow() const;
     void focus(const ui::Focus& where);
-    // The control of `window` with the focus; for the main window, the one that had it last.
+    // The control of `window` with the focus now, or None.
     ui::ControlId focusedControl(ui::Window window) const;
     // Shows the modal message box and returns at once.
     void showMessage(std::u16string_view prompt, std::u16string_view title, std::string_view heard);
@@ -68,7 +68,6 @@ private:
     val form2_ = val::null();       // null until the first correct answer
     BuiltForm form2Controls_;
     val messageBox_ = val::null();  // null until the first wrong answer
-    ui::ControlId mainFocus_ = ui::ControlId::None;  // the main window's control that had the keys before Form2 took them
     double scale_ = 1;
     int density_ = 1;  // of the pictures the page has been asked for
     double form1Left_ = 0, form1Top_ = 0;  // the windows' client areas on the desk

@@ -166,7 +166,7 @@ ImageBox::ImageBox(HWND parent, const ui::Control& c, PictureRef picture, COLORR
       background_(CreateSolidBrush(background)) {
     if (!background_) throw std::runtime_error("ブラシを作成できません。");
     registerClass(kImageClass, &ImageBox::proc);
-    const std::string description = c.reached ? ui::openingDescription(*c.reached) : std::string();
+    const std::string description = c.image ? ui::openingDescription(*c.image) : std::string();
     createWindow(kImageClass, widen(ui::spokenText(name_, description)), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                  pixelRect(c), parent, this);
 }

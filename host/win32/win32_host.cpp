@@ -64,10 +64,10 @@ Win32Host::Win32Host(PictureLibrary& pictures, std::int32_t memoriseMs)
       announcer_(form1_->window()),
       game_(*this, memoriseMs) {
     for (const ui::Control& c : ui::kForm1.controls) {
-        if (!c.reached) continue;
+        if (!c.image) continue;
         ImageBox* image = form1_->image(form1_->control(c.name, c.index));
-        boxes_[*c.reached] = image;
-        if (c.reached->array == ImageArray::Imgx) {
+        boxes_[*c.image] = image;
+        if (c.image->array == ImageArray::Imgx) {
             image->onMouse([this, card = c.index](UINT m, WPARAM w, LPARAM l) {
                 if (live_) game_.run("ウィンドウ", [&] { cardMessage(card, m, w, l); });
             });
@@ -142,13 +142,13 @@ std::optional<LRESULT> Win32Host::form1Message(UINT message, WPARAM wParam, LPAR
         if (HIWORD(wParam)) break;  // minimised
         if (LOWORD(wParam) == WA_INACTIVE) {
             game_.windowDeactivated();  // a hold ends when the window loses the pointer
-            if (HWND focus = GetFocus(); focus && IsChild(form1(), focus)) lastFocus_ = focus;
             break;
         }
         game_.windowActivated(ui::Window::Main);
         return 0;
     case WM_CLOSE:
-        game_.closeRequested(ui::Window::Main);
+        // Refused, the window stays; accepted, the controller has hidden it. Never destroyed here.
+        static_cast<void>(game_.closeRequested(ui::Window::Main));
         return 0;
     default:
         break;
@@ -162,7 +162,7 @@ std::optional<LRESULT> Win32Host::form2Message(UINT message, WPARAM wParam, LPAR
         return 0;
     }
     if (message != WM_CLOSE) return std::nullopt;
-    game_.closeRequested(ui::Window::Congratulation);
+    static_cast<void>(game_.closeRequested(ui::Window::Congratulation));
     return 0;
 }
 
@@ -178,8 +178,7 @@ bool Win32Host::preTranslateMessage(MSG& m) {
         return false;
     }
     if (m.message < WM_KEYFIRST || m.message > WM_KEYLAST) return false;
-    // A held card owns every key, its releases too.
-    if (m.message != WM_KEYDOWN) return game_.holding();
+    if (m.message != WM_KEYDOWN) return game_.keyReleased();
     return game_.keyPressed(windowOf(m.hwnd), keyOf(m.wParam), GetKeyState(VK_SHIFT) < 0,
                             GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_LWIN) < 0 ||
                                 GetKeyState(VK_RWIN) < 0);
@@ -243,8 +242,7 @@ void Win32Host::focus(const ui::Focus& where) {
 ui::ControlId Win32Host::focusedControl(ui::Window window) {
     const BuiltForm* form = window == ui::Window::Main ? form1_.get() : form2_.get();
     HWND focus = GetFocus();
-    if (window == ui::Window::Main && windowOf(focus) != ui::Window::Main) focus = lastFocus_;
-    return form ? form->idOf(focus) : ui::ControlId::None;
+    return form && windowOf(focus) == window ? form->idOf(focus) : ui::ControlId::None;
 }
 
 // --- the held card ---

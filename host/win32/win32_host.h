@@ -91,7 +91,6 @@ private:
     DragOutline outline_;
     Announcer announcer_;
     std::map<ImageControl, ImageBox*> boxes_;  // shown image controls of the rules
-    HWND lastFocus_ = nullptr;  // the button that had the focus when Form1 was last active
     ui::Controller game_;
 };
 

@@ -143,7 +143,7 @@ def main(game):
     with World() as world:
         if not check(world.hear(60, lambda s: "Screen reader on." in s), "Orca started"):
             return
-        world.start([game])
+        world.start([game, "--memorise=12"])  # time enough to press O  K before the cards are covered
         # What a screen reader that watches the cards hears of them: each tells its new picture as it changes.
         os.environ.update(DISPLAY=world.env["DISPLAY"], DBUS_SESSION_BUS_ADDRESS=world.env["DBUS_SESSION_BUS_ADDRESS"])
         import pyatspi
@@ -182,14 +182,20 @@ def main(game):
         # may leave out the window's name or the button's description.
         said(world, "Escape closes it", "Escape", "OK push button.", may=["ポロメア frame.", "こたえあわせ."])
 
-        # A wrong answer: START again, then O  K with nothing placed. The box's button takes the focus as it opens.
+        # A wrong answer: START again, then O  K at once, while the cards are face up. The box's button takes the
+        # focus as it opens. Then the covering is told, and a card held over a place with a card on it hears the
+        # card's number, never the part under it.
         said(world, "back to START", "shift+Tab", "START push button.", "スタート.")
         world.key("space")
-        world.hear(30, lambda s: "notification カードを ふせました。すうじキーで とれます." in s)
+        world.hear(20, lambda s: any(h.startswith("notification 1 ") for h in s))
         said(world, "Tab again", "Tab", "OK push button.", "こたえあわせ.")
         said(world, "the wrong answer", "Return", "alert まちがいです。", "ざんねん、スタートボタンから やりなおし。",
              may=["OK push button."])
         said(world, "its OK", "Return", "OK push button.", may=["ポロメア frame.", "こたえあわせ."])
+        said(world, "covering after the check", None, "notification カードを ふせました。すうじキーで とれます.", seconds=30)
+        said(world, "taking card 1", "1", "notification カード 1を とりました。くち あき.")
+        said(world, "dropping card 1", "Return", "notification カード 1を くちに おきました.")
+        said(world, "taking card 2 over it", "2", "notification カード 2を とりました。くち カード 1.")
 
 
 def stop(signum, _frame):  # a time limit or ctest's: the world still ends

@@ -111,8 +111,8 @@ const std::vector<Shown> kShown = [] {
 
 // Every announcement of every kind of step, with what it may say of each card, slot and of what they show; a few deals
 // stand for all.
-std::map<Told::Kind, std::set<std::string>> everyAnnouncement(const std::vector<Shown>& shownOnSlots) {
-    using K = Told::Kind;
+std::map<Announcement::Kind, std::set<std::string>> everyAnnouncement(const std::vector<Shown>& shownOnSlots) {
+    using K = Announcement::Kind;
     std::map<K, std::set<std::string>> out;
     std::array<int, 6> parts{0, 1, 2, 3, 4, 5};
     for (int n = 0; n < 720; ++n, std::next_permutation(parts.begin(), parts.end())) {
@@ -139,7 +139,7 @@ std::set<std::string> everyDescription() {
             for (std::string_view text : {c.accessibleName, c.description}) {
                 if (!text.empty()) out.emplace(text);
             }
-            if (!c.reached) continue;
+            if (!c.image) continue;
             for (const Shown& shown : kShown) out.insert(spokenText(c.accessibleName, description(shown)));
         }
     }
@@ -167,7 +167,7 @@ TEST(Heard, EveryWordIsReadByDebiansVoice) {
 // repeated most, within about a second and a half; a pick-up, a drop, a putting back and the covering within
 // about three; the deal within the five seconds of memorising.
 TEST(Heard, EachStepKeepsPaceWithTheKeys) {
-    using K = Told::Kind;
+    using K = Announcement::Kind;
     const std::map<K, std::pair<const char*, double>> limit{
         {K::Dealt, {"the deal", 5.0}},     {K::Covered, {"the covering", 3.3}}, {K::PickedUp, {"a pick-up", 3.3}},
         {K::MovedOver, {"a move", 1.6}},   {K::Dropped, {"a drop", 3.3}},       {K::PutBack, {"a putting back", 3.3}}};
