@@ -184,6 +184,8 @@ FAULTS = [
         ("ui/controller.cpp", "        host_.focus(focusAsClosed(mainFocus_));\n", "")]),
     ("controller: the main window's focus forgotten as another window takes the keys", [
         ("ui/controller.cpp", "    if (const ControlId now = host_.focusedControl(Window::Main); now != ControlId::None) mainFocus_ = now;", "")]),
+    ("controller: a box that waits lets the game take input while it is open", [
+        ("ui/controller.cpp", "    runningMessageBox_ = true;\n", "")]),
     ("controller: key releases during a carry reach the window", [
         ("ui/controller.h", "bool keyReleased() const { return interaction_.holding(); }", "bool keyReleased() const { return false; }")]),
     ("qt: the keys stay with the closed congratulation window", [
