@@ -122,7 +122,6 @@ FAULTS = [
          "QCoreApplication::exit(status);")]),
     ("qt: a window closed is not told to the game", [
         ("host/qt/qt_host.cpp", "window && widget->isWindow() && !game_.closeRequested(*window)) {", "window && widget->isWindow() && false) {")]),
-    ("qt: a refused close closes the window all the same", [("host/qt/qt_host.cpp", "            event->ignore();\n            return true;", "            return false;")]),
     ("controller: the program ends as soon as the main window closes", [
         ("ui/controller.cpp", "            if (!host_.windowShown(Window::Congratulation)) host_.endProgram(0);",
          "            host_.endProgram(0);")]),
