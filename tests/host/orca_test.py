@@ -71,6 +71,7 @@ class World:
             # machine (each ends its Orca before it lets go of the lock), and none while the user runs Orca.
             self.lock = open(os.path.join(tempfile.gettempdir(), "poromea-orca-test.lock"), "w")
             fcntl.flock(self.lock, fcntl.LOCK_EX)
+            signal.alarm(300)  # the time limit counts from here: waiting for another Orca test is no hang
             if subprocess.run(["pgrep", "-u", str(os.getuid()), "-x", "orca"], capture_output=True).stdout:
                 raise RuntimeError("another Orca of this user is running; Orca 43 starts no second one")
             self.start(["orca", "--disable", "braille", "--debug-file", self.log], stdout=subprocess.DEVNULL,
