@@ -71,7 +71,7 @@ class World:
             # machine (each ends its Orca before it lets go of the lock), and none while the user runs Orca.
             self.lock = open(os.path.join(tempfile.gettempdir(), "poromea-orca-test.lock"), "w")
             fcntl.flock(self.lock, fcntl.LOCK_EX)
-            signal.alarm(300)  # the time limit counts from here: waiting for another Orca test is no hang
+            signal.alarm(300)  # a hang, with room for a loaded machine; waiting for another Orca test is none
             if subprocess.run(["pgrep", "-u", str(os.getuid()), "-x", "orca"], capture_output=True).stdout:
                 raise RuntimeError("another Orca of this user is running; Orca 43 starts no second one")
             self.start(["orca", "--disable", "braille", "--debug-file", self.log], stdout=subprocess.DEVNULL,
@@ -205,8 +205,7 @@ def stop(signum, _frame):  # a time limit or ctest's: the world still ends
 
 if __name__ == "__main__":
     signal.signal(signal.SIGTERM, stop)
-    signal.signal(signal.SIGALRM, stop)
-    signal.alarm(300)  # a hang, with room for a loaded machine
+    signal.signal(signal.SIGALRM, stop)  # a hang: 300 s from the moment it has the machine's one Orca
     start = time.time()
     try:
         main(sys.argv[1])
