@@ -59,15 +59,73 @@ void checkSpoken(Driver& d) {
     }
 }
 
-// START, the memorise time; returns the parts as they were dealt face up.
+// The row of cards as the screen shows it, each card read at the centre of each of its own pixels: how much of it
+// is the backs' red, the faces' pale green, and the white of a back's digit; and its pixels, to tell the cards apart.
+struct CardSeen {
+    double red = 0, green = 0, white = 0;
+    std::vector<Colour> pixels;
+};
+std::vector<CardSeen> cardsSeen(Driver& d) {
+    const Rect first = rectOf(Imgx(0)), last = rectOf(Imgx(kParts - 1));
+    const Rect row{first.left, first.top, last.left + last.width - first.left, first.height};
+    const Seen seen = d.seen(row);
+    std::vector<CardSeen> out(kParts);
+    const auto near = [](Colour c, Colour want) {
+        return std::abs(c.r - want.r) <= 40 && std::abs(c.g - want.g) <= 40 && std::abs(c.b - want.b) <= 40;
+    };
+    for (int i = 0; i < kParts; ++i) {
+        const Rect card = rectOf(Imgx(static_cast<std::int16_t>(i)));
+        CardSeen& c = out[static_cast<std::size_t>(i)];
+        for (int y = 0; y < card.height; ++y) {
+            for (int x = 0; x < card.width; ++x) {
+                const Colour p = seen.at((card.left - row.left + x + 0.5) / row.width, (y + 0.5) / row.height);
+                c.pixels.push_back(p);
+                c.red += near(p, {0xFF, 0, 0}), c.green += near(p, {0xD0, 0xFF, 0xA0}), c.white += near(p, {0xFF, 0xFF, 0xFF});
+            }
+        }
+        const double all = static_cast<double>(c.pixels.size());
+        c.red /= all, c.green /= all, c.white /= all;
+    }
+    return out;
+}
+
+// Every card shows a back (red, a white digit) or every card a face (pale green), and no two the same.
+void checkCardsShow(Driver& d, bool backs, std::source_location at = std::source_location::current()) {
+    const std::vector<CardSeen> cards = cardsSeen(d);
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+        const CardSeen& c = cards[i];
+        const bool ok = backs ? c.red > 0.5 && c.white > 0.05 : c.green > 0.1 && c.red < 0.05;
+        for (std::size_t j = 0; j < i; ++j) {
+            int differ = 0;
+            for (std::size_t k = 0; k < c.pixels.size(); ++k) {
+                const Colour a = c.pixels[k], b = cards[j].pixels[k];
+                differ += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) > 120;
+            }
+            if (differ < 20) {  // the eyes differ by the mole alone
+                fail(at.file_name(), static_cast<int>(at.line()), "cards " + shown(static_cast<long long>(j + 1)) + " and " +
+                     shown(static_cast<long long>(i + 1)) + " look the same on the screen");
+            }
+        }
+        if (!ok) {
+            char what[120];
+            std::snprintf(what, sizeof what, "card %zu on the screen: %.0f %% red, %.0f %% pale green, %.0f %% white, not a %s",
+                          i + 1, 100 * c.red, 100 * c.green, 100 * c.white, backs ? "back" : "face");
+            fail(at.file_name(), static_cast<int>(at.line()), what);
+        }
+    }
+}
+
+// START, the memorise time; returns the parts as they were dealt face up, having read both from the screen too.
 Names deal(Driver& d) {
     d.click("Command1");
     const Names faceUp = shownBy(d, ImageArray::Imgx);
     check(std::is_permutation(faceUp.begin(), faceUp.end(), kParts_.begin()));
     checkEq(shownBy(d, ImageArray::Slot), kEmpty);
     checkSpoken(d);
+    checkCardsShow(d, false);
     d.letTimerElapse();
     checkEq(shownBy(d, ImageArray::Imgx), kCovers);
+    checkCardsShow(d, true);
     return faceUp;
 }
 
@@ -164,6 +222,14 @@ void notTheGames(Driver& d) {
     checkEq(d.picture(Slot(4)), "cover3");
     drag(d, 5, {slot4.left + slot4.width - 1, slot4.top}, Button::Right);
     checkEq(d.picture(Slot(4)), "cover6");
+    drag(d, 4, {slot4.left, slot4.top + slot4.height - 1}, Button::Middle);
+    checkEq(d.picture(Slot(4)), "cover5");
+    // A press of the mouse while the keys carry a card puts that one back and takes the card pressed.
+    d.key(ui::Key::Digit1);
+    checkEq(d.outline(), rectOf(Slot(0)));
+    drag(d, 3, centreOf(Slot(5)));
+    checkEq(d.picture(Slot(5)), "cover4");
+    checkEq(d.picture(Slot(0)), "empty");
     const Names before = shownBy(d, ImageArray::Slot);
     const Rect mouth = rectOf(Slot(0));
     for (Point outside : {Point{357, 21}, centreOf(Imgx(3)), Point{mouth.left + 25, mouth.top - 1},
@@ -195,12 +261,58 @@ void notTheGames(Driver& d) {
     placeAll(d, faceUp);
     d.click("Command2");
     d.click("Command1");
-    d.underNextBox([&] { d.clickWindow(kForm2Title); });
+    const Names dealt = shownBy(d, ImageArray::Imgx);
+    d.underNextBox([&] {
+        d.clickWindow(kForm2Title);
+        d.click("Command1");  // START under the box deals nothing
+    });
     d.click("Command2");
     checkEq(d.takeMessageBoxes().size(), 1u);
+    checkEq(shownBy(d, ImageArray::Imgx), dealt);
     check(d.focus() != (Focused{"おめでとう !!", "Image1"}));  // the click did not give it the keys
     d.clickWindow(kForm2Title);  // it takes them once the box is closed
     checkEq(d.focus(), (Focused{"おめでとう !!", "Image1"}));
+}
+
+// What a window hides takes no drop: a card let go where the congratulation window, brought in front while the card
+// is held, covers a slot stays out of the game; let go where a slot shows, it lands.
+void underAWindow(Driver& d) {
+    placeAll(d, deal(d));
+    d.click("Command2");
+    expectCongratulations(d);
+    deal(d);  // the window stays open; the player puts it over the mouth
+    const Rect main = d.windows()[0].client;
+    d.moveWindow(kForm2Title, {main.left + 100, main.top + 150});
+    const auto form2 = windowsTitled(d, kForm2Title);
+    checkEq(form2.size(), 1u);
+    if (form2.size() != 1) return;
+    const Rect over = form2[0].client;
+    const auto covered = [&](Point p, int margin) {  // with its frame, a margin wide
+        const int x = main.left + p.x, y = main.top + p.y;
+        return x >= over.left - margin && x < over.left + over.width + margin && y >= over.top - margin &&
+               y < over.top + over.height + margin;
+    };
+    std::optional<std::pair<int, Point>> hidden, seen;
+    for (std::int16_t k = 0; k < kParts; ++k) {
+        const Rect r = rectOf(Slot(k));
+        for (int y = r.top + 2; y < r.top + r.height - 2; y += 4) {
+            for (int x = r.left + 2; x < r.left + r.width - 2; x += 4) {
+                if (!hidden && covered({x, y}, 0)) hidden = {{k, {x, y}}};
+                if (!seen && !covered({x, y}, 40)) seen = {{k, {x, y}}};
+            }
+        }
+    }
+    check(hidden && seen);
+    if (!hidden || !seen) return;
+    d.press(0, Button::Left);
+    d.raise(kForm2Title);
+    d.releaseAt(hidden->second);
+    check(!d.outline());
+    checkEq(d.picture(Slot(static_cast<std::int16_t>(hidden->first))), "empty");
+    d.press(0, Button::Left);
+    d.raise(kForm2Title);
+    d.releaseAt(seen->second);
+    checkEq(d.picture(Slot(static_cast<std::int16_t>(seen->first))), "cover1");
 }
 
 // --- the keyboard ---
@@ -385,6 +497,7 @@ const std::vector<Scenario>& all() {
         {"FailureIsReported", failureIsReported, "banner"},
         {"KeyboardGame", keyboardGame},
         {"NotTheGames", notTheGames},
+        {"UnderAWindow", underAWindow},
         {"ButtonsAndMemorisingTime", buttonsAndMemorisingTime, {}, kMemoriseMs},
         {"PicturesOnScreen", picturesOnScreen},
     };

@@ -78,6 +78,8 @@ public:
     // A click inside the client area of the window titled `title`, where no
     // other window hides it: the window comes forward with the keys.
     virtual void clickWindow(std::string_view title) = 0;
+    // The window comes in front without the mouse, whatever it holds, as a window manager or another finger brings it.
+    virtual void raise(std::string_view title) = 0;
     virtual void tab() = 0;
     // The next message box that opens stays open while `steps` are played, then is answered.
     virtual void underNextBox(std::function<void()> steps) = 0;

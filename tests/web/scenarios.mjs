@@ -78,6 +78,12 @@ class Steps {
         await mouse.click(main ? box.x + box.width - 3 : box.x + 2, main ? box.y + box.height - 3 : box.y + 2);
         break;
       }
+      case 'raise': {  // a finger on its title bar, the mouse held or not
+        const bar = await this.game.point(page.locator('#Form2 .titlebar'));
+        await this.game.touch('touchStart', { ...bar, id: 7 });
+        await this.game.touch('touchEnd');
+        break;
+      }
       case 'timer': await page.clock.runFor(this.memoriseMs); break;
       case 'wait': await page.clock.runFor(Number(args[0])); break;
       case 'now': return String(await query(() => performance.now()));

@@ -81,6 +81,7 @@ public:
         ask("ctrlkey\t" + std::to_string(1 + static_cast<int>(key) - static_cast<int>(ui::Key::Digit1)));
     }
     void tab() override { ask("key\tTab"); }
+    void raise(std::string_view title) override { ask("raise\t" + std::string(title)); }
     void underNextBox(std::function<void()> steps) override { underBox_ = std::move(steps); }
     void clickWindow(std::string_view title) override { ask("clickwindow\t" + std::string(title)); }
     void letTimerElapse() override { ask("timer"); }
