@@ -211,9 +211,6 @@ FAULTS = [
     ("qt: the middle button holds no card", [("host/qt/qt_host.cpp", "    case Qt::MiddleButton: return ui::kMiddleButton;\n", "")]),
     ("qt: a mouse press leaves a key carry on", [
         ("host/qt/qt_host.cpp", "        if (windowOf(widget) == ui::Window::Main) game_.pointerDown();\n", "")]),
-    ("qt: the message box lets the congratulation window take clicks", [
-        ("host/qt/qt_host.cpp", "    }\n    box.exec();", "    }\n    box.setWindowModality(Qt::WindowModal);\n    box.exec();")]),
-    ("qt: a slot hidden by another window takes the drop", [
         ("host/qt/qt_host.cpp", "QWidget* hit = QApplication::widgetAt(form1_->mapToGlobal(local));", "QWidget* hit = nullptr;")]),
     ("qt: a new picture not repainted", [("host/qt/widgets.cpp", "    scaled_ = QPixmap();\n    update();\n", "    scaled_ = QPixmap();\n")]),
     ("qt: a screen of 3 shown the pictures drawn for 2", [
@@ -226,8 +223,6 @@ FAULTS = [
     ("win32: the middle button holds no card", [("host/win32/win32_host.cpp", "    case WM_MBUTTONDOWN: case WM_MBUTTONUP: return ui::kMiddleButton;\n", "")]),
     ("win32: a mouse press leaves a key carry on", [
         ("host/win32/win32_host.cpp", "if (windowOf(m.hwnd) == ui::Window::Main) game_.pointerDown();", "")]),
-    ("win32: the message box leaves the main window taking clicks", [
-        ("host/win32/win32_host.cpp", "MessageBoxW(form1(), text.c_str()", "MessageBoxW(nullptr, text.c_str()")]),
     ("win32: a slot hidden by another window takes the drop", [
         ("host/win32/win32_host.cpp", "    HWND hit = WindowFromPoint(screen);", "    ScreenToClient(form1(), &screen);\n    HWND hit = ChildWindowFromPoint(form1(), screen);")]),
     ("win32: a new picture not repainted", [

@@ -78,9 +78,9 @@ class Steps {
         await mouse.click(main ? box.x + box.width - 3 : box.x + 2, main ? box.y + box.height - 3 : box.y + 2);
         break;
       }
-      case 'raise': {  // a finger on its title bar, the mouse held or not
-        const bar = await this.game.point(page.locator('#Form2 .titlebar'));
-        await this.game.touch('touchStart', { ...bar, id: 7 });
+      case 'raise': {  // a finger on it, at its right, the mouse held or not
+        const c = await page.locator('#Form2 .client').boundingBox();
+        await this.game.touch('touchStart', { x: c.x + c.width - 10, y: c.y + c.height / 2, id: 7 });
         await this.game.touch('touchEnd');
         break;
       }
