@@ -211,6 +211,7 @@ FAULTS = [
     ("qt: the middle button holds no card", [("host/qt/qt_host.cpp", "    case Qt::MiddleButton: return ui::kMiddleButton;\n", "")]),
     ("qt: a mouse press leaves a key carry on", [
         ("host/qt/qt_host.cpp", "        if (windowOf(widget) == ui::Window::Main) game_.pointerDown();\n", "")]),
+    ("qt: a slot hidden by another window takes the drop", [
         ("host/qt/qt_host.cpp", "QWidget* hit = QApplication::widgetAt(form1_->mapToGlobal(local));", "QWidget* hit = nullptr;")]),
     ("qt: a new picture not repainted", [("host/qt/widgets.cpp", "    scaled_ = QPixmap();\n    update();\n", "    scaled_ = QPixmap();\n")]),
     ("qt: a screen of 3 shown the pictures drawn for 2", [
