@@ -2,7 +2,6 @@
 // without a display), then what only this host decides.
 #include <gtest/gtest.h>
 
-#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -130,12 +129,6 @@ public:
 
     std::string picture(ImageControl control) override {
         return host_->imageControl(control)->pictureName().toStdString();
-    }
-    std::string spoken(ImageControl control) override {
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(host_->imageControl(control));
-        if (a->role() != QAccessible::Graphic) return "not an image";
-        const QString description = a->text(QAccessible::Description);
-        return (a->text(QAccessible::Name) + (description.isEmpty() ? "" : " " + description)).toStdString();
     }
     std::optional<Rect> outline() override {
         const QWidget* o = host_->form1()->findChild<qt::DragOutline*>();

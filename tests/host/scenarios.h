@@ -91,7 +91,6 @@ public:
 
     // What the player sees and hears.
     virtual std::string picture(ImageControl control) = 0;  // "cover3", "part0", "empty"
-    virtual std::string spoken(ImageControl control) = 0;   // what a screen reader is told it shows
     virtual std::optional<Rect> outline() = 0;              // the drag's, in main window client pixels
     virtual std::vector<Window> windows() = 0;              // open windows, main window first
     virtual std::vector<MessageWindow> takeMessageBoxes() = 0; // answered since the last call

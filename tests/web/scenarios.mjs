@@ -89,10 +89,6 @@ class Steps {
       case 'now': return String(await query(() => performance.now()));
       case 'pictures': return query(() => ['card', 'slot'].flatMap((which) => [...document.querySelectorAll(`#Form1 [data-${which}]`)]
         .sort((a, b) => a.dataset[which] - b.dataset[which]).map((e) => e.dataset.picture)).join('|'));
-      case 'spoken': return query(([key]) => {
-        const e = document.querySelector(`#Form1 [data-control="${key}"]`), description = e.getAttribute('aria-description');
-        return e.getAttribute('aria-label') + (description ? ` ${description}` : '');
-      }, args[0]);
       case 'outline': return query(() => {
         const o = document.querySelector('#Form1 .outline');
         return getComputedStyle(o).display === 'none' ? 'none' : [o.offsetLeft, o.offsetTop, o.offsetWidth, o.offsetHeight].join(' ');

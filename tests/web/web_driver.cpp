@@ -36,10 +36,6 @@ Rect rectFrom(const std::string& text) {
     return r;
 }
 
-std::string controlOf(ImageControl c) {
-    return (c.array == ImageArray::Imgx ? "Imgx(" + std::to_string(c.index) + ")" : "Image1" + std::to_string(c.index));
-}
-
 class WebDriver final : public Driver {
 public:
     WebDriver(std::FILE* out, std::FILE* in) : out_(out), in_(in) {}
@@ -93,7 +89,6 @@ public:
         if (pictures_.empty()) pictures_ = split(ask("pictures"), '|');
         return pictures_.at(static_cast<std::size_t>((c.array == ImageArray::Imgx ? 0 : 6) + c.index));
     }
-    std::string spoken(ImageControl c) override { return ask("spoken\t" + controlOf(c)); }
     std::optional<Rect> outline() override {
         const std::string r = ask("outline");
         return r == "none" ? std::nullopt : std::optional(rectFrom(r));

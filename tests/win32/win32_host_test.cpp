@@ -156,7 +156,6 @@ public:
     }
 
     std::string picture(ImageControl c) override { return host.pictureName(host.imageControl(c)); }
-    std::string spoken(ImageControl c) override { return textOf(host.imageControl(c)); }
     std::optional<Rect> outline() override {
         HWND o = dragOutline();
         return IsWindowVisible(o) ? std::optional(rectOf(win32::rectIn(o, host.form1()))) : std::nullopt;
