@@ -66,8 +66,9 @@ test('installable from any folder of a site, replaced by a new build, played off
   await game.ready();
   const now = await cacheNames(game);
   assert.ok(old.length === 2 && now.length === 2 && now.filter((name) => !old.includes(name)).length === 1, `${old} then ${now}`);
-  // The pictures for its density of 2.625, kept by the new build's worker as the page asked for them.
-  await until('the pictures for 3 kept', () => game.page.evaluate(() => caches.keys().then((names) => Promise.all(names.map((n) => caches.open(n)
+  // The pictures for its density of 2.625, kept by the new build's worker as the page asked for them (not the other copy's).
+  await until('the pictures for 3 kept', () => game.page.evaluate(() => caches.keys().then((names) => Promise.all(names
+    .filter((n) => n.startsWith('poromea /games/poromea/ ')).map((n) => caches.open(n)
     .then((c) => c.keys())))).then((kept) => kept.flat().filter((r) => r.url.endsWith('@3x.png')).length >= 16)));
   await server.close();
   await game.context.setOffline(true);
