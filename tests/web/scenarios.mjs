@@ -157,10 +157,15 @@ export const playScenario = (wanted, title = `scenario ${wanted}`, options = {})
     child.stderr.on('data', (d) => { errors += d; });
     const exited = new Promise((resolve) => child.on('exit', resolve));
     const steps = new Steps(game, Number(memoriseMs));
-    for await (const line of createInterface({ input: child.stdio[3] })) {
-      const answer = String(await steps.run(line) ?? '');
-      child.stdio[4].write(`${answer.replace(/\n/g, '\x1e')}\n`);
-      if (line === 'end') break;
+    try {
+      for await (const line of createInterface({ input: child.stdio[3] })) {
+        const answer = String(await steps.run(line) ?? '');
+        child.stdio[4].write(`${answer.replace(/\n/g, '\x1e')}\n`);
+        if (line === 'end') break;
+      }
+    } catch (e) {
+      child.kill();  // a step the page could not carry out ends the player too
+      throw e;
     }
     assert.equal(await exited, 0, errors);
     game.failures = await game.page.locator('.failure[role=alert]').allTextContents();  // the scenario judged them
