@@ -22,8 +22,8 @@ PACKAGE_PACKAGES := lintian dpkg-dev desktop-file-utils appstream file
 # gsettings to hear the game as a player does, espeak-ng's library to hear
 # every word in one process, the packaging tools, with which the install
 # tests check the desktop files and the package, and diffoscope, which says
-# how two builds of one commit differ where they do.
-TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth \
+# how two builds of one commit differ where they do; tesseract reads the cards' digits off the screen as a reader does.
+TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth tesseract-ocr \
             dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils \
             orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng libespeak-ng-dev \
             libglib2.0-bin dconf-gsettings-backend diffoscope \

@@ -209,7 +209,41 @@ FAULTS = [
         ("host/web/prerender.cmake", "script-src 'self' 'wasm-unsafe-eval' ", "script-src 'self' ")]),
     ("web: zooming forbidden", [
         ("host/web/index.html", 'content="width=device-width, initial-scale=1"', 'content="width=device-width, initial-scale=1, maximum-scale=1, user-scalable=no"')]),
-
+    # Each host's own translation of the mouse, and what it draws.
+    ("qt: a card let go at the pointer's first move", [
+        ("host/qt/qt_host.cpp", "[this](QMouseEvent* e) { game_.pointerMoved(0, inForm1(e->globalPosition())); });",
+         "[this](QMouseEvent* e) { game_.pointerReleased(0, ui::kLeftButton, inForm1(e->globalPosition())); });")]),
+    ("qt: the middle button holds no card", [("host/qt/qt_host.cpp", "    case Qt::MiddleButton: return ui::kMiddleButton;\n", "")]),
+    ("qt: a mouse press leaves a key carry on", [
+        ("host/qt/qt_host.cpp", "        if (windowOf(widget) == ui::Window::Main) game_.pointerDown();\n", "")]),
+    ("qt: a slot hidden by another window takes the drop", [
+        ("host/qt/qt_host.cpp", "QWidget* hit = QApplication::widgetAt(form1_->mapToGlobal(local));", "QWidget* hit = nullptr;")]),
+    ("qt: a new picture not repainted", [("host/qt/widgets.cpp", "    scaled_ = QPixmap();\n    update();\n", "    scaled_ = QPixmap();\n")]),
+    ("qt: a screen of 3 shown the pictures drawn for 2", [
+        ("host/qt/picture_library.cpp", "denser_.lower_bound(static_cast<int>(std::ceil(density - 0.01)))",
+         "denser_.lower_bound(std::min(2, static_cast<int>(std::ceil(density - 0.01))))")]),
+    ("pictures: two covers' digits swapped", [("swap", "ui/pictures/cover2.gif", "ui/pictures/cover3.gif")]),
+    ("win32: a card let go at the pointer's first move", [
+        ("host/win32/win32_host.cpp", "        game_.pointerMoved(0, inForm1(), buttonsHeld(wParam));",
+         "        game_.pointerReleased(0, ui::kLeftButton, inForm1());")]),
+    ("win32: the middle button holds no card", [("host/win32/win32_host.cpp", "    case WM_MBUTTONDOWN: case WM_MBUTTONUP: return ui::kMiddleButton;\n", "")]),
+    ("win32: a mouse press leaves a key carry on", [
+        ("host/win32/win32_host.cpp", "if (windowOf(m.hwnd) == ui::Window::Main) game_.pointerDown();", "")]),
+    ("win32: a slot hidden by another window takes the drop", [
+        ("host/win32/win32_host.cpp", "    HWND hit = WindowFromPoint(screen);", "    ScreenToClient(form1(), &screen);\n    HWND hit = ChildWindowFromPoint(form1(), screen);")]),
+    ("win32: a new picture not repainted", [
+        ("host/win32/widgets.cpp", "    scaled_.reset();\n    InvalidateRect(window_, nullptr, FALSE);\n", "    scaled_.reset();\n")]),
+    ("web: a card let go at the pointer's first move", [
+        ("host/web/web_host.cpp", 'game_.pointerMoved(event["pointerId"].as<int>(), inForm1(event), event["buttons"].as<int>() & 7);',
+         'game_.pointerReleased(event["pointerId"].as<int>(), ui::kLeftButton, inForm1(event));')]),
+    ("web: the middle button holds no card", [("host/web/web_host.cpp", "    case 1: return ui::kMiddleButton;\n", "")]),
+    ("web: a mouse press leaves a key carry on", [
+        ("host/web/web_host.cpp", "void WebHost::windowPointerDown(val event) {\n    game_.pointerDown();", "void WebHost::windowPointerDown(val event) {")]),
+    ("web: a release lands on a slot hidden by a window", [("host/web/web_host.cpp", "    if (desk_.form2Covers(at)) return -1;\n", "")]),
+    ("web: a screen of 2.625 shown the pictures drawn for 2", [
+        ("host/web/windows.cpp", "if (p.density >= need - 0.01 && (at == 0 || p.density < at))", "if (p.density >= static_cast<int>(need) - 0.01 && (at == 0 || p.density < at))")]),
+    ("web: the dense pictures not kept for offline play", [
+        ("host/web/service_worker.js", "file.endsWith(`@${event.data}x.png`)", "file.endsWith('@2x.png')")]),
 ]
 
 

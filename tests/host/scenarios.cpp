@@ -46,28 +46,37 @@ std::vector<Window> windowsTitled(Driver& d, std::string_view title) {
     return out;
 }
 
-// Every card and slot tells a screen reader its name and what it shows.
-void checkSpoken(Driver& d) {
-    const std::map<std::string, std::string> what{
-        {"part0", "くち"}, {"part1", "はな"}, {"part2", "みぎみみ"}, {"part3", "ひだりみみ"}, {"part4", "みぎめ（ほくろ）"},
-        {"part5", "ひだりめ"}, {"cover1", "カード 1 の うら"}, {"cover2", "カード 2 の うら"}, {"cover3", "カード 3 の うら"},
-        {"cover4", "カード 4 の うら"}, {"cover5", "カード 5 の うら"}, {"cover6", "カード 6 の うら"}, {"empty", "あき"}};
-    const Names slots{"くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"};
-    for (std::int16_t i = 0; i < kParts; ++i) {
-        checkEq(d.spoken(Imgx(i)), "カード " + std::to_string(i + 1) + " " + what.at(d.picture(Imgx(i))));
-        checkEq(d.spoken(Slot(i)), slots[static_cast<std::size_t>(i)] + " " + what.at(d.picture(Slot(i))));
+// Every card as the screen shows it, read at the centre of each of its own pixels: a back (the red ground over half
+// of it, its white digit, drawn from its control's corner: red down its left edge) or a face (pale green, no red).
+void checkCardsShow(Driver& d, bool backs, std::source_location at = std::source_location::current()) {
+    const Rect first = rectOf(Imgx(0)), row{first.left, first.top, rectOf(Imgx(kParts - 1)).left + first.width - first.left, first.height};
+    const Seen seen = d.seen(row);
+    for (int i = 0; i < kParts; ++i) {
+        double red = 0, green = 0, white = 0, edge = 0;
+        for (int y = 0; y < first.height; ++y) {
+            for (int x = 0; x < first.width; ++x) {
+                const Colour p = seen.at((rectOf(Imgx(static_cast<std::int16_t>(i))).left - row.left + x + 0.5) / row.width, (y + 0.5) / row.height);
+                const auto is = [&](Colour c) { return std::abs(p.r - c.r) <= 40 && std::abs(p.g - c.g) <= 40 && std::abs(p.b - c.b) <= 40; };
+                red += is({0xFF, 0, 0}), green += is({0xD0, 0xFF, 0xA0}), white += is({0xFF, 0xFF, 0xFF}), edge += !x && is({0xFF, 0, 0});
+            }
+        }
+        const double all = first.width * first.height;
+        if (backs ? red > all / 2 && white > all / 20 && edge == first.height : green > all / 10 && red < all / 20) continue;
+        fail(at.file_name(), static_cast<int>(at.line()), "card " + shown(static_cast<long long>(i + 1)) + " on the screen is not a " + (backs ? "back: " : "face: ") +
+             shown(static_cast<long long>(100 * red / all)) + " % red, " + shown(static_cast<long long>(100 * green / all)) + " % green");
     }
 }
 
-// START, the memorise time; returns the parts as they were dealt face up.
+// START, the memorise time; returns the parts as they were dealt face up, having read both from the screen too.
 Names deal(Driver& d) {
     d.click("Command1");
     const Names faceUp = shownBy(d, ImageArray::Imgx);
     check(std::is_permutation(faceUp.begin(), faceUp.end(), kParts_.begin()));
     checkEq(shownBy(d, ImageArray::Slot), kEmpty);
-    checkSpoken(d);
+    checkCardsShow(d, false);
     d.letTimerElapse();
     checkEq(shownBy(d, ImageArray::Imgx), kCovers);
+    checkCardsShow(d, true);
     return faceUp;
 }
 
@@ -118,7 +127,6 @@ void wholeGames(Driver& d) {
     placeAll(d, deal(d));
     d.click("Command2");
     expectCongratulations(d);
-    checkSpoken(d);
 
     // Moved, it stays where the player put it when the answer is checked again.
     d.moveWindow(kForm2Title, {400, 300});
@@ -164,6 +172,14 @@ void notTheGames(Driver& d) {
     checkEq(d.picture(Slot(4)), "cover3");
     drag(d, 5, {slot4.left + slot4.width - 1, slot4.top}, Button::Right);
     checkEq(d.picture(Slot(4)), "cover6");
+    drag(d, 4, {slot4.left, slot4.top + slot4.height - 1}, Button::Middle);
+    checkEq(d.picture(Slot(4)), "cover5");
+    // A press of the mouse while the keys carry a card puts that one back and takes the card pressed.
+    d.key(ui::Key::Digit1);
+    checkEq(d.outline(), rectOf(Slot(0)));
+    drag(d, 3, centreOf(Slot(5)));
+    checkEq(d.picture(Slot(5)), "cover4");
+    checkEq(d.picture(Slot(0)), "empty");
     const Names before = shownBy(d, ImageArray::Slot);
     const Rect mouth = rectOf(Slot(0));
     for (Point outside : {Point{357, 21}, centreOf(Imgx(3)), Point{mouth.left + 25, mouth.top - 1},
@@ -195,12 +211,40 @@ void notTheGames(Driver& d) {
     placeAll(d, faceUp);
     d.click("Command2");
     d.click("Command1");
-    d.underNextBox([&] { d.clickWindow(kForm2Title); });
+    const Names dealt = shownBy(d, ImageArray::Imgx);
+    d.underNextBox([&] {
+        d.clickWindow(kForm2Title);
+        d.click("Command1");  // START under the box deals nothing
+    });
     d.click("Command2");
     checkEq(d.takeMessageBoxes().size(), 1u);
+    checkEq(shownBy(d, ImageArray::Imgx), dealt);
     check(d.focus() != (Focused{"おめでとう !!", "Image1"}));  // the click did not give it the keys
     d.clickWindow(kForm2Title);  // it takes them once the box is closed
     checkEq(d.focus(), (Focused{"おめでとう !!", "Image1"}));
+}
+
+// What a window hides takes no drop: a card let go where the congratulation window, brought in front while the card
+// is held, covers a slot stays out of the game; let go where a slot shows, it lands.
+void underAWindow(Driver& d) {
+    placeAll(d, deal(d));
+    d.click("Command2");
+    expectCongratulations(d);
+    deal(d);  // the window stays open; the player puts it over the mouth
+    const Rect main = d.windows()[0].client;
+    d.moveWindow(kForm2Title, {main.left + 400, main.top + 150});
+    // Its client now begins 400 pixels right of the main window's and 150 to 180 down (below its title bar):
+    // it hides the mouth's centre, not the right ear's.
+    const Point hidden = centreOf(Slot(0)), seen = centreOf(Slot(2));
+    d.press(0, Button::Left);
+    d.raise(kForm2Title);
+    d.releaseAt(hidden);
+    check(!d.outline());
+    checkEq(d.picture(Slot(0)), "empty");
+    d.press(0, Button::Left);
+    d.raise(kForm2Title);
+    d.releaseAt(seen);
+    checkEq(d.picture(Slot(2)), "cover1");
 }
 
 // --- the keyboard ---
@@ -311,15 +355,6 @@ constexpr Sample kTitle[] = {
     {280, 316, {0x8E, 0x8E, 0x8E}, "メ's shadow, grey"},
     {403, 310, {0xFF, 0xE5, 0x00}, "ア's foot, yellow"},
 };
-// cover1.gif, 50 x 50 like its card: a white 1 on red.
-constexpr Sample kCover1[] = {
-    {25, 30, {0xFF, 0xFF, 0xFF}, "the 1's stem"},
-    {33, 46, {0xFF, 0xFF, 0xFF}, "the 1's foot"},
-    {40, 30, {0xFF, 0x00, 0x00}, "red right of the stem"},
-    {25, 5, {0xFF, 0x00, 0x00}, "red above the 1"},
-    {0, 25, {0xFF, 0x00, 0x00}, "red at its left edge, drawn from its control's corner"},
-};
-
 // Scaling blends neighbouring pixels a little; every sample lies amid its colour.
 bool near(const Colour& a, const Colour& b) {
     return std::abs(a.r - b.r) <= 32 && std::abs(a.g - b.g) <= 32 && std::abs(a.b - b.b) <= 32;
@@ -352,7 +387,7 @@ void edges(const Seen& seen, Colour a, Colour b, int& between, int& crossings) {
 }
 
 // What the player sees, read from the screen: the title stretched to fill its whole control, the
-// other pictures at their own size from their control's top left corner (the first card's back),
+// other pictures at their own size from their control's top left corner (the cards' backs),
 // their edges as soft as the screen's pixels, however dense.
 void picturesOnScreen(Driver& d) {
     const ui::Control& title = *std::ranges::find(ui::kForm1.controls, std::string_view("Image1"), &ui::Control::name);
@@ -361,20 +396,19 @@ void picturesOnScreen(Driver& d) {
     for (const Sample& s : kTitle) {
         checkSeen(logo, s, (s.x + 0.5) / kTitleWidth, (s.y + 0.5) / kTitleHeight, "title");
     }
-    checkEq(d.picture(Imgx(0)), "cover1");
+    checkCardsShow(d, true);
     const Rect card = rectOf(Imgx(0));
     const Seen back = d.seen(card);
-    for (const Sample& s : kCover1) {
-        checkSeen(back, s, (s.x + 0.5) / card.width, (s.y + 0.5) / card.height, "cover1");
-    }
     // The 1 on the card and the mark on an empty slot blend into their ground over one of the screen's
     // pixels and a half on average; a picture stretched twice from its pixels, over three.
     checkEq(d.picture(Slot(0)), "empty");
     int between = 0, crossings = 0;
     edges(back, {0xFF, 0x00, 0x00}, {0xFF, 0xFF, 0xFF}, between, crossings);
     edges(d.seen(rectOf(Slot(0))), {0xD0, 0xFF, 0xA0}, {0x00, 0x00, 0x00}, between, crossings);
-    std::printf("edges blend over %.2f pixels of the screen (%d crossings)\n", double(between) / crossings, crossings);
-    check(crossings > 100 && between < 2 * crossings);
+    // At a ratio the screen rounds (2.625 to the pictures for 3), resampled once: under 2.75 (over 3.5 from those for 2).
+    const double ratio = double(back.width) / card.width, blend = double(between) / crossings;
+    std::printf("edges blend over %.2f pixels of the screen (%d crossings) at %.3f to the pixel\n", blend, crossings, ratio);
+    check(crossings > 100 && blend < (std::abs(ratio - std::round(ratio)) < 0.01 ? 2 : 2.75));
 }
 
 }  // namespace
@@ -385,6 +419,7 @@ const std::vector<Scenario>& all() {
         {"FailureIsReported", failureIsReported, "banner"},
         {"KeyboardGame", keyboardGame},
         {"NotTheGames", notTheGames},
+        {"UnderAWindow", underAWindow},
         {"ButtonsAndMemorisingTime", buttonsAndMemorisingTime, {}, kMemoriseMs},
         {"PicturesOnScreen", picturesOnScreen},
     };

@@ -78,6 +78,8 @@ public:
     // A click inside the client area of the window titled `title`, where no
     // other window hides it: the window comes forward with the keys.
     virtual void clickWindow(std::string_view title) = 0;
+    // The window comes in front without the mouse, whatever it holds, as a window manager or another finger brings it.
+    virtual void raise(std::string_view title) = 0;
     virtual void tab() = 0;
     // The next message box that opens stays open while `steps` are played, then is answered.
     virtual void underNextBox(std::function<void()> steps) = 0;
@@ -89,7 +91,6 @@ public:
 
     // What the player sees and hears.
     virtual std::string picture(ImageControl control) = 0;  // "cover3", "part0", "empty"
-    virtual std::string spoken(ImageControl control) = 0;   // what a screen reader is told it shows
     virtual std::optional<Rect> outline() = 0;              // the drag's, in main window client pixels
     virtual std::vector<Window> windows() = 0;              // open windows, main window first
     virtual std::vector<MessageWindow> takeMessageBoxes() = 0; // answered since the last call

@@ -39,7 +39,7 @@ test('installable from any folder of a site, replaced by a new build, played off
   await cp(root, join(folder, 'other'), { recursive: true });
   const server = await serve(folder, { under: '/games/poromea/' }), at = `${server.origin}/games/poromea/`;
   t.after(server.close);
-  const game = await Game.open({ server, query: 'other/', init: spyCompile, profile }, t);
+  const game = await Game.open({ server, query: 'other/', init: spyCompile, profile, screen: { deviceScaleFactor: 2.625 } }, t);
   t.after(() => Promise.all([folder, profile].map((f) => rm(f, { recursive: true, force: true }))));  // once the browser is closed
   await controlled(game);
   await game.page.goto(at).then(() => controlled(game));
@@ -68,10 +68,15 @@ test('installable from any folder of a site, replaced by a new build, played off
   await game.ready();
   const now = await cacheNames(game);
   assert.ok(old.length === 2 && now.length === 2 && now.filter((name) => !old.includes(name)).length === 1, `${old} then ${now}`);
+  // The pictures for its density of 2.625, kept by the new build's worker as the page asked for them (not the other copy's).
+  await until('the pictures for 3 kept', () => game.page.evaluate(() => caches.keys().then((names) => Promise.all(names
+    .filter((n) => n.startsWith('poromea /games/poromea/ ')).map((n) => caches.open(n)
+    .then((c) => c.keys())))).then((kept) => kept.flat().filter((r) => r.url.endsWith('@3x.png')).length >= 16)));
   await server.close();
   await game.context.setOffline(true);
   await game.page.reload();
   await game.ready();
+  await until('the pictures for 3 shown offline', () => game.page.evaluate(() => document.getElementById('desk').dataset.density === '3'));
   assert.deepEqual(await game.page.evaluate(() => window.compiledBy), ['compileStreaming', 'instantiate']);
   await game.placeAll(await game.deal());
   await game.press('Command2');

@@ -65,7 +65,7 @@ export async function openFirefox(root, init) {
         await page.keyboard.press(key);
         for (const k of held) await page.keyboard.up(k);
       } },
-      evaluate: (f, arg) => page.evaluate(f, arg),
+      evaluate: (f, arg) => page.evaluate(f, arg), screenshot: (options) => page.screenshot(options),
       clock: { runFor: (ms) => page.evaluate((t) => window.poromeaTestClock(t), ms) },
       ready: () => page.waitForFunction(() => document.documentElement.dataset.readyMs !== undefined) },
   };

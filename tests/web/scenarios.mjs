@@ -78,15 +78,17 @@ class Steps {
         await mouse.click(main ? box.x + box.width - 3 : box.x + 2, main ? box.y + box.height - 3 : box.y + 2);
         break;
       }
+      case 'raise': {  // a finger on it, at its right, the mouse held or not
+        const c = await page.locator('#Form2 .client').boundingBox();
+        await this.game.touch('touchStart', { x: c.x + c.width - 10, y: c.y + c.height / 2, id: 7 });
+        await this.game.touch('touchEnd');
+        break;
+      }
       case 'timer': await page.clock.runFor(this.memoriseMs); break;
       case 'wait': await page.clock.runFor(Number(args[0])); break;
       case 'now': return String(await query(() => performance.now()));
       case 'pictures': return query(() => ['card', 'slot'].flatMap((which) => [...document.querySelectorAll(`#Form1 [data-${which}]`)]
         .sort((a, b) => a.dataset[which] - b.dataset[which]).map((e) => e.dataset.picture)).join('|'));
-      case 'spoken': return query(([key]) => {
-        const e = document.querySelector(`#Form1 [data-control="${key}"]`), description = e.getAttribute('aria-description');
-        return e.getAttribute('aria-label') + (description ? ` ${description}` : '');
-      }, args[0]);
       case 'outline': return query(() => {
         const o = document.querySelector('#Form1 .outline');
         return getComputedStyle(o).display === 'none' ? 'none' : [o.offsetLeft, o.offsetTop, o.offsetWidth, o.offsetHeight].join(' ');
@@ -155,10 +157,15 @@ export const playScenario = (wanted, title = `scenario ${wanted}`, options = {})
     child.stderr.on('data', (d) => { errors += d; });
     const exited = new Promise((resolve) => child.on('exit', resolve));
     const steps = new Steps(game, Number(memoriseMs));
-    for await (const line of createInterface({ input: child.stdio[3] })) {
-      const answer = String(await steps.run(line) ?? '');
-      child.stdio[4].write(`${answer.replace(/\n/g, '\x1e')}\n`);
-      if (line === 'end') break;
+    try {
+      for await (const line of createInterface({ input: child.stdio[3] })) {
+        const answer = String(await steps.run(line) ?? '');
+        child.stdio[4].write(`${answer.replace(/\n/g, '\x1e')}\n`);
+        if (line === 'end') break;
+      }
+    } catch (e) {
+      child.kill();  // a step the page could not carry out ends the player too
+      throw e;
     }
     assert.equal(await exited, 0, errors);
     game.failures = await game.page.locator('.failure[role=alert]').allTextContents();  // the scenario judged them

@@ -36,10 +36,6 @@ Rect rectFrom(const std::string& text) {
     return r;
 }
 
-std::string controlOf(ImageControl c) {
-    return (c.array == ImageArray::Imgx ? "Imgx(" + std::to_string(c.index) + ")" : "Image1" + std::to_string(c.index));
-}
-
 class WebDriver final : public Driver {
 public:
     WebDriver(std::FILE* out, std::FILE* in) : out_(out), in_(in) {}
@@ -81,6 +77,7 @@ public:
         ask("ctrlkey\t" + std::to_string(1 + static_cast<int>(key) - static_cast<int>(ui::Key::Digit1)));
     }
     void tab() override { ask("key\tTab"); }
+    void raise(std::string_view title) override { ask("raise\t" + std::string(title)); }
     void underNextBox(std::function<void()> steps) override { underBox_ = std::move(steps); }
     void clickWindow(std::string_view title) override { ask("clickwindow\t" + std::string(title)); }
     void letTimerElapse() override { ask("timer"); }
@@ -92,7 +89,6 @@ public:
         if (pictures_.empty()) pictures_ = split(ask("pictures"), '|');
         return pictures_.at(static_cast<std::size_t>((c.array == ImageArray::Imgx ? 0 : 6) + c.index));
     }
-    std::string spoken(ImageControl c) override { return ask("spoken\t" + controlOf(c)); }
     std::optional<Rect> outline() override {
         const std::string r = ask("outline");
         return r == "none" ? std::nullopt : std::optional(rectFrom(r));

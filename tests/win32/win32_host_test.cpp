@@ -64,13 +64,24 @@ public:
 
     void click(std::string_view button) override {
         const LPARAM at = MAKELPARAM(5, 5);  // inside any button
+        if (!IsWindowEnabled(host.form1())) return pump();  // the system gives a disabled window no clicks
         input(host.control(button), {{WM_LBUTTONDOWN, MK_LBUTTON, at}, {WM_LBUTTONUP, 0, at}});
     }
     void press(int card, Button button) override {
         button_ = kButtons[static_cast<int>(button)];
+        pressed_ = kGrab;
+        MapWindowPoints(host.imageControl(Imgx(card)), host.form1(), &pressed_, 1);
         input(host.imageControl(Imgx(card)), {{button_.first, button_.second, MAKELPARAM(kGrab.x, kGrab.y)}});
     }
-    void releaseAt(Point p) override { moveTo(p, true); }
+    void releaseAt(Point p) override {  // in a few steps from where it was pressed
+        const Point from{pressed_.x, pressed_.y};
+        for (int step = 1; step < 4; ++step) moveTo({from.x + (p.x - from.x) * step / 4, from.y + (p.y - from.y) * step / 4});
+        moveTo(p, true);
+    }
+    void raise(std::string_view title) override {
+        SetWindowPos(window(title), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        pump();
+    }
     void moveTo(Point p, bool release = false) {  // the pressed button held
         POINT at{p.x, p.y};
         ClientToScreen(host.form1(), &at);
@@ -145,7 +156,6 @@ public:
     }
 
     std::string picture(ImageControl c) override { return host.pictureName(host.imageControl(c)); }
-    std::string spoken(ImageControl c) override { return textOf(host.imageControl(c)); }
     std::optional<Rect> outline() override {
         HWND o = dragOutline();
         return IsWindowVisible(o) ? std::optional(rectOf(win32::rectIn(o, host.form1()))) : std::nullopt;
@@ -236,6 +246,7 @@ private:
 
     std::vector<MessageWindow> boxes_;
     std::pair<UINT, WPARAM> button_ = kButtons[0];
+    POINT pressed_{};  // where, in the main window
     std::function<void()> underBox_;
     bool underBoxNow_ = false;
     UINT_PTR answerTimer_ = SetTimer(nullptr, 0, 20, &Win32Driver::answerBoxes);
