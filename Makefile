@@ -18,14 +18,14 @@ PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-ipafont-minch
 PACKAGE_PACKAGES := lintian dpkg-dev desktop-file-utils appstream file
 # The tests (make test): GoogleTest and Google Benchmark, a private X display,
 # the accessibility bus a screen reader listens on, synthetic input,
-# xwininfo to find the window, Orca with a window manager, speech and
+# xwininfo to find the window, setxkbmap for a French keyboard, Orca with a window manager, speech and
 # gsettings to hear the game as a player does, espeak-ng's library to hear
 # every word in one process, the packaging tools, with which the install
 # tests check the desktop files and the package, and diffoscope, which says
 # how two builds of one commit differ where they do.
 TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth \
             dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils \
-            orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng libespeak-ng-dev \
+            x11-xkb-utils orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng libespeak-ng-dev \
             libglib2.0-bin dconf-gsettings-backend diffoscope \
             $(PACKAGE_PACKAGES)
 # Taking the README's screenshot (make screenshot).
