@@ -9,7 +9,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from orca_world import World, check, run, said  # noqa: E402
 
 PARTS = ["くち", "はな", "みぎみみ", "ひだりみみ", "みぎめ", "ひだりめ"]  # as the deal says them, and their places
-ECHOES = {}  # filled in below
 
 
 def main(game):
@@ -62,8 +61,10 @@ def main(game):
         # On a French keyboard the main row gives &é"'(- unshifted, its digits shifted: its keys still take the
         # cards 1 to 6 by their place. (Orca echoes each key by its own name.)
         subprocess.run(["setxkbmap", "-layout", "fr"], env=world.env, check=True)
-        for c, key in enumerate(["ampersand", "eacute", "quotedbl", "apostrophe", "parenleft", "minus"], 1):
-            said(world, f"the French row's key {c}", key, f"notification カード {c}を とりました。くち あき.", may=ECHOES.get(key, []))
+        row = {"ampersand": "and ", "eacute": "e acute ", "quotedbl": "quote ", "apostrophe": "apostrophe ",
+               "parenleft": "left paren ", "minus": "dash "}
+        for c, (key, echo) in enumerate(row.items(), 1):
+            said(world, f"the French row's key {c}", key, f"notification カード {c}を とりました。くち あき.", may=[echo])
             said(world, f"card {c} put back", "Escape", f"notification カード {c}を もどしました.")
         said(world, "Tab again", "Tab", "OK push button.", "こたえあわせ.")
         said(world, "the wrong answer", "Return", "alert まちがいです。", "ざんねん、スタートボタンから やりなおし。",
