@@ -30,6 +30,8 @@ void onTitlePointerDown(val e) { host->titlePointerDown(std::move(e)); }
 void onWindowPointerDown(val e) { host->windowPointerDown(std::move(e)); }
 void onPageError(val e) { host->pageError(std::move(e)); }
 void onTimer1() { host->timerElapsed(); }
+void onDeskFocusIn(val e) { host->desk().focusIn(std::move(e)); }
+void onFocusSettled() { host->desk().focusSettled(); }
 void preventDefault(val e) { e.call<void>("preventDefault"); }
 void keepFocus(val e) {
     if (e["target"].call<val>("closest", val("button")).isNull()) e.call<void>("preventDefault");
@@ -51,6 +53,8 @@ EMSCRIPTEN_BINDINGS(poromea) {
     emscripten::function("onWindowPointerDown", &onWindowPointerDown);
     emscripten::function("onPageError", &onPageError);
     emscripten::function("onTimer1", &onTimer1);
+    emscripten::function("onDeskFocusIn", &onDeskFocusIn);
+    emscripten::function("onFocusSettled", &onFocusSettled);
     emscripten::function("preventDefault", &preventDefault);
     emscripten::function("keepFocus", &keepFocus);
     emscripten::function("handlerTimes", &handlerTimes);
@@ -78,7 +82,8 @@ int main() {
         host = &instance;
         instance.setProbe(&probes);
         instance.start();
-        probes.gameStarted();
+        // The game takes the player's input once START has the focus.
+        instance.desk().whenFocused([] { probes.gameStarted(); });
     } catch (const std::exception& e) {
         val::module_property("failedToStart")(val(std::string(e.what())));
     }

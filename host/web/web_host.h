@@ -44,6 +44,7 @@ public:
     void timerElapsed() { game_.timerElapsed(); }
     bool gameInProgress() const { return game_.gameInProgress(); }
     void layOut() { desk_.layOut(); }
+    Desk& desk() { return desk_; }
 
 private:
     // ui::Primitives

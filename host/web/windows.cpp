@@ -4,8 +4,15 @@
 #include "ui/access.h"
 #include "ui/windows.h"
 
+#include <emscripten/em_js.h>
+#include <emscripten/emscripten.h>
+
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
+
+// Two frames on: the browser has painted, and told a screen reader, what the focus did meanwhile.
+EM_JS(void, settleAfterFrames, (), { requestAnimationFrame(() => requestAnimationFrame(() => Module.onFocusSettled())); });
 
 namespace poromea::web {
 namespace {
@@ -37,6 +44,47 @@ Desk::Desk(PictureLibrary& pictures) : desk_(adoptDesk()), form1_(desk_.call<val
     // Only the buttons take the focus, as on the desktop: a press elsewhere
     // leaves it where it was.
     listen(desk_, "mousedown", "keepFocus");
+    listen(val::global("document"), "focusin", "onDeskFocusIn", true);
+}
+
+void Desk::focusIn(val event) {
+    const val target = event["target"], from = event["relatedTarget"];
+    const val region = target.call<val>("closest", val("[role=application]"));
+    if (region.isNull() || region.strictlyEquals(target) || (!from.isNull() && region.call<bool>("contains", from))) return;
+    arriving_ = target;
+    region_ = region;
+    // From the box or into it, not at once: Firefox tells Orca of the box's window, and of the page's content
+    // made inert or live again, after the focus, and Orca takes what it learns then for where it is.
+    regionLater_ = !from.isNull() || !target.call<val>("closest", val("dialog")).isNull();
+    if (!regionLater_) focusRegion();
+    settleAfterFrames();
+}
+
+void Desk::focusRegion() {
+    val options = val::object();
+    options.set("preventScroll", val(true));
+    region_.call<void>("focus", options);
+}
+
+void Desk::focusSettled() {
+    if (regionLater_ && !arriving_.isNull() && val::global("document")["activeElement"].strictlyEquals(arriving_)) {
+        regionLater_ = false;
+        focusRegion();
+        return settleAfterFrames();
+    }
+    if (!arriving_.isNull() && val::global("document")["activeElement"].strictlyEquals(region_)) arriving_.call<void>("focus");
+    arriving_ = region_ = val::null();
+    for (auto& then : std::exchange(whenFocused_, {})) then();
+}
+
+void Desk::whenFocused(std::function<void()> then) {
+    if (arriving_.isNull()) return then();
+    whenFocused_.push_back(std::move(then));
+}
+
+val Desk::focused() const {
+    const val active = val::global("document")["activeElement"];
+    return !arriving_.isNull() && active.strictlyEquals(region_) ? arriving_ : active;
 }
 
 void Desk::layOut() {
@@ -139,7 +187,7 @@ std::optional<ui::Window> Desk::activeWindow() const {
 
 void Desk::focus(const ui::Focus& where) {
     // The main window's control that had the keys, for when they come back to it.
-    if (const ui::ControlId mainFocus = form1Controls_.focused(); mainFocus != ui::ControlId::None) mainFocus_ = mainFocus;
+    if (const ui::ControlId mainFocus = form1Controls_.focused(focused()); mainFocus != ui::ControlId::None) mainFocus_ = mainFocus;
     if (where.window == ui::Window::Main) {
         form1Controls_.controls.at(where.control).call<void>("focus");
         return;
@@ -151,14 +199,14 @@ void Desk::focus(const ui::Focus& where) {
 }
 
 ui::ControlId Desk::focusedControl(ui::Window window) const {
-    if (window == ui::Window::Congratulation) return form2Controls_.focused();
-    const ui::ControlId focused = form1Controls_.focused();
-    return focused == ui::ControlId::None ? mainFocus_ : focused;
+    if (window == ui::Window::Congratulation) return form2Controls_.focused(focused());
+    const ui::ControlId control = form1Controls_.focused(focused());
+    return control == ui::ControlId::None ? mainFocus_ : control;
 }
 
 bool Desk::form2HasFocus() const {
     return !form2_.isNull() && !form2_["hidden"].as<bool>() &&
-           form2_.call<bool>("contains", val::global("document")["activeElement"]);
+           form2_.call<bool>("contains", focused());
 }
 
 // Puts Form2's client area at (left, top) of the desk, keeping its whole frame
@@ -180,11 +228,12 @@ void Desk::showMessage(std::u16string_view prompt, std::u16string_view title, st
         messageBox_ = element("dialog", "message");
         messageBox_.call<void>("setAttribute", val("role"), val("alertdialog"));
         messageBox_.call<void>("setAttribute", val("aria-labelledby"), val("message-title"));
-        messageBox_.call<void>("setAttribute", val("aria-describedby"), val("message-heard"));
-        // What a voice reads is the text as it sounds, not the text shown.
-        messageBox_.set("innerHTML", val("<div class=\"titlebar\" id=\"message-title\"></div>"
-                                         "<p id=\"message-text\" aria-hidden=\"true\"></p><span id=\"message-heard\" hidden></span>"
-                                         "<form method=\"dialog\"><button autofocus>OK</button></form>"));
+        // What a voice reads is the text as it sounds, not the text shown. The box is an application of its own,
+        // named by its title and described by its words, which Orca reads as it comes to it, keeping its keys.
+        messageBox_.set("innerHTML", val("<div role=\"application\" tabindex=\"-1\" aria-labelledby=\"message-title\" "
+                                         "aria-describedby=\"message-heard\"><div class=\"titlebar\" id=\"message-title\"></div>"
+                                         "<p id=\"message-text\" aria-hidden=\"true\"></p><p id=\"message-heard\" class=\"reading\"></p>"
+                                         "<form method=\"dialog\"><button autofocus aria-describedby=\"message-title message-heard\">OK</button></form></div>"));
         val::global("document")["body"].call<void>("appendChild", messageBox_);
     }
     messageBox_.call<val>("querySelector", val(".titlebar")).set("textContent", val(std::u16string(title)));
