@@ -11,8 +11,11 @@
 #include <stdexcept>
 #include <utility>
 
-// Two frames on: the browser has painted, and told a screen reader, what the focus did meanwhile.
-EM_JS(void, settleAfterFrames, (), { requestAnimationFrame(() => requestAnimationFrame(() => Module.onFocusSettled())); });
+// `frames` frames on: the browser has painted, and told a screen reader, what the focus did meanwhile.
+EM_JS(void, settleAfterFrames, (int frames), {
+    const next = (left) => requestAnimationFrame(() => left > 1 ? next(left - 1) : Module.onFocusSettled());
+    next(frames);
+});
 
 namespace poromea::web {
 namespace {
@@ -20,6 +23,9 @@ namespace {
 // The congratulation window's frame around its client area, in pixels.
 constexpr int kBorder = 1;
 constexpr int kTitleBar = 23;
+// Where Firefox has told Orca more than the focus, long enough (about a sixth of a second) for Orca to have
+// taken each step of the focus while it still holds.
+constexpr int kOrcaFrames = 10;
 
 }  // namespace
 
@@ -57,7 +63,7 @@ void Desk::focusIn(val event) {
     // made inert or live again, after the focus, and Orca takes what it learns then for where it is.
     regionLater_ = !from.isNull() || !target.call<val>("closest", val("dialog")).isNull();
     if (!regionLater_) focusRegion();
-    settleAfterFrames();
+    settleAfterFrames(regionLater_ ? kOrcaFrames : 2);
 }
 
 void Desk::focusRegion() {
@@ -70,7 +76,7 @@ void Desk::focusSettled() {
     if (regionLater_ && !arriving_.isNull() && val::global("document")["activeElement"].strictlyEquals(arriving_)) {
         regionLater_ = false;
         focusRegion();
-        return settleAfterFrames();
+        return settleAfterFrames(kOrcaFrames);
     }
     if (!arriving_.isNull() && val::global("document")["activeElement"].strictlyEquals(region_)) arriving_.call<void>("focus");
     arriving_ = region_ = val::null();

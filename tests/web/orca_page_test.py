@@ -20,7 +20,7 @@ KANJI = re.compile("[\u3400-\u4dbf\u4e00-\u9fff\uf900-\ufaff]")  # which Debian'
 # What Orca may say besides as the focus comes into the game (the browser's window, the page's loading, the
 # application and the window around the control) or as it reads the page from the focus on.
 AROUND = ["Mozilla Firefox frame.", "Chromium frame.", "Loading.  Please wait.", "Finished loading ポロメア.",
-          "Page has 1 landmark.", "Focus mode", "ポロメア embedded.", "main content ポロメア"]
+          "Page has 1 landmark.", "Focus mode", "ポロメア embedded.", "main content ポロメア", "leaving main content."]
 
 
 def serve(folder):
