@@ -23,8 +23,8 @@ namespace {
 // The congratulation window's frame around its client area, in pixels.
 constexpr int kBorder = 1;
 constexpr int kTitleBar = 23;
-// Where Firefox has told Orca more than the focus, long enough (about a sixth of a second) for Orca to have
-// taken each step of the focus while it still holds.
+// Between the focus's steps into an application region: long enough (about a sixth of a second) for Orca
+// to have taken each while it still holds.
 constexpr int kOrcaFrames = 10;
 
 }  // namespace
@@ -59,11 +59,11 @@ void Desk::focusIn(val event) {
     if (region.isNull() || region.strictlyEquals(target) || (!from.isNull() && region.call<bool>("contains", from))) return;
     arriving_ = target;
     region_ = region;
-    // From the box or into it, not at once: Firefox tells Orca of the box's window, and of the page's content
-    // made inert or live again, after the focus, and Orca takes what it learns then for where it is.
-    regionLater_ = !from.isNull() || !target.call<val>("closest", val("dialog")).isNull();
-    if (!regionLater_) focusRegion();
-    settleAfterFrames(regionLater_ ? kOrcaFrames : 2);
+    // Not at once: Orca takes the focus's steps after the browser has told them, each while it still holds, and
+    // Firefox tells it of the page as it opens, of a box's window and of the page made inert or live again after
+    // the focus. So the control has it first, the region a while later, then the control again.
+    regionLater_ = true;
+    settleAfterFrames(kOrcaFrames);
 }
 
 void Desk::focusRegion() {

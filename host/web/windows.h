@@ -46,7 +46,7 @@ public:
     ui::ControlId focusedControl(ui::Window window) const;
     // The focus come to a control of an application region (the desk, the message box) from outside it: a
     // screen reader such as Orca takes the keys for reading the page until the focus lands on the application
-    // itself, so the region takes it first and the control two frames later, once the browser has told it.
+    // itself, so the region takes it a few frames after the control, and the control again as many later.
     // `then` runs once the control has it.
     void focusIn(val event);
     void focusSettled();
