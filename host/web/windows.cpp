@@ -23,9 +23,9 @@ namespace {
 // The congratulation window's frame around its client area, in pixels.
 constexpr int kBorder = 1;
 constexpr int kTitleBar = 23;
-// Between the focus's steps into an application region: long enough (about a sixth of a second) for Orca
+// Between the focus's steps into an application region: long enough (about a third of a second) for Orca
 // to have taken each while it still holds.
-constexpr int kOrcaFrames = 10;
+constexpr int kOrcaFrames = 20;
 
 }  // namespace
 
