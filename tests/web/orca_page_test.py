@@ -141,4 +141,4 @@ BOX = [f"{role}{words}{end}" for role in ["", "alert ", "dialog "] for end in ["
 
 
 if __name__ == "__main__":
-    run(f"orca in {sys.argv[1]}", main, sys.argv[1], sys.argv[2], limit=420)
+    run(f"orca in {sys.argv[1]}", main, sys.argv[1], sys.argv[2], seconds=420)
