@@ -137,7 +137,7 @@ def play(world, browser, url):
 # described by the box's title and words.
 BOX = [f"{role}{words}{end}" for role in ["", "alert ", "dialog "] for end in ["", "."] for words in [
     "まちがいです。", "ざんねん、スタートボタンから やりなおし。", "まちがいです。 ざんねん、スタートボタンから やりなおし。",
-    "まちがいです。 embedded", "form"]]
+    "まちがいです。 embedded", "form", "leaving form"]]
 
 
 if __name__ == "__main__":
