@@ -18,14 +18,14 @@ PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-ipafont-minch
 PACKAGE_PACKAGES := lintian dpkg-dev desktop-file-utils appstream file
 # The tests (make test): GoogleTest and Google Benchmark, a private X display,
 # the accessibility bus a screen reader listens on, synthetic input,
-# xwininfo to find the window, Orca with a window manager, speech and
+# xwininfo to find the window, setxkbmap for a French keyboard, Orca with a window manager, speech and
 # gsettings to hear the game as a player does, espeak-ng's library to hear
 # every word in one process, the packaging tools, with which the install
 # tests check the desktop files and the package, and diffoscope, which says
 # how two builds of one commit differ where they do; tesseract reads the cards' digits off the screen as a reader does.
 TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth tesseract-ocr \
             dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils \
-            orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng libespeak-ng-dev \
+            x11-xkb-utils orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng libespeak-ng-dev \
             libglib2.0-bin dconf-gsettings-backend diffoscope \
             $(PACKAGE_PACKAGES)
 # Taking the README's screenshot (make screenshot).
@@ -67,7 +67,7 @@ define configure
 	else cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(2); fi
 endef
 
-.PHONY: all deps test-deps build run test run-browsers run-native run-wine run-sanitizers run-reproducible test-build test-build-asan test-build-win32 test-build-web install package reproducible screenshot bench pictures clean \
+.PHONY: test-orca-page all deps test-deps build run test run-browsers run-native run-wine run-sanitizers run-reproducible test-build test-build-asan test-build-win32 test-build-web install package reproducible screenshot bench pictures clean \
         win32 win64 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web audit-web
 
 all: build
@@ -206,6 +206,11 @@ test-build-web: web test-build
 
 test-web: test-build-web
 	$(RUN_WEB)
+
+# The page played through Orca in Firefox ESR and Chromium: not yet part of make test, as it does not
+# yet hold on every run (docs/testing.md).
+test-orca-page: test-build-web
+	$(RUN_WEB) --test-concurrency=1 orca_page.mjs
 
 # The page's size, start-up and handler times in headless Chromium (bench/web.mjs),
 # with the browser driver the page's tests install.

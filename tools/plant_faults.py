@@ -207,6 +207,17 @@ FAULTS = [
         ("host/web/index.html", "old && !Module.gameInProgress?.() && location.reload()", "old && location.reload()")]),
     ("web: the content security policy refuses the program's WebAssembly", [
         ("host/web/prerender.cmake", "script-src 'self' 'wasm-unsafe-eval' ", "script-src 'self' ")]),
+    ("qt: the main row's digits read by what they write, so no card on AZERTY", [
+        ("host/qt/qt_host.cpp", "xKeyCodes && code >= 10 && code <= 15", "false && code >= 10 && code <= 15")]),
+    ("web: the game is no application to a screen reader, whose reading takes the digits and arrows", [
+        ("host/web/markup.cpp", 'role=\\"application\\" tabindex=\\"-1\\" aria-label', 'tabindex=\\"-1\\" aria-label')]),
+    ("web: the focus comes to START and never to the application around it", [
+        ("host/web/windows.cpp", "    regionLater_ = true;\n", "    regionLater_ = false;\n")]),
+    ("web: the labels given to a screen reader in kanji", [("host/web/markup.cpp", "heard != c.text", "false")]),
+    ("web: the box's title and words not given to its button", [
+        ("host/web/windows.cpp", ' aria-describedby=\\"message-title message-heard\\">OK', '>OK')]),
+    ("web: no word after O K, where reading the page leaves a screen reader, which then hears no move there", [
+        ("host/web/markup.cpp", '</main><p class=\\"reading\\">" +\n           escape(ui::kKeysHint) + "</p></div>"', '</main></div>"')]),
     ("web: zooming forbidden", [
         ("host/web/index.html", 'content="width=device-width, initial-scale=1"', 'content="width=device-width, initial-scale=1, maximum-scale=1, user-scalable=no"')]),
     # Each host's own translation of the mouse, and what it draws.

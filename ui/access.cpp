@@ -128,6 +128,18 @@ std::string failureMessage(std::string_view what, std::string_view why) {
 
 std::string startFailureMessage(std::string_view why) { return "ゲームを開始できません。\n" + std::string(why); }
 
+std::string_view reading(std::string_view shown) {
+    // The labels as the designer wrote them, and as they are said.
+    static constexpr std::array<std::array<std::string_view, 2>, 2> kReadings{{
+        {"しっかり見て、しっかり覚えて", "しっかり みて、しっかり おぼえて"},
+        {"(ヒント\u3000右目にほくろがあるよ。)", "(ヒント\u3000みぎめに ほくろが あるよ。)"},
+    }};
+    for (const auto& [text, heard] : kReadings) {
+        if (text == shown) return heard;
+    }
+    return shown;
+}
+
 std::string spokenText(std::string_view name, std::string_view description) {
     return description.empty() ? std::string(name) : std::string(name) + " " + std::string(description);
 }

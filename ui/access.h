@@ -88,6 +88,10 @@ struct Announcement {
 // over a slot says only the place and what it holds ("ひだりみみ カード 3").
 std::string words(const Announcement& told);
 
+// How the game is played by the keys, for a screen reader reading the window.
+inline constexpr std::string_view kKeysHint =
+    "スタートの あと、すうじキーで カードを とり、やじるしキーで うごかし、リターンキーで おきます。";
+
 // The name of a window's own close button, where the window draws one.
 inline constexpr std::string_view kCloseName = "とじる";
 
@@ -99,6 +103,10 @@ std::string_view spokenMessage(Message message);
 // handler's (named as `what`), and the game's that could not start.
 std::string failureMessage(std::string_view what, std::string_view why);
 std::string startFailureMessage(std::string_view why);
+
+// How a text a window shows in kanji sounds, for a screen reader that reads the window's text as it
+// is (a page read line by line): the labels' readings, in kana. A text written as it sounds is its own.
+std::string_view reading(std::string_view shown);
 
 // One line for hosts whose screen readers read a control's text only:
 // the control's name and what it shows ("くち あき").

@@ -31,7 +31,15 @@ int shiftCode(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
 }
 
+// The main row's digits by their place, whatever the layout writes there (French AZERTY gives &é"'( there
+// unshifted): X's key codes 10 to 15, which Wayland's keyboards share, are that row's 1 to 6. The keypad's
+// digits, and every key where the platform gives no such code, by what the key means.
 ui::Key keyOf(const QKeyEvent* e) {
+    static const bool xKeyCodes =
+        QGuiApplication::platformName() == QLatin1String("xcb") || QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (const quint32 code = e->nativeScanCode(); xKeyCodes && code >= 10 && code <= 15 && !(e->modifiers() & Qt::KeypadModifier)) {
+        return static_cast<ui::Key>(static_cast<int>(ui::Key::Digit1) + static_cast<int>(code - 10));
+    }
     switch (e->key()) {
     case Qt::Key_1: return ui::Key::Digit1;
     case Qt::Key_2: return ui::Key::Digit2;

@@ -65,6 +65,7 @@ std::string controlsMarkup(const ui::Form& form) {
     for (const ui::Control& c : form.controls) {
         std::string css = rectStyle(c);
         std::string attributes;
+        std::string inner = escape(c.text);
         switch (c.kind) {
         case ui::Kind::Image: {
             html += c.stretch ? "<div class=\"image stretch\"" : "<div class=\"image\"";
@@ -83,6 +84,10 @@ std::string controlsMarkup(const ui::Form& form) {
             html += "<div class=\"label\"";
             css += "font:" + std::to_string(ui::fontPixels(c.font->points)) + "px " + fontStack(*c.font) +
                    ";line-height:" + px(c.pixelRect().height) + ";background:" + background(form) + ";";
+            // A screen reader reading the page reads the label as it sounds; the eye, as it is written.
+            if (const std::string_view heard = ui::reading(c.text); heard != c.text) {
+                inner = "<span aria-hidden=\"true\">" + inner + "</span><span class=\"reading\">" + escape(heard) + "</span>";
+            }
             break;
         case ui::Kind::Button: {
             const bool tabStop = std::find(form.tabOrder.begin(), form.tabOrder.end(), c.id) != form.tabOrder.end();
@@ -94,7 +99,7 @@ std::string controlsMarkup(const ui::Form& form) {
         }
         html += " data-control=\"" + escape(c.key()) + "\" style=\"" + css + "\"" + attributes;
         if (!c.accessibleName.empty()) html += " aria-label=\"" + escape(c.accessibleName) + "\"";
-        html += ">" + escape(c.text) + (c.kind == ui::Kind::Button ? "</button>" : "</div>");
+        html += ">" + inner + (c.kind == ui::Kind::Button ? "</button>" : "</div>");
     }
     return html;
 }
@@ -102,9 +107,13 @@ std::string controlsMarkup(const ui::Form& form) {
 std::string deskMarkup() {
     const std::string caption = escape(ui::kForm1.caption);
     // The start-up script reports a program that did not arrive with the same words as the program would.
-    return "<div id=\"desk\" data-cannot-start=\"" + escape(ui::startFailureMessage("")) +
-           "\"><main class=\"window client\" id=\"Form1\" aria-label=\"" + caption + "\" style=\"" +
-           clientStyle(ui::kForm1) + "\">" + controlsMarkup(ui::kForm1) + "</main></div>";
+    // To a screen reader the desk is an application that takes its own keys (the digits, the arrows, Return): in it
+    // Orca passes them to the game instead of reading the page by them (host/web/windows.h, PageWindows::focusIn).
+    // How it is played follows the window, so that reading the page says it after the window's controls.
+    return "<div id=\"desk\" role=\"application\" tabindex=\"-1\" aria-label=\"" + caption + "\" data-cannot-start=\"" +
+           escape(ui::startFailureMessage("")) + "\"><main class=\"window client\" id=\"Form1\" aria-label=\"" + caption +
+           "\" style=\"" + clientStyle(ui::kForm1) + "\">" + controlsMarkup(ui::kForm1) + "</main><p class=\"reading\">" +
+           escape(ui::kKeysHint) + "</p></div>";
 }
 
 std::string deskStyle() {

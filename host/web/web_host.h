@@ -44,6 +44,7 @@ public:
     void timerElapsed() { game_.timerElapsed(); }
     bool gameInProgress() const { return game_.gameInProgress(); }
     void layOut() { windows_.layOut(); }
+    PageWindows& windows() { return windows_; }
 
 private:
     // ui::Primitives

@@ -19,8 +19,7 @@ void ImageBox::show(PictureRef shown, std::string_view description) {
     if (described) element.call<void>("setAttribute", val("aria-description"), val(std::string(description)));
 }
 
-ui::ControlId BuiltForm::focused() const {
-    const val active = val::global("document")["activeElement"];
+ui::ControlId BuiltForm::focused(const val& active) const {
     for (const auto& [id, control] : controls) {
         if (control.strictlyEquals(active)) return id;
     }

@@ -35,8 +35,8 @@ struct ImageBox {
 struct BuiltForm {
     std::map<ImageControl, ImageBox> images;  // the rules' image controls
     std::map<ui::ControlId, val> controls;    // the buttons and the banner
-    // The control with the focus, if it is one of these; None otherwise.
-    ui::ControlId focused() const;
+    // The control `active` (the focus), if it is one of these; None otherwise.
+    ui::ControlId focused(const val& active) const;
 };
 
 // Sizes `client` to the layout's client area and fills it with the layout's

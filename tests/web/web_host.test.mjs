@@ -38,10 +38,9 @@ play('a whole game by touch on a phone, zoomed in and out', { phone: true, query
   assert.ok(width < 340 && x + width <= 390, `the congratulation window scaled too: ${x}, ${width}`);
 });
 
-// What Chromium's accessibility tree gives a voice: a parameter of the address the game does not know, told in the
-// command line's words; every card and place named and
-// described by what it shows, the buttons by what they show and do, each step in the live region, and a wrong
-// answer's box, heard whole, modal (the rest of the game is the scenarios').
+// What Chromium's accessibility tree gives a voice beside what Orca says (orca_page.mjs): a parameter of the address
+// the game does not know, told in the command line's words (the game keeps its five seconds, not the eight asked
+// beside it); every card and place named and described by what it shows; a wrong answer's box, O K pressed before the covering, closed by Escape; then the places tell only covers.
 play('the keys alone, told to a screen reader through the accessibility tree', { query: '/?memorise=8&lang=en' }, async (game) => {
   const notice = game.page.getByRole('status');
   await notice.waitFor();
@@ -51,15 +50,12 @@ play('the keys alone, told to a screen reader through the accessibility tree', {
     .map((n) => [n.name.value, n.description.value]));
   assert.deepEqual(await described(), Object.fromEntries([1, 2, 3, 4, 5, 6].map((i) => [`カード ${i}`, `カード ${i} の うら`])
     .concat(['くち', 'はな', 'みぎみみ', 'ひだりみみ', 'みぎめ', 'ひだりめ'].map((slot) => [slot, 'あき']))));
-  assert.deepEqual((await tree()).filter((n) => n.role?.value === 'button' && n.name?.value !== 'とじる')
-    .map((n) => [n.name.value, n.description?.value]), [['START', 'スタート'], ['OK', 'こたえあわせ']]);
   await game.standStill();
   const { cards: faceUp } = await game.keys('Space').then(() => game.seen());  // START holds the focus
   const told = () => game.page.locator('[aria-live]').textContent();
   // O K pressed while the cards are face up: a wrong face, then the covering, and the places tell only covers.
   await game.keys('Tab', 'Enter');
-  assert.deepEqual((await tree()).filter((n) => n.role?.value === 'alertdialog').map((n) => [n.name?.value, n.description?.value]),
-    [['まちがいです。', 'ざんねん、スタートボタンから やりなおし。']]);
+  assert.equal((await game.seen()).message.length, 1);
   await game.keys('Escape');
   assert.deepEqual((await game.seen()).message, [], 'Escape closes the box, as it closes a modal one');
   await game.page.clock.runFor(5100);  // the five seconds (the options' tests time what the address asks)
