@@ -29,8 +29,8 @@ void onTitlePointerDown(val e) { host->titlePointerDown(std::move(e)); }
 void onWindowPointerDown(val e) { host->windowPointerDown(std::move(e)); }
 void onPageError(val e) { host->pageError(std::move(e)); }
 void onTimer1() { host->timerElapsed(); }
-void onDeskFocusIn(val e) { host->desk().focusIn(std::move(e)); }
-void onFocusSettled() { host->desk().focusSettled(); }
+void onDeskFocusIn(val e) { host->windows().focusIn(std::move(e)); }
+void onFocusSettled() { host->windows().focusSettled(); }
 void preventDefault(val e) { e.call<void>("preventDefault"); }
 void keepFocus(val e) {
     if (e["target"].call<val>("closest", val("button")).isNull()) e.call<void>("preventDefault");
