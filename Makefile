@@ -67,7 +67,7 @@ define configure
 	else cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(2); fi
 endef
 
-.PHONY: test-orca-page all deps test-deps build run test run-browsers run-native run-wine run-sanitizers run-reproducible test-build test-build-asan test-build-win32 test-build-web install package reproducible screenshot bench pictures clean \
+.PHONY: all deps test-deps build run test run-browsers run-native run-wine run-sanitizers run-reproducible test-build test-build-asan test-build-win32 test-build-web install package reproducible screenshot bench pictures clean \
         win32 win64 win32-test-deps test-win32 screenshot-win32 web run-web test-web bench-web audit-web
 
 all: build
@@ -206,11 +206,6 @@ test-build-web: web test-build
 
 test-web: test-build-web
 	$(RUN_WEB)
-
-# The page played through Orca in Firefox ESR and Chromium: not yet part of make test, as it does not
-# yet hold on every run (docs/testing.md).
-test-orca-page: test-build-web
-	$(RUN_WEB) --test-concurrency=1 orca_page.mjs
 
 # The page's size, start-up and handler times in headless Chromium (bench/web.mjs),
 # with the browser driver the page's tests install.

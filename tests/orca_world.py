@@ -1,5 +1,5 @@
 """The world a test hears the game through Orca in, shared by the Qt host's test (tests/host/orca_test.py) and the
-page's (tests/web/orca_page_test.py), each ended before the script ends: a private X display with a window manager, a
+page's, each ended before the script ends: a private X display with a window manager, a
 private session bus and the accessibility bus it starts, Orca with its default settings speaking through
 speech-dispatcher and espeak-ng into ALSA's null device, a temporary HOME for their settings. Keys are typed through
 XTEST; what Orca says is read from its debug log."""

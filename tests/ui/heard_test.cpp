@@ -136,7 +136,7 @@ std::set<std::string> everyDescription() {
     std::set<std::string> out;
     for (const Form* form : {&kForm1, &kForm2}) {
         for (const Control& c : form->controls) {
-            for (std::string_view text : {c.accessibleName, c.description}) {
+            for (std::string_view text : {c.accessibleName, c.description, reading(c.text)}) {
                 if (!text.empty()) out.emplace(text);
             }
             if (!c.image) continue;
@@ -146,6 +146,7 @@ std::set<std::string> everyDescription() {
     for (const Shown& shown : kShown) out.insert(description(shown));
     out.emplace(kCloseName);
     out.emplace(spokenMessage(Message::Wrong));
+    out.emplace(kKeysHint);
     return out;
 }
 

@@ -50,11 +50,7 @@ TEST(Pictures, EachIsThereAtItsSizeAndFormatAndUnlikeTheOthers) {
 }
 
 TEST(Pictures, DigitsBannerMirrorsAndTheMole) {
-    for (int d = 1; d <= 6; ++d) {  // one white digit, centred
-        const QRect digit = boxOf(load(QString("cover%1.gif").arg(d)), [](QRgb c, QPoint) { return qGreen(c) > 128; });
-        EXPECT_NEAR(digit.height(), 38, 3) << d;
-        EXPECT_NEAR(digit.left() + digit.right(), 49, 3) << d;
-    }
+    // The covers' digits are read off the screen as a reader reads them (QtWindows.TheCoveredRowReadsOneToSix).
     // The banner: red to yellow above, white below, the words on the border.
     const QImage b = load("banner.jpg");
     EXPECT_LE(qGreen(b.pixel(0, 0)), 6);

@@ -38,7 +38,7 @@ play('a whole game by touch on a phone, zoomed in and out', { phone: true, query
   assert.ok(width < 340 && x + width <= 390, `the congratulation window scaled too: ${x}, ${width}`);
 });
 
-// What Chromium's accessibility tree gives a voice beside what Orca says (orca_page.mjs): a parameter of the address
+// What Chromium's accessibility tree gives a voice : a parameter of the address
 // the game does not know, told in the command line's words (the game keeps its five seconds, not the eight asked
 // beside it); every card and place named and described by what it shows; a wrong answer's box, O K pressed before the covering, closed by Escape; then the places tell only covers.
 play('the keys alone, told to a screen reader through the accessibility tree', { query: '/?memorise=8&lang=en' }, async (game) => {
