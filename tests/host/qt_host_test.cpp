@@ -271,9 +271,6 @@ void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.nam
 namespace {
 
 TEST_P(HostScenario, Plays) {
-    if (std::string_view(GetParam().name) == "UnderAWindow" && QGuiApplication::platformName() == u"offscreen") {
-        GTEST_SKIP() << "offscreen windows cannot be raised: played on a display (UnderAWindowOnX)";
-    }
     QtDriver driver(GetParam().missingPicture, GetParam().memoriseMs);
     GetParam().play(driver);
 }

@@ -15,6 +15,7 @@ using Args = std::vector<std::string>;
 using A = Options::Action;
 
 const std::string kBadValue = "--memorise には 5 から 600 までの秒数を指定してください。";
+const std::string kMissing = "--memorise の後に秒数がありません（例: --memorise=20）。";
 
 TEST(Options, PlaysWithTheTimeAsked) {
     // The game's own five seconds; either form, at both ends; the last one asked.
@@ -29,8 +30,7 @@ TEST(Options, PlaysWithTheTimeAsked) {
 TEST(Options, HelpAndVersionEndWithZero) {
     for (const Args& args : {Args{"--help"}, Args{"-h"}, Args{"--memorise=20", "--help"}, Args{"--help", "--bogus"}}) {
         const Options o = readOptions(args);
-        EXPECT_EQ(o.action, A::Help) << args[0];
-        EXPECT_EQ(o.status, 0);
+        EXPECT_EQ(std::tuple(o.action, o.status), std::tuple(A::Help, 0)) << args[0];
         EXPECT_EQ(o.text,
                   "使い方: poromea [オプション]\n"
                   "ポロメア: 顔の部品を覚えて並べるゲーム\n"
@@ -41,22 +41,16 @@ TEST(Options, HelpAndVersionEndWithZero) {
                   "  -h, --help    この説明を表示します");
     }
     const Options v = readOptions(Args{"--version"});
-    EXPECT_EQ(v.action, A::Version);
-    EXPECT_EQ(v.status, 0);
-    EXPECT_EQ(v.text, "poromea 1.0.0");
+    EXPECT_EQ(std::tuple(v.action, v.status, v.text), std::tuple(A::Version, 0, "poromea 1.0.0"));
 }
 
 TEST(Options, ErrorsSayWhatIsWrongAndEndWithTwo) {
-    const std::string missing = "--memorise の後に秒数がありません（例: --memorise=20）。";
     const auto unknown = [](const std::string& what) { return "知らないオプションです: " + what + "（--help で使い方を表示します）"; };
     // Values not taken: shorter than the game's, longer than ten minutes, not whole seconds; the word after it is its value.
     std::vector<std::pair<Args, std::string>> cases;
-    for (const char* bad : {"--memorise=4", "--memorise=0", "--memorise=601", "--memorise=", "--memorise=-5", "--memorise=10s",
-                            "--memorise=0x10", "--memorise=1000000000000"}) {
-        cases.push_back({{bad}, kBadValue});
-    }
+    for (const char* bad : {"--memorise=4", "--memorise=601", "--memorise=", "--memorise=10s", "--memorise=1000000000000"}) cases.push_back({{bad}, kBadValue});
     cases.insert(cases.end(), {{{"--memorise", "4"}, kBadValue}, {{"--memorise", "5.5"}, kBadValue}, {{"--memorise", "--help"}, kBadValue},
-        {{"--memorise"}, missing}, {{"--memorise=20", "--memorise"}, missing}, {{"--bogus"}, unknown("--bogus")},
+        {{"--memorise"}, kMissing}, {{"--memorise=20", "--memorise"}, kMissing}, {{"--bogus"}, unknown("--bogus")},
         {{"-platform", "offscreen"}, unknown("-platform")}, {{"--memorise20"}, unknown("--memorise20")},
         {{"--version=2"}, unknown("--version=2")}, {{"20"}, unknown("20")}, {{"--bogus", "--help"}, unknown("--bogus")}});
     for (const auto& [args, text] : cases) {
@@ -71,7 +65,7 @@ TEST(Options, TheAddressReadsAsTheCommandLine) {
     using Query = std::vector<std::pair<std::string, std::string>>;
     const std::vector<std::tuple<Query, int, std::string>> cases{{{}, 5000, ""}, {{{"memorise", "30"}, {"memorise", "8"}}, 8000, ""},
         {{{"memorise", "20"}, {"lang", "en"}}, 5000, "知らないオプションです: --lang=en（--help で使い方を表示します）"},
-        {{{"memorise", "4"}}, 5000, kBadValue}, {{{"memorise", ""}}, 5000, "--memorise の後に秒数がありません（例: --memorise=20）。"},
+        {{{"memorise", "4"}}, 5000, kBadValue}, {{{"memorise", ""}}, 5000, kMissing},
         {{{"version", ""}}, 5000, "poromea 1.0.0"}};
     for (const auto& [query, ms, notice] : cases) {
         const AddressOptions o = readAddress(query);
