@@ -108,7 +108,7 @@ void Controller::showWindow(WindowName window) {
     showChanged();
     rememberMainFocus();  // before the window system moves the keys to the new window
     host_.showWindow(Window::Congratulation, pixels(*kForm2.left), pixels(*kForm2.top));
-    focusElsewhere(focusAsOpened(Window::Congratulation));
+    host_.focus(focusAsOpened(Window::Congratulation));
 }
 
 // --- the windows' events ---
@@ -152,7 +152,8 @@ void Controller::windowActivated(Window window) {
             const ControlId now = host_.focusedControl(Window::Main);
             host_.focus(focusAsClosed(now != ControlId::None ? now : mainFocus_));
         } else {
-            focusElsewhere(focusAsOpened(Window::Congratulation));
+            rememberMainFocus();
+            host_.focus(focusAsOpened(Window::Congratulation));
         }
     });
 }
@@ -166,11 +167,6 @@ void Controller::windowDeactivated() {
 // in its own way.
 void Controller::rememberMainFocus() {
     if (const ControlId now = host_.focusedControl(Window::Main); now != ControlId::None) mainFocus_ = now;
-}
-
-void Controller::focusElsewhere(const Focus& where) {
-    rememberMainFocus();
-    host_.focus(where);
 }
 
 bool Controller::closeRequested(Window window) {

@@ -93,7 +93,6 @@ public:
 
 private:
     void moveFocus(Window window, bool backwards);
-    void focusElsewhere(const Focus& where);
     void rememberMainFocus();
     bool messageBoxOpen();
     void closeCongratulation();
