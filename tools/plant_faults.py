@@ -250,7 +250,7 @@ FAULTS = [
     ("web: the middle button holds no card", [("host/web/web_host.cpp", "    case 1: return ui::kMiddleButton;\n", "")]),
     ("web: a mouse press leaves a key carry on", [
         ("host/web/web_host.cpp", "void WebHost::windowPointerDown(val event) {\n    game_.pointerDown();", "void WebHost::windowPointerDown(val event) {")]),
-    ("web: a release lands on a slot hidden by a window", [("host/web/web_host.cpp", "    if (desk_.form2Covers(at)) return -1;\n", "")]),
+    ("web: a release lands on a slot hidden by a window", [("host/web/web_host.cpp", "    if (windows_.form2Covers(at)) return -1;\n", "")]),
     ("web: a screen of 2.625 shown the pictures drawn for 2", [
         ("host/web/windows.cpp", "if (p.density >= need - 0.01 && (at == 0 || p.density < at))", "if (p.density >= static_cast<int>(need) - 0.01 && (at == 0 || p.density < at))")]),
     ("web: the dense pictures not kept for offline play", [
