@@ -96,12 +96,10 @@ Heard hear(const std::string& text) {
 // number), whatever the character.
 bool unread(const Heard& h) { return h.phonemes.find("l'et@") != std::string::npos; }
 
-// What a slot can show while a card is held, and then what any card or slot can show.
-const std::vector<Shown> kUnderAHeldCard{{}, {Shown::Kind::Back, 0}, {Shown::Kind::Back, 1}, {Shown::Kind::Back, 2},
-                                         {Shown::Kind::Back, 3}, {Shown::Kind::Back, 4}, {Shown::Kind::Back, 5}};
+// What any card or slot can show: empty, a card's back, a part.
 const std::vector<Shown> kShown = [] {
-    std::vector<Shown> all = kUnderAHeldCard;
-    for (int part = 0; part < 6; ++part) all.push_back({Shown::Kind::Part, part});
+    std::vector<Shown> all{{}};
+    for (int n = 0; n < 6; ++n) all.insert(all.end(), {{Shown::Kind::Back, n}, {Shown::Kind::Part, n}});
     return all;
 }();
 
