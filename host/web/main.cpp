@@ -29,8 +29,6 @@ void onTitlePointerDown(val e) { host->titlePointerDown(std::move(e)); }
 void onWindowPointerDown(val e) { host->windowPointerDown(std::move(e)); }
 void onPageError(val e) { host->pageError(std::move(e)); }
 void onTimer1() { host->timerElapsed(); }
-void onDeskFocusIn(val e) { host->windows().focusIn(std::move(e)); }
-void onFocusSettled() { host->windows().focusSettled(); }
 void preventDefault(val e) { e.call<void>("preventDefault"); }
 void keepFocus(val e) {
     if (e["target"].call<val>("closest", val("button")).isNull()) e.call<void>("preventDefault");
@@ -50,8 +48,6 @@ EMSCRIPTEN_BINDINGS(poromea) {
     emscripten::function("onWindowPointerDown", &onWindowPointerDown);
     emscripten::function("onPageError", &onPageError);
     emscripten::function("onTimer1", &onTimer1);
-    emscripten::function("onDeskFocusIn", &onDeskFocusIn);
-    emscripten::function("onFocusSettled", &onFocusSettled);
     emscripten::function("preventDefault", &preventDefault);
     emscripten::function("keepFocus", &keepFocus);
     emscripten::function("gameInProgress", &gameInProgress);
@@ -77,10 +73,8 @@ int main() {
         }
         host = &instance;
         instance.start();
-        // The game takes the player's input once START has the focus: that moment, in milliseconds from navigation.
-        instance.windows().whenFocused([] {
-            val::global("document")["documentElement"].call<void>("setAttribute", val("data-ready-ms"), val(emscripten_get_now()));
-        });
+        // The game takes the player's input from here, START with the focus: that moment, in milliseconds from navigation.
+        val::global("document")["documentElement"].call<void>("setAttribute", val("data-ready-ms"), val(emscripten_get_now()));
     } catch (const std::exception& e) {
         val::module_property("failedToStart")(val(std::string(e.what())));
     }

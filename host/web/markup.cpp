@@ -61,14 +61,15 @@ std::string clientStyle(const ui::Form& form) {
 }
 
 std::string controlsMarkup(const ui::Form& form) {
-    std::string html;
+    std::string html, buttons;
     for (const ui::Control& c : form.controls) {
+        std::string& into = c.kind == ui::Kind::Button ? buttons : html;
         std::string css = rectStyle(c);
         std::string attributes;
         std::string inner = escape(c.text);
         switch (c.kind) {
         case ui::Kind::Image: {
-            html += c.stretch ? "<div class=\"image stretch\"" : "<div class=\"image\"";
+            into += c.stretch ? "<div class=\"image stretch\"" : "<div class=\"image\"";
             // The browser reports when each picture is first painted (host/web/probes.h).
             attributes += " elementtiming=\"picture\" data-picture=\"" + escape(c.picture) + "\"";
             if (c.image && (c.image->array == ImageArray::Imgx || c.image->array == ImageArray::Slot)) {
@@ -81,7 +82,7 @@ std::string controlsMarkup(const ui::Form& form) {
             break;
         }
         case ui::Kind::Label:
-            html += "<div class=\"label\"";
+            into += "<div class=\"label\"";
             css += "font:" + std::to_string(ui::fontPixels(c.font->points)) + "px " + fontStack(*c.font) +
                    ";line-height:" + px(c.pixelRect().height) + ";background:" + background(form) + ";";
             // A screen reader reading the page reads the label as it sounds; the eye, as it is written.
@@ -91,26 +92,29 @@ std::string controlsMarkup(const ui::Form& form) {
             break;
         case ui::Kind::Button: {
             const bool tabStop = std::find(form.tabOrder.begin(), form.tabOrder.end(), c.id) != form.tabOrder.end();
-            html += "<button type=\"button\"";
+            into += "<button type=\"button\"";
             attributes += tabStop ? " tabindex=\"0\"" : " tabindex=\"-1\"";
             if (!c.description.empty()) attributes += " aria-description=\"" + escape(c.description) + "\"";
             break;
         }
         }
-        html += " data-control=\"" + escape(c.key()) + "\" style=\"" + css + "\"" + attributes;
-        if (!c.accessibleName.empty()) html += " aria-label=\"" + escape(c.accessibleName) + "\"";
-        html += ">" + inner + (c.kind == ui::Kind::Button ? "</button>" : "</div>");
+        into += " data-control=\"" + escape(c.key()) + "\" style=\"" + css + "\"" + attributes;
+        if (!c.accessibleName.empty()) into += " aria-label=\"" + escape(c.accessibleName) + "\"";
+        into += ">" + inner + (c.kind == ui::Kind::Button ? "</button>" : "</div>");
     }
-    return html;
+    // The buttons stand together in a toolbar, which leaves no box of its own: as the focus comes to one of them,
+    // Orca passes the keys to the game (the digits, the arrows, Return) instead of reading the page by them, however
+    // the focus came there.
+    return buttons.empty() ? html : html + "<div role=\"toolbar\" class=\"commands\">" + buttons + "</div>";
 }
 
 std::string deskMarkup() {
     const std::string caption = escape(ui::kForm1.caption);
     // The start-up script reports a program that did not arrive with the same words as the program would.
     // To a screen reader the desk is an application that takes its own keys (the digits, the arrows, Return): in it
-    // Orca passes them to the game instead of reading the page by them (host/web/windows.h, PageWindows::focusIn).
+    // Orca keeps passing them to the game as the focus moves on from a button, to the congratulation window.
     // How it is played follows the window, so that reading the page says it after the window's controls.
-    return "<div id=\"desk\" role=\"application\" tabindex=\"-1\" aria-label=\"" + caption + "\" data-cannot-start=\"" +
+    return "<div id=\"desk\" role=\"application\" aria-label=\"" + caption + "\" data-cannot-start=\"" +
            escape(ui::startFailureMessage("")) + "\"><main class=\"window client\" id=\"Form1\" aria-label=\"" + caption +
            "\" style=\"" + clientStyle(ui::kForm1) + "\">" + controlsMarkup(ui::kForm1) + "</main><p class=\"reading\">" +
            escape(ui::kKeysHint) + "</p></div>";

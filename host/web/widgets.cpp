@@ -37,10 +37,8 @@ BuiltForm buildForm(const ui::Form& form, val client, PictureLibrary& pictures) 
 BuiltForm adoptForm(const ui::Form& form, val client, PictureLibrary& pictures) {
     BuiltForm built;
     // The elements the host acts on.
-    val children = client["children"];
-    int at = 0;
     for (const ui::Control& c : form.controls) {
-        val e = children[at++];
+        val e = client.call<val>("querySelector", val("[data-control=\"" + c.key() + "\"]"));
         if (c.kind == ui::Kind::Image) {
             const PictureRef picture = pictures.get(c.picture);
             if (c.image) {

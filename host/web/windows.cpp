@@ -4,18 +4,8 @@
 #include "ui/access.h"
 #include "ui/windows.h"
 
-#include <emscripten/em_js.h>
-#include <emscripten/emscripten.h>
-
 #include <algorithm>
 #include <stdexcept>
-#include <utility>
-
-// `frames` frames on: the browser has painted, and told a screen reader, what the focus did meanwhile.
-EM_JS(void, settleAfterFrames, (int frames), {
-    const next = (left) => requestAnimationFrame(() => left > 1 ? next(left - 1) : Module.onFocusSettled());
-    next(frames);
-});
 
 namespace poromea::web {
 namespace {
@@ -23,9 +13,6 @@ namespace {
 // The congratulation window's frame around its client area, in pixels.
 constexpr int kBorder = 1;
 constexpr int kTitleBar = 23;
-// Between the focus's steps into an application region: long enough (about a third of a second) for Orca
-// to have taken each while it still holds.
-constexpr int kOrcaFrames = 20;
 
 }  // namespace
 
@@ -50,48 +37,9 @@ PageWindows::PageWindows(PictureLibrary& pictures) : desk_(adoptDesk()), form1_(
     // Only the buttons take the focus, as on the desktop: a press elsewhere
     // leaves it where it was.
     listen(desk_, "mousedown", "keepFocus");
-    listen(val::global("document"), "focusin", "onDeskFocusIn", true);
 }
 
-void PageWindows::focusIn(val event) {
-    const val target = event["target"], from = event["relatedTarget"];
-    const val region = target.call<val>("closest", val("[role=application]"));
-    if (region.isNull() || region.strictlyEquals(target) || (!from.isNull() && region.call<bool>("contains", from))) return;
-    arriving_ = target;
-    region_ = region;
-    // Not at once: Orca takes the focus's steps after the browser has told them, each while it still holds, and
-    // Firefox tells it of the page as it opens, of a box's window and of the page made inert or live again after
-    // the focus. So the control has it first, the region a while later, then the control again.
-    regionLater_ = true;
-    settleAfterFrames(kOrcaFrames);
-}
-
-void PageWindows::focusRegion() {
-    val options = val::object();
-    options.set("preventScroll", val(true));
-    region_.call<void>("focus", options);
-}
-
-void PageWindows::focusSettled() {
-    if (regionLater_ && !arriving_.isNull() && val::global("document")["activeElement"].strictlyEquals(arriving_)) {
-        regionLater_ = false;
-        focusRegion();
-        return settleAfterFrames(kOrcaFrames);
-    }
-    if (!arriving_.isNull() && val::global("document")["activeElement"].strictlyEquals(region_)) arriving_.call<void>("focus");
-    arriving_ = region_ = val::null();
-    for (auto& then : std::exchange(whenFocused_, {})) then();
-}
-
-void PageWindows::whenFocused(std::function<void()> then) {
-    if (arriving_.isNull()) return then();
-    whenFocused_.push_back(std::move(then));
-}
-
-val PageWindows::focused() const {
-    const val active = val::global("document")["activeElement"];
-    return !arriving_.isNull() && active.strictlyEquals(region_) ? arriving_ : active;
-}
+val PageWindows::focused() const { return val::global("document")["activeElement"]; }
 
 void PageWindows::layOut() {
     // Scaled down, proportions kept, where the page is smaller than the main
@@ -231,11 +179,12 @@ void PageWindows::showMessage(std::u16string_view prompt, std::u16string_view ti
         messageBox_.call<void>("setAttribute", val("role"), val("alertdialog"));
         messageBox_.call<void>("setAttribute", val("aria-labelledby"), val("message-title"));
         // What a voice reads is the text as it sounds, not the text shown. The box is an application of its own,
-        // named by its title and described by its words, which Orca reads as it comes to it, keeping its keys.
-        messageBox_.set("innerHTML", val("<div role=\"application\" tabindex=\"-1\" aria-labelledby=\"message-title\" "
+        // named by its title and described by its words, which Orca reads as it comes to it. Its button stands in a
+        // toolbar, as the main window's do, so that its keys stay the game's.
+        messageBox_.set("innerHTML", val("<div role=\"application\" aria-labelledby=\"message-title\" "
                                          "aria-describedby=\"message-heard\"><div class=\"titlebar\" id=\"message-title\"></div>"
                                          "<p id=\"message-text\" aria-hidden=\"true\"></p><p id=\"message-heard\" class=\"reading\"></p>"
-                                         "<form method=\"dialog\"><button autofocus aria-describedby=\"message-title message-heard\">OK</button></form></div>"));
+                                         "<form method=\"dialog\" role=\"toolbar\"><button autofocus aria-describedby=\"message-title message-heard\">OK</button></form></div>"));
         val::global("document")["body"].call<void>("appendChild", messageBox_);
     }
     messageBox_.call<val>("querySelector", val(".titlebar")).set("textContent", val(std::u16string(title)));

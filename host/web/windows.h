@@ -5,11 +5,9 @@
 
 #include <emscripten/val.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "host/web/picture_library.h"
 #include "host/web/widgets.h"
@@ -44,13 +42,6 @@ public:
     void focus(const ui::Focus& where);
     // The control of `window` with the focus now, or None.
     ui::ControlId focusedControl(ui::Window window) const;
-    // The focus come to a control of an application region (the desk, the message box) from outside it: a
-    // screen reader such as Orca takes the keys for reading the page until the focus lands on the application
-    // itself, so the region takes it a few frames after the control, and the control again as many later.
-    // `then` runs once the control has it.
-    void focusIn(val event);
-    void focusSettled();
-    void whenFocused(std::function<void()> then);
     // Shows the modal message box and returns at once.
     void showMessage(std::u16string_view prompt, std::u16string_view title, std::string_view heard);
     bool messageOpen() const;
@@ -70,8 +61,7 @@ private:
     void placeForm2(double left, double top);
     void raise(val window);
     bool form2HasFocus() const;
-    void focusRegion();
-    val focused() const;  // the element with the focus, or the one it is on its way to
+    val focused() const;
 
     val desk_;    // the "screen" both windows stand on, scaled to fit the page
     val form1_;
@@ -79,10 +69,6 @@ private:
     val form2_ = val::null();       // null until the first correct answer
     BuiltForm form2Controls_;
     val messageBox_ = val::null();  // null until the first wrong answer
-    val arriving_ = val::null();    // the control that takes the focus once its application region has had it
-    val region_ = val::null();
-    bool regionLater_ = false;  // the region takes the focus from the control, which then takes it back
-    std::vector<std::function<void()>> whenFocused_;
     double scale_ = 1;
     int density_ = 1;  // of the pictures the page has been asked for
     double form1Left_ = 0, form1Top_ = 0;  // the windows' client areas on the desk
