@@ -19,13 +19,12 @@ PACKAGE_PACKAGES := lintian dpkg-dev desktop-file-utils appstream file
 # The tests (make test): GoogleTest and Google Benchmark, a private X display,
 # the accessibility bus a screen reader listens on, synthetic input,
 # xwininfo to find the window, setxkbmap for a French keyboard, Orca with a window manager, speech and
-# gsettings to hear the game as a player does, espeak-ng's library to hear
-# every word in one process, the packaging tools, with which the install
+# gsettings to hear the game as a player does, the packaging tools, with which the install
 # tests check the desktop files and the package, and diffoscope, which says
 # how two builds of one commit differ where they do; tesseract reads the cards' digits off the screen as a reader does.
 TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth tesseract-ocr \
             dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils \
-            x11-xkb-utils orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng libespeak-ng-dev \
+            x11-xkb-utils orca openbox speech-dispatcher speech-dispatcher-espeak-ng espeak-ng \
             libglib2.0-bin dconf-gsettings-backend diffoscope \
             $(PACKAGE_PACKAGES)
 # Taking the README's screenshot (make screenshot).

@@ -103,6 +103,8 @@ class World:
             while time.time() < end:
                 os.waitpid(-1, os.WNOHANG)[0] or time.sleep(0.05)
         check(not self.ours(), f"processes left running: {self.ours()}")
+        unreadable = sorted({v for v in self.voiced() if KANJI.search(v)}) if os.path.exists(self.log) else []
+        check(not unreadable, f"Orca said in kanji, which Debian's voice cannot read: {unreadable}")
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def ours(self):
@@ -197,8 +199,6 @@ def play_by_keys(world, told, congratulation, box, may=()):
     said(world, "dropping card 1", "Return", told("カード 1を くちに おきました"))
     said(world, "taking card 2 over it", "2", told("カード 2を とりました。くち カード 1"))
     said(world, "card 2 put back", "Escape", told("カード 2を もどしました"))
-    unreadable = sorted({v for v in world.voiced() if KANJI.search(v)})
-    check(not unreadable, f"Orca said in kanji, which Debian's voice cannot read: {unreadable}")
     return deal.groups()
 
 

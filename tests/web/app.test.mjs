@@ -51,18 +51,19 @@ test('installable from any folder of a site, replaced by a new build, played off
   assert.deepEqual([errors, manifest.name, manifest.display, manifest.startUrl, manifest.scope, await game.page.evaluate(() => navigator.serviceWorker
     .controller.scriptURL)], [[], 'ポロメア', 'kStandalone', at, at, `${at}sw.js`]);
   const old = await cacheNames(game);
+  await game.page.reload().then(() => game.ready());  // the player back: a page its worker had from the start
   // The new build: a changed page, and its service worker written by the build's step.
   const page = await readFile(join(folder, 'index.html'), 'utf8');
   await writeFile(join(folder, 'index.html'), page.replace('<title>ポロメア</title>', '<title>ポロメア</title><meta name="build" content="二番目">'));
   await promisify(execFile)('cmake', [`-DDIR=${folder}`, `-DTEMPLATE=${source}service_worker.js`, '-P', `${source}service_worker.cmake`]);
   await game.press('Command1');
+  // A reload the page asks for as the new build takes over is a navigation begun before this page's listener hears it.
   await game.page.evaluate(() => {
-    window.thisGame = true;
-    navigator.serviceWorker.addEventListener('controllerchange', () => { window.tookOver = true; });
+    navigation.addEventListener('navigate', () => { window.leaving = true; });
+    navigator.serviceWorker.addEventListener('controllerchange', () => { window.tookOver = { leaving: window.leaving ?? false }; });
     return navigator.serviceWorker.getRegistration().then((r) => r.update());
   });
-  await until('the new build took over', () => game.page.evaluate(() => window.tookOver));
-  assert.deepEqual(await game.page.evaluate(() => [window.thisGame, document.querySelector('meta[name=build]')]), [true, null], 'the game in progress was reloaded');
+  assert.deepEqual(await until('the new build took over, this page still open', () => game.page.evaluate(() => window.tookOver)), { leaving: false }, 'the game in progress was reloaded');
   await game.page.reload();
   await until('the new build shown', () => game.page.evaluate(() => document.querySelector('meta[name=build]')?.content === '二番目'));
   await game.ready();

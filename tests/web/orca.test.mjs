@@ -4,8 +4,8 @@
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
 import { test } from 'node:test';
+import { root } from './game.mjs';
 
-const root = process.env.POROMEA_WEB ?? new URL('../../build-web', import.meta.url).pathname;
 const script = new URL('orca_page_test.py', import.meta.url).pathname;
 
 for (const browser of ['firefox', 'chromium']) {

@@ -76,6 +76,16 @@ def main(browser, folder):
                 said(world, "the page opens", None, "Focus mode", "START push button.", "スタート.", may=AROUND, seconds=90)
                 check(reading_ends(world), "Orca's reading of the page never ended, or not with how the game is played")
                 play_by_keys(world, str, ["おめでとう !! dialog", "CONGRATULATIONS !! image clickable."], BOX, may=AROUND)
+                # The page read as a player reads it in Orca's browse mode, from its top: each label as it sounds (what
+                # Orca says in kanji fails the world), then how the game is played.
+                said(world, "browse mode", "Insert+a", "Browse mode")
+                world.key("ctrl+Home", "KP_Add")
+                read = ["しっかり みて、しっかり おぼえて", "(ヒント\u3000みぎめに ほくろが あるよ。)",
+                        "スタートの あと、すうじキーで カードを とり、やじるしキーで うごかし、リターンキーで おきます。"]
+                end = time.time() + 30
+                while read[-1] not in world.voiced() and time.time() < end:
+                    time.sleep(0.2)
+                check(all(r in world.voiced() for r in read), f"the page read: Orca said {world.voiced()[-30:]}")
             finally:
                 if os.environ.get("POROMEA_ORCA_LOG"):  # Orca's own account, for whoever looks into it
                     shutil.copy(world.log, os.environ["POROMEA_ORCA_LOG"])
